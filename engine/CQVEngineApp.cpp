@@ -1,0 +1,110 @@
+#include "engine/CQVEngineApp.h"
+
+#include "platform/ProgramFolder.h"
+
+#include <QByteArray>
+#include <QGuiApplication>
+#include <cstdlib>
+#include <ctime>
+
+extern "C"
+{
+#include <libavdevice/avdevice.h>
+}
+
+namespace qv
+{
+
+int CQVEngineApp::Run(int argc, char** argv)
+{
+    // A conversion needs no display; text drawing still needs a GUI application.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+
+    CQVEngineGlobals& globals = EngineGlobals();
+    int exitStatus = kEngineNothingToDo;
+    EngineRunMode mode = StartUp(globals, &exitStatus);
+    switch (mode)
+    {
+    case EngineRunMode::None:
+        break;
+    case EngineRunMode::Conversion:
+    case EngineRunMode::Preview:
+        // The job dialogs are not part of this build: end where they would run.
+        exitStatus = kEngineNoDriver;
+        break;
+    }
+    globals.UnmapBlock();
+    return exitStatus;
+}
+
+EngineRunMode CQVEngineApp::StartUp(CQVEngineGlobals& globals, int* pExitStatus)
+{
+    if (!globals.blockMapping.Open(kControlBlockName, kControlBlockSize))
+    {
+        *pExitStatus = kEngineNoBlock;
+        return EngineRunMode::None;
+    }
+    globals.pBlock = static_cast<SharedControlBlock*>(globals.blockMapping.Data());
+    globals.engineFolder = ProgramFolder();
+
+    if (!LoadOutputSettings(globals))
+    {
+        *pExitStatus = kEngineNoSettings;
+        return EngineRunMode::None;
+    }
+    globals.tempFolder = globals.engineFolder + "tmp/";
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    ReadSmoothingSetting(ProgramPath("skin/3dsmoothing.xml"), &globals.n3DSmoothing);
+    InitializeMediaLibraries();
+    return ChooseRunMode(globals, pExitStatus);
+}
+
+bool CQVEngineApp::LoadOutputSettings(CQVEngineGlobals& globals)
+{
+    globals.outputSettings.SelectPreset(globals.pBlock->nPresetIndex);
+    if (globals.outputSettings.ReadOptionFile(ProgramPath("tmp/option.dat")) < 0)
+        return false;
+    const tagQVOutputSettings& current = globals.outputSettings.Current();
+    globals.nOutputWidth = current.nWidth;
+    globals.nOutputHeight = current.nHeight;
+    // The decoder settings are advisory; a store that cannot be written does not stop a job.
+    WriteDecoderSettings(current);
+    return true;
+}
+
+void CQVEngineApp::InitializeMediaLibraries()
+{
+    // FFmpeg 5.1 registers codecs, filters and formats by itself; devices still need it.
+    avdevice_register_all();
+}
+
+EngineRunMode CQVEngineApp::ChooseRunMode(CQVEngineGlobals& globals, int* pExitStatus)
+{
+    SharedControlBlock& block = *globals.pBlock;
+    if (block.bPreviewRun != 0)
+    {
+        if (block.bShowPreview != 0)
+            return EngineRunMode::Preview;
+        *pExitStatus = kEngineNothingToDo;
+        return EngineRunMode::None;
+    }
+
+    ReadH264Settings(ProgramPath("skin/h264.dat"), &globals.h264);
+    if (block.nState == kStateIdle)
+    {
+        *pExitStatus = kEngineNothingToDo;
+        return EngineRunMode::None;
+    }
+    if (PathExists(ReadBlockPath(block.szSourcePath)))
+    {
+        tagQVOutputSettings& current = globals.outputSettings.Current();
+        current.nSizeMode = block.nOverrideSizeMode;
+        current.nVideoBitrate = block.nOverrideBitrate;
+        current.nFileSizeMB = block.nOverrideFileSize;
+        current.nQuality = block.nOverrideQuality;
+    }
+    return EngineRunMode::Conversion;
+}
+
+} // namespace qv

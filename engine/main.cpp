@@ -1,0 +1,7 @@
+#include "engine/CQVEngineApp.h"
+
+int main(int argc, char** argv)
+{
+    qv::CQVEngineApp application;
+    return application.Run(argc, argv);
+}

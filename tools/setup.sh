@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Sets up a Debian 12 machine for Vantrel, builds it, and then runs it or its tests.
+#   tools/setup.sh run    install what is missing, build, start Vantrel
+#   tools/setup.sh test   install what is missing, build (warnings as errors), run every test
+#   tools/setup.sh build  install what is missing, build
+set -euo pipefail
+
+mode=${1:-build}
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build="$top/build"
+jobs=$(nproc 2>/dev/null || echo 2)
+
+packages=(
+  build-essential cmake pkg-config git
+  qt6-base-dev
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev libavdevice-dev
+  libtinyxml-dev libx11-dev libsdl2-dev
+  fonts-liberation2
+  googletest libgtest-dev
+  ffmpeg xvfb xauth xdotool x11-utils
+  clang libclang-rt-14-dev
+)
+
+install_packages() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+configure_and_build() {
+    local werror=$1
+    cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_WERROR="$werror"
+    cmake --build "$build" -j "$jobs"
+}
+
+install_packages
+case "$mode" in
+build)
+    configure_and_build OFF
+    ;;
+run)
+    configure_and_build OFF
+    if [ -x "$build/bin/Vantrel" ]; then
+        exec "$build/bin/Vantrel"
+    fi
+    echo "Built $build/bin/VantrelEngine. The front-end (Vantrel) is not part of this build yet;"
+    echo "the engine is started by the front-end and ends at once on its own."
+    ;;
+test)
+    configure_and_build ON
+    cd "$build"
+    # GUI tests need a real X server; the rest ignore DISPLAY.
+    xvfb-run -a -s "-screen 0 1600x1200x24" \
+        ctest --output-on-failure --timeout 600 -j "$jobs"
+    ;;
+*)
+    echo "usage: tools/setup.sh run|test|build" >&2
+    exit 2
+    ;;
+esac
