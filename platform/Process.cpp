@@ -18,7 +18,8 @@ extern char** environ;
 namespace qv
 {
 
-pid_t SpawnDetached(const std::string& executable, const std::string& workingFolder)
+pid_t SpawnDetached(const std::string& executable, const std::vector<std::string>& arguments,
+                    const std::string& workingFolder)
 {
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attributes;
@@ -41,8 +42,12 @@ pid_t SpawnDetached(const std::string& executable, const std::string& workingFol
     posix_spawnattr_setsigmask(&attributes, &none);
 
     pid_t pid = -1;
-    char* argv[] = {const_cast<char*>(executable.c_str()), nullptr};
-    int result = posix_spawn(&pid, executable.c_str(), &actions, &attributes, argv, environ);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(executable.c_str()));
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    int result = posix_spawn(&pid, executable.c_str(), &actions, &attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     return result == 0 ? pid : -1;

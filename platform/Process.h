@@ -16,10 +16,12 @@ struct tagQVProcessExit
     int nSignal = 0;        // signal that ended it when !bExited
 };
 
-// Starts the program with no arguments, stdin/stdout/stderr on /dev/null, in a process
-// group of its own, with the given working folder (empty: keep ours). Returns the pid,
-// or -1 when it cannot be started. The caller must reap it (WaitForProcess / ReapProcess).
-pid_t SpawnDetached(const std::string& executable, const std::string& workingFolder = "");
+// Starts the program with the arguments (none for our programs), stdin/stdout/stderr on
+// /dev/null, in a process group of its own, in the given working folder (empty: keep ours).
+// Returns the pid, or -1 when it cannot be started. The caller must reap it
+// (WaitForProcess / ReapProcess) so that no zombie stays behind.
+pid_t SpawnDetached(const std::string& executable, const std::vector<std::string>& arguments = {},
+                    const std::string& workingFolder = "");
 
 // Non-blocking: true and *pExit filled when the child has ended (it is reaped then).
 bool ReapProcess(pid_t pid, tagQVProcessExit* pExit);

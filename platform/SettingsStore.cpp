@@ -25,7 +25,12 @@ std::string ConfigFolder()
 {
     const char* config = std::getenv("XDG_CONFIG_HOME");
     if (config && config[0] == '/')
-        return std::string(config) + "/vantrel";
+    {
+        std::string folder = config;
+        while (folder.size() > 1 && folder.back() == '/')
+            folder.pop_back();
+        return folder + "/vantrel";
+    }
     const char* home = std::getenv("HOME");
     std::string homeFolder = home && home[0] ? home : "";
     if (homeFolder.empty())

@@ -1,0 +1,92 @@
+#include "project/OutputSettings.h"
+#include "tests/support/TestFolder.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+
+using namespace qv;
+
+TEST(OutputPresets, TheTwoTablesDifferOnlyInRow4WidthAndOverlayQuality)
+{
+    OutputPresets frontEnd = DefaultPresets(PresetTable::FrontEnd);
+    OutputPresets engine = DefaultPresets(PresetTable::Engine);
+    EXPECT_EQ(frontEnd[4].nWidth, 856);
+    EXPECT_EQ(engine[4].nWidth, 864);
+    for (int i = 0; i < kPresetCount; ++i)
+    {
+        tagQVOutputSettings a = frontEnd[i], b = engine[i];
+        EXPECT_EQ(a.nPresetIndex, i);
+        EXPECT_EQ(a.nSizeMode, 2);
+        EXPECT_EQ(a.nFileSizeMB, 100);
+        EXPECT_EQ(b.nOverlayQuality, 0);
+        a.nOverlayQuality = b.nOverlayQuality = 0;
+        a.nWidth = b.nWidth = 0;
+        EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0) << "row " << i;
+    }
+    EXPECT_EQ(frontEnd[0].nWidth, 1920);
+    EXPECT_EQ(frontEnd[0].nVideoBitrate, 6000);
+    EXPECT_EQ(frontEnd[0].nQuality, 20);
+    EXPECT_EQ(frontEnd[8].nWidth, 428);
+    EXPECT_EQ(frontEnd[8].nSizeClass, 4);
+    EXPECT_EQ(frontEnd[7].nAspect, 1);
+    EXPECT_EQ(frontEnd[6].nOverlayQuality, 1);
+}
+
+TEST(OutputPresets, SelectionOutsideTheTableTakesSlot4)
+{
+    CQVOutputSettingsTable table(PresetTable::Engine);
+    for (int index : {4, 12, 200, -1, 10})
+    {
+        table.SelectPreset(index);
+        EXPECT_EQ(table.CurrentSlot(), 4) << index;
+        EXPECT_EQ(table.Current().nWidth, 864);
+    }
+    table.SelectPreset(9);
+    EXPECT_EQ(table.Current().nHeight, 240);
+}
+
+TEST(OutputPresets, SelectRefillsTheWorkingTable)
+{
+    CQVOutputSettingsTable table(PresetTable::FrontEnd);
+    table.SelectPreset(2);
+    table.Current().nWidth = 100;
+    table.SelectPreset(2);
+    EXPECT_EQ(table.Current().nWidth, 1280);
+}
+
+TEST(OptionFile, ShortFileReplacesOnlyTheStartAndFullFileReplacesAll)
+{
+    test::CQVTestFolder folder;
+    CQVOutputSettingsTable table(PresetTable::Engine);
+    table.SelectPreset(4);
+
+    int32_t words[3] = {4, 1, 1};
+    ASSERT_TRUE(test::WriteFileBytes(folder / "short.dat",
+                                     std::string(reinterpret_cast<char*>(words), 10)));
+    EXPECT_EQ(table.ReadOptionFile(folder / "short.dat"), 10);
+    EXPECT_EQ(table.Current().bForceResize, 1);
+    EXPECT_EQ(table.Current().bFlip, 1) << "bytes 8 and 9 of the flip word";
+    EXPECT_EQ(table.Current().nWidth, 864);
+
+    tagQVOutputSettings custom = DefaultPresets(PresetTable::FrontEnd)[0];
+    custom.nWidth = 640;
+    custom.nHeight = 352;
+    custom.nOverlayQuality = 3;
+    custom.nOutputFormat = 13;
+    table.Current() = custom;
+    ASSERT_TRUE(table.WriteOptionFile(folder / "option.dat"));
+    std::string bytes;
+    ASSERT_TRUE(test::ReadFileBytes(folder / "option.dat", &bytes));
+    ASSERT_EQ(bytes.size(), 84u);
+    EXPECT_EQ(bytes.substr(40, 4), std::string("\x80\x02\0\0", 4)) << "little-endian width";
+
+    table.SelectPreset(4);
+    EXPECT_EQ(table.ReadOptionFile(folder / "option.dat"), 84);
+    EXPECT_EQ(std::memcmp(&table.Current(), &custom, 84), 0);
+
+    ASSERT_TRUE(test::WriteFileBytes(folder / "long.dat", bytes + "trailing junk"));
+    EXPECT_EQ(table.ReadOptionFile(folder / "long.dat"), 84);
+    EXPECT_EQ(table.ReadOptionFile(folder / "missing.dat"), -1);
+    EXPECT_EQ(table.ReadOptionFile(folder.Path()), -1) << "a folder cannot be read";
+    EXPECT_FALSE(table.WriteOptionFile(folder / "no/such/folder/option.dat"));
+}
