@@ -24,7 +24,7 @@ struct CQVEngineGlobals
 
     // --- output settings: the working preset table and its current record
     CQVOutputSettingsTable outputSettings{PresetTable::Engine};
-    int nOutputWidth = 0;  // output frame size; the project reader recomputes it
+    int nOutputWidth = 0; // output frame size; the project reader recomputes it
     int nOutputHeight = 0;
 
     // --- the skin settings files

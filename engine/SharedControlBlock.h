@@ -28,18 +28,18 @@ enum : int32_t
 #pragma pack(push, 1)
 struct SharedControlBlock
 {
-    int32_t nPresetIndex;     // front-end: preset in use; outside 0..9 means slot 4
-    int32_t bGraphRunning;    // engine: 1 once the graph runs (conversion) or is built (preview)
-    int32_t bStartConvert;    // front-end: 1 = the conversion may begin
-    int32_t bShowPreview;     // front-end: 1 = show a preview window
-    int32_t bPreviewRun;      // front-end: 1 = preview, 0 = conversion
-    int32_t bEngineClosed;    // engine: 1 when the conversion dialog is gone
-    int32_t nState;           // 0 idle/ended, 2 converting or playing, 3 preview requested
-    int32_t nReserved28;      // written by the front-end at a conversion start
-    double dPosition;         // seconds on the project timeline
-    double dReserved40;       // front-end: 0.0 at a conversion start
-    double dPreviewLength;    // seconds, written by the front-end at a preview start
-    int32_t bConvertJob;      // 1 conversion, 0 preview
+    int32_t nPresetIndex;  // front-end: preset in use; outside 0..9 means slot 4
+    int32_t bGraphRunning; // engine: 1 once the graph runs (conversion) or is built (preview)
+    int32_t bStartConvert; // front-end: 1 = the conversion may begin
+    int32_t bShowPreview;  // front-end: 1 = show a preview window
+    int32_t bPreviewRun;   // front-end: 1 = preview, 0 = conversion
+    int32_t bEngineClosed; // engine: 1 when the conversion dialog is gone
+    int32_t nState;        // 0 idle/ended, 2 converting or playing, 3 preview requested
+    int32_t nReserved28;   // written by the front-end at a conversion start
+    double dPosition;      // seconds on the project timeline
+    double dReserved40;    // front-end: 0.0 at a conversion start
+    double dPreviewLength; // seconds, written by the front-end at a preview start
+    int32_t bConvertJob;   // 1 conversion, 0 preview
     char16_t szSourcePath[kBlockPathUnits]; // single-file source; empty in normal use
     char16_t szOutputPath[kBlockPathUnits]; // the conversion's output file
     int32_t nOverrideSizeMode;              // single-file mode only

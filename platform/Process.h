@@ -11,9 +11,9 @@ namespace qv
 // How a child process ended.
 struct tagQVProcessExit
 {
-    bool bExited = false;   // true: ended by exit(); nExitCode is valid
-    int nExitCode = -1;     // exit status when bExited
-    int nSignal = 0;        // signal that ended it when !bExited
+    bool bExited = false; // true: ended by exit(); nExitCode is valid
+    int nExitCode = -1;   // exit status when bExited
+    int nSignal = 0;      // signal that ended it when !bExited
 };
 
 // Starts the program with the arguments (none for our programs), stdin/stdout/stderr on

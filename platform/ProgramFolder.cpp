@@ -10,7 +10,8 @@ namespace qv
 
 const std::string& ProgramFolder()
 {
-    static const std::string folder = [] {
+    static const std::string folder = []
+    {
         char buffer[PATH_MAX + 1];
         ssize_t length = readlink("/proc/self/exe", buffer, PATH_MAX);
         if (length <= 0)

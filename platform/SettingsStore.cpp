@@ -157,7 +157,8 @@ bool CQVSettingsStore::SetDwords(const std::string& keyPath, const std::vector<D
     if (fd < 0)
         return false;
     std::string content = text.str();
-    bool written = write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size());
+    bool written =
+        write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size());
     written = fsync(fd) == 0 && written;
     close(fd);
     if (!written || rename(temporary.c_str(), path.c_str()) != 0)
@@ -168,12 +169,14 @@ bool CQVSettingsStore::SetDwords(const std::string& keyPath, const std::vector<D
     return true;
 }
 
-bool CQVSettingsStore::SetDword(const std::string& keyPath, const std::string& name, uint32_t nValue)
+bool CQVSettingsStore::SetDword(const std::string& keyPath, const std::string& name,
+                                uint32_t nValue)
 {
     return SetDwords(keyPath, {{name, nValue}});
 }
 
-bool CQVSettingsStore::GetDword(const std::string& keyPath, const std::string& name, uint32_t* pValue)
+bool CQVSettingsStore::GetDword(const std::string& keyPath, const std::string& name,
+                                uint32_t* pValue)
 {
     for (const auto& entry : ReadStore(FilePath()))
         if (entry.first == keyPath)

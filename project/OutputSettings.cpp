@@ -95,12 +95,12 @@ bool CQVOutputSettingsTable::WriteOptionFile(const std::string& path) const
 
 bool WriteDecoderSettings(const tagQVOutputSettings& settings)
 {
-    return CQVSettingsStore::SetDwords(
-        kDecoderSettingsKey, {{"flip", static_cast<uint32_t>(settings.bFlip)},
-                              {"isResize", static_cast<uint32_t>(settings.bForceResize)},
-                              {"resizeAscpect", 0},
-                              {"resizeDx", static_cast<uint32_t>(settings.nWidth)},
-                              {"resizeDy", static_cast<uint32_t>(settings.nHeight)}});
+    return CQVSettingsStore::SetDwords(kDecoderSettingsKey,
+                                       {{"flip", static_cast<uint32_t>(settings.bFlip)},
+                                        {"isResize", static_cast<uint32_t>(settings.bForceResize)},
+                                        {"resizeAscpect", 0},
+                                        {"resizeDx", static_cast<uint32_t>(settings.nWidth)},
+                                        {"resizeDy", static_cast<uint32_t>(settings.nHeight)}});
 }
 
 } // namespace qv

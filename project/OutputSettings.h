@@ -12,9 +12,9 @@ namespace qv
 #pragma pack(push, 1)
 struct tagQVOutputSettings
 {
-    int32_t nPresetIndex;     // row of the preset table, 0..9
-    int32_t bForceResize;     // 1 = the decoder resizes the source to the output size
-    int32_t bFlip;            // 1 = the decoder flips the source picture
+    int32_t nPresetIndex; // row of the preset table, 0..9
+    int32_t bForceResize; // 1 = the decoder resizes the source to the output size
+    int32_t bFlip;        // 1 = the decoder flips the source picture
     int32_t nReserved12;
     int32_t nSizeClass;       // 0 1080 rows, 1 720, 2 480, 3 360, 4 240
     int32_t nAspect;          // 0 16:9, 1 4:3

@@ -84,8 +84,8 @@ TEST(EngineStartUp, PresetSlotAndShortSettingsFileDecideTheDecoderSettings)
         int32_t nPresetIndex;
         uint32_t nWidth, nHeight;
     };
-    for (Case c : {Case{4, 864, 480}, Case{12, 864, 480}, Case{200, 864, 480},
-                   Case{0, 1920, 1080}, Case{9, 320, 240}})
+    for (Case c : {Case{4, 864, 480}, Case{12, 864, 480}, Case{200, 864, 480}, Case{0, 1920, 1080},
+                   Case{9, 320, 240}})
     {
         CQVEngineDriver driver;
         ASSERT_TRUE(driver.Ready());

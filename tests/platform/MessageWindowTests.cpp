@@ -19,8 +19,8 @@ public:
     std::vector<unsigned> timers;
     std::vector<std::pair<unsigned, intptr_t>> messages;
     std::vector<bool> onOwnThread;
-    int nEndOnTimer = -1;        // EndModal(code) at the first timer tick when >= 0
-    int nEndAfterMessages = -1;  // EndModal(99) once this many messages arrived
+    int nEndOnTimer = -1;       // EndModal(code) at the first timer tick when >= 0
+    int nEndAfterMessages = -1; // EndModal(99) once this many messages arrived
     bool bEndInInit = false;
 
 protected:
@@ -91,10 +91,12 @@ TEST(MessageWindow, PostsFromAnyThreadArriveInOrderOnTheWindowsThread)
 {
     CRecordingWindow window;
     window.nEndAfterMessages = 100;
-    std::thread poster([&] {
-        for (int i = 0; i < 100; ++i)
-            CQVMessageWindow::PostMessageTo(window.GetHandle(), 0x802, 0, i);
-    });
+    std::thread poster(
+        [&]
+        {
+            for (int i = 0; i < 100; ++i)
+                CQVMessageWindow::PostMessageTo(window.GetHandle(), 0x802, 0, i);
+        });
     Watchdog(window, 10000);
     EXPECT_EQ(window.RunModal(), 99);
     poster.join();

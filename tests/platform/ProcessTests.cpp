@@ -24,7 +24,8 @@ TEST(Process, StandardStreamsAreTheNullDevice)
     test::CQVTestFolder folder;
     // With stdin on /dev/null, read gets end-of-file at once instead of waiting.
     std::string script = "read line; echo \"[$line]\" > \"" + folder / "out.txt" +
-                         "\"; x=$(readlink /proc/$$/fd/1); echo \"$x\" > \"" + folder / "fd.txt" + "\"";
+                         "\"; x=$(readlink /proc/$$/fd/1); echo \"$x\" > \"" + folder / "fd.txt" +
+                         "\"";
     pid_t pid = SpawnDetached("/bin/sh", {"-c", script}, folder.Path());
     ASSERT_GT(pid, 0);
     tagQVProcessExit exit;

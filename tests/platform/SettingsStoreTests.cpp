@@ -69,7 +69,8 @@ TEST_F(SettingsStoreTest, MalformedLinesAreSkippedNotFatal)
 
 TEST_F(SettingsStoreTest, ConcurrentWritersLoseNothing)
 {
-    auto writer = [](const std::string& prefix) {
+    auto writer = [](const std::string& prefix)
+    {
         for (uint32_t i = 0; i < 40; ++i)
             ASSERT_TRUE(CQVSettingsStore::SetDword(kKey, prefix + std::to_string(i), i));
     };

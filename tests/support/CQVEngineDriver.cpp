@@ -49,8 +49,7 @@ std::string CQVEngineDriver::BuiltEngine()
 
 bool CQVEngineDriver::WriteOptionFile(const tagQVOutputSettings& settings)
 {
-    return WriteOptionBytes(
-        std::string(reinterpret_cast<const char*>(&settings), sizeof settings));
+    return WriteOptionBytes(std::string(reinterpret_cast<const char*>(&settings), sizeof settings));
 }
 
 bool CQVEngineDriver::WriteOptionBytes(const std::string& bytes)
