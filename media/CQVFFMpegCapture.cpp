@@ -1,0 +1,42 @@
+#include "media/CQVFFMpegCapture.h"
+
+namespace qv
+{
+
+CQVFFMpegCapture::CQVFFMpegCapture(const std::string& path, int nDestWidth, int nDestHeight,
+                                   bool bFlip)
+    : CQVFFMpegCaptureBase(path, nDestWidth, nDestHeight, bFlip)
+{
+    if (!Open(path))
+        m_bFailed = 1;
+}
+
+bool CQVFFMpegCapture::Open(const std::string& path)
+{
+    if (!OpenInputFile(path))
+        return false;
+    if (!OpenVideoStream(QVFindFirstStream(Format(), AVMEDIA_TYPE_VIDEO)))
+    {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+bool CQVFFMpegCapture::GetFrameAtTime(double dSeconds)
+{
+    if (!HasVideo())
+        return false;
+    PositionNear(dSeconds);
+    if (PictureTimestamp() != AV_NOPTS_VALUE)
+    {
+        while (PtsToSeconds(PictureTimestamp()) < dSeconds - 1.0)
+        {
+            if (!ReadNextFrame())
+                break;
+        }
+    }
+    return ConvertFrame(nullptr, nullptr, nullptr, nullptr, nullptr);
+}
+
+} // namespace qv

@@ -1,0 +1,28 @@
+// The engine's video reader: the first video stream of a source decoded to BGRA pictures
+// of a fixed size, walked forward in time by the frame composer. One per open video item.
+#pragma once
+
+#include "media/CQVFFMpegCaptureBase.h"
+
+namespace qv
+{
+
+class CQVFFMpegCapture : public CQVFFMpegCaptureBase
+{
+public:
+    // Opens the file (UTF-8 path). The image is nDestWidth × nDestHeight BGRA; with bFlip
+    // its rows are stored bottom row first. Failed() is 1 when the file cannot be opened
+    // or has no video stream (an audio-only file fails here).
+    CQVFFMpegCapture(const std::string& path, int nDestWidth, int nDestHeight, bool bFlip);
+
+    // Closes what is open, then opens the path. False, and closed, when the file cannot
+    // be read, has no video stream or no decoder for it, or the image cannot be made.
+    bool Open(const std::string& path);
+
+    // Positions the reader up to one second before t (seconds from the stream's start;
+    // the composer decodes the rest of the way) and converts the picture reached. False
+    // when there is no picture to convert; callers read the image descriptor.
+    bool GetFrameAtTime(double dSeconds);
+};
+
+} // namespace qv

@@ -1,0 +1,74 @@
+#include "media/FFMpegCommon.h"
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <thread>
+
+extern "C"
+{
+#include <libavutil/log.h>
+}
+
+namespace qv
+{
+
+double QVRatio(int64_t nNumerator, int64_t nDenominator)
+{
+    if (nNumerator == 0 || nDenominator == 0)
+        return 0.0;
+    return static_cast<double>(nNumerator) / static_cast<double>(nDenominator);
+}
+
+int64_t QVTruncToInt64(double dValue)
+{
+    if (std::isnan(dValue))
+        return 0;
+    // 2^63 is exactly representable; anything at or beyond it does not fit.
+    constexpr double kLimit = 9223372036854775808.0;
+    if (dValue >= kLimit)
+        return std::numeric_limits<int64_t>::max();
+    if (dValue <= -kLimit)
+        return std::numeric_limits<int64_t>::min();
+    return static_cast<int64_t>(dValue);
+}
+
+int QVProcessorCount()
+{
+    const unsigned n = std::thread::hardware_concurrency();
+    return n == 0 ? 1 : static_cast<int>(n);
+}
+
+void QVSilenceFFMpegLog()
+{
+    av_log_set_level(AV_LOG_QUIET);
+}
+
+int QVFindFirstStream(const AVFormatContext* pFormat, AVMediaType eType)
+{
+    if (pFormat == nullptr)
+        return -1;
+    for (unsigned i = 0; i < pFormat->nb_streams; ++i)
+    {
+        const AVStream* pStream = pFormat->streams[i];
+        if (pStream->codecpar->codec_type != eType)
+            continue;
+        if (eType == AVMEDIA_TYPE_VIDEO && (pStream->disposition & AV_DISPOSITION_ATTACHED_PIC))
+            continue;
+        return static_cast<int>(i);
+    }
+    return -1;
+}
+
+QVFormatPtr QVOpenInput(const std::string& path)
+{
+    AVFormatContext* pRaw = nullptr;
+    if (avformat_open_input(&pRaw, path.c_str(), nullptr, nullptr) != 0)
+        return nullptr;
+    QVFormatPtr format(pRaw);
+    if (avformat_find_stream_info(format.get(), nullptr) < 0)
+        return nullptr;
+    return format;
+}
+
+} // namespace qv

@@ -1,0 +1,64 @@
+// Test media made with the ffmpeg command line at test time, and helpers that read the
+// frame number back from a decoded picture.
+//
+// Every generated picture shows its own frame number: the top half holds eight blocks,
+// white for a set bit and black for a clear one (bit 0 at the left); the bottom half is
+// pure blue, so that a picture turned upside down, or its colour planes misplaced, shows.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace qv::test
+{
+
+// The generated files live in a per-user cache folder under the temporary folder, named
+// after a hash of the command that makes them, so each is made once per machine.
+enum class EMedia
+{
+    H264,        // 160×120, 30 fps, 90 frames, B-frames, GOP 30; AAC stereo 44.1 kHz; mp4
+    Mpeg2Ps,     // 160×120, 25 fps, 75 frames, MPEG-2 in a program stream; MP2 48 kHz
+    Declares100, // MPEG-4 in AVI, 110 frames, header patched to declare 100
+    AudioOnly,   // AAC stereo 44.1 kHz, 1 s, m4a
+    SixChannels, // FLAC 6 channels 48 kHz, 1 s: a tone in channel 2 (centre) for the first
+                 // half, in channel 0 (front left) for the second half
+    LateAudio,   // 30 fps pattern 2 s; FLAC stereo 44.1 kHz tone starting at 0.5 s; mkv
+    OddSize,     // 161×121 4:2:0, FFV1 (lossless), 30 fps, 20 frames
+    Yuv422,      // 160×120 4:2:2 H.264 (High 4:2:2), 30 fps, 30 frames
+    Yuv444,      // 160×120 4:4:4 FFV1, 30 fps, 20 frames
+    LowRateFlac, // FLAC stereo 8 kHz, 2 s, blocks of 4608 samples
+    Wide,        // 330×250 H.264, 30 fps, 5 frames (sizes that are not multiples of 4)
+};
+
+// Path of the file, made when missing; empty when ffmpeg failed (the test then fails).
+std::string MediaPath(EMedia eMedia);
+
+// Runs ffmpeg with the arguments (after "-y -loglevel error"); true on exit code 0.
+bool RunFFMpeg(const std::string& arguments);
+
+// The frame number shown in a BGRA picture; bBottomUp when its rows are stored bottom row
+// first. -1 when a block is neither clearly white nor clearly black.
+int ReadFrameNumber(const uint8_t* pImage, int nStride, int nWidth, int nHeight, bool bBottomUp);
+
+// True when the pixel at (x, y) of the picture (y counted from the top) is clearly blue.
+bool IsBlue(const uint8_t* pImage, int nStride, int nHeight, int x, int y, bool bBottomUp);
+
+// Whole-file helpers.
+bool ReadWholeFile(const std::string& path, std::string* pBytes);
+bool WriteWholeFile(const std::string& path, const std::string& bytes);
+
+// A fresh folder under the temporary folder, removed with its content at destruction.
+class CQVScratchFolder
+{
+public:
+    CQVScratchFolder();
+    ~CQVScratchFolder();
+    CQVScratchFolder(const CQVScratchFolder&) = delete;
+    CQVScratchFolder& operator=(const CQVScratchFolder&) = delete;
+    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+} // namespace qv::test

@@ -1,0 +1,13 @@
+#include "media/FFMpegCommon.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+// QImage finds its JPEG writer through the application object's plugin paths.
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    qv::QVSilenceFFMpegLog();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
