@@ -1,0 +1,71 @@
+// The multiplexer: interleaves the encoders' packets into the container and hands the
+// bytes to the file sink.
+//
+// The video and the audio streaming threads write concurrently. A stream that runs more
+// than a second ahead of the other (unfinished) one waits, so the muxer's interleaving
+// queue stays small however fast the audio side is.
+#pragma once
+
+#include "encode/EncodeSettings.h"
+#include "encode/FFmpegHandles.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+namespace qv
+{
+
+class CQVMultiplexer
+{
+public:
+    CQVMultiplexer() = default;
+    ~CQVMultiplexer() { Close(); }
+    CQVMultiplexer(const CQVMultiplexer&) = delete;
+    CQVMultiplexer& operator=(const CQVMultiplexer&) = delete;
+
+    // Allocates the muxer for the container. Returns 0 or a negative AVERROR.
+    int32_t Open(EQVContainer eContainer);
+
+    // Adds a stream for an opened encoder; streams are numbered in the order added.
+    // Returns the stream index or a negative AVERROR. Before Start only.
+    int32_t AddStream(const AVCodecContext* pEncoder);
+
+    // Writes the container header into pIo (owned by the caller). 0 or a negative AVERROR.
+    int32_t Start(AVIOContext* pIo);
+
+    // Takes the packet's data (the packet is left empty). Times are in encoderTimeBase.
+    // Blocks while the stream is too far ahead. Returns 0, a negative AVERROR, or
+    // AVERROR_EXIT once aborted. Any thread.
+    int32_t WritePacket(int32_t nStream, AVPacket* pPacket, AVRational encoderTimeBase);
+
+    // The stream sends nothing more; the other stream no longer waits for it. Any thread.
+    void EndStream(int32_t nStream);
+
+    // Writes the trailer once every stream has ended. 0 or a negative AVERROR.
+    int32_t Finish();
+
+    // Wakes every waiting writer; later writes return AVERROR_EXIT. Any thread.
+    void Abort();
+
+    void Close();
+
+private:
+    bool MustWait(size_t nStream) const;
+
+    struct tagQVStreamState
+    {
+        double dLastSeconds = 0.0; // decoding time of the last packet written
+        bool bEnded = false;
+    };
+
+    QVOutputFormatPtr m_pFormat;
+    bool m_bStarted = false;
+    bool m_bAborted = false;
+    std::vector<tagQVStreamState> m_streams;
+    std::mutex m_lock;
+    std::condition_variable m_progress;
+};
+
+} // namespace qv

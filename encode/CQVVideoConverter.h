@@ -1,0 +1,164 @@
+// The conversion graph's owner: builds the chain for the output type, runs it, reports
+// its end as events, and tears it down.
+//
+// Calling order of the conversion driver: construct -> attach the callbacks ->
+// SetOutputPath -> SetNotifyTarget(window, 0x802) -> BuildConversionGraph(path) ->
+// GetDeliveredSeconds every 500 ms -> on the notify message, take the events from
+// GetMediaEvent() with timeout 0 and free each one's parameters: code 1 (complete)
+// finishes; codes 2 and 3 (user abort, error abort) -> Stop, Close.
+//
+// Every operation runs on the driver's (UI) thread, never from a callback. The callbacks
+// run on the streaming threads while the graph runs; the only converter state they touch
+// is the delivered-frame counter (CountDeliveredFrame) and GetDeliveredSeconds.
+#pragma once
+
+#include "encode/CQVConversionGraph.h"
+#include "encode/CQVMediaEventQueue.h"
+#include "encode/EncodeSettings.h"
+#include "encode/IQVAudioMixerUserCallback.h"
+#include "encode/IQVVideoMixerUserCallback.h"
+#include "platform/CQVMessageWindow.h"
+#include "project/OutputSettings.h"
+#include "project/SettingsFiles.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace qv
+{
+
+// What a conversion takes from the engine. Read at every build.
+struct tagQVConverterSetup
+{
+    // The current output settings record. The build writes the clamped values back into
+    // it (a negative target size, an MPEG-4 or MPEG-1/2 quality outside 1..31).
+    tagQVOutputSettings* pSettings = nullptr;
+    tagQVH264Settings h264;           // the indices of "skin/h264.dat"
+    double dDuration = 0.0;           // the timeline length D in seconds; below 0.5 counts as 0.5
+    int32_t* pGraphRunning = nullptr; // bGraphRunning of the control block, or null
+};
+
+// Graph states.
+enum : int32_t
+{
+    kQVGraphStopped = 0,
+    kQVGraphPaused = 1,
+    kQVGraphRunning = 2,
+    kQVGraphNone = 3,
+};
+
+class CQVVideoConverter
+{
+public:
+    // May change the Windows Media chain's codecs and rates (types 7 and 8) before the
+    // encoders open; a negative result ends the build with that result.
+    using WindowsMediaConfigurator = std::function<int32_t(tagQVEncodeSettings* pSettings)>;
+
+    static constexpr double kMinDuration = 0.5;
+    static constexpr double kMaxDuration = 1000000.0; // seconds; beyond this nothing builds
+
+    explicit CQVVideoConverter(const tagQVConverterSetup& setup);
+    virtual ~CQVVideoConverter(); // Close()
+    CQVVideoConverter(const CQVVideoConverter&) = delete;
+    CQVVideoConverter& operator=(const CQVVideoConverter&) = delete;
+
+    // The callbacks the mixer stages call; not owned, and they must outlive every graph
+    // built with them (Close guarantees that no callback runs once it returns). Null
+    // leaves the samples black or silent. Take effect at the next build.
+    void SetVideoMixerCallback(IQVVideoMixerUserCallback* pCallback)
+    {
+        m_pVideoCallback = pCallback;
+    }
+    void SetAudioMixerCallback(IQVAudioMixerUserCallback* pCallback)
+    {
+        m_pAudioCallback = pCallback;
+    }
+    void SetWindowsMediaConfigurator(WindowsMediaConfigurator configure)
+    {
+        m_configure = std::move(configure);
+    }
+    void SetSetup(const tagQVConverterSetup& setup) { m_setup = setup; }
+    const tagQVConverterSetup& Setup() const { return m_setup; }
+
+    // Output frame rate in frames per second: 30 for a conversion.
+    void SetFrameRate(double dFrameRate) { m_dFrameRate = dFrameRate; }
+    double FrameRate() const { return m_dFrameRate; }
+
+    // --- the graph's operations; a negative result means failure
+
+    // Events go to this window as message nMessage from now on. Returns 0.
+    virtual int32_t SetNotifyTarget(CQVMessageWindow::Handle hWindow, unsigned nMessage);
+    // 0 when stopped or without a graph; otherwise stops the streaming (a file not yet
+    // complete is discarded, no event follows) and returns 0.
+    virtual int32_t Stop();
+    // Running: 0. Paused: resumes. Stopped or no graph: -1 without an output path,
+    // otherwise BuildConversionGraph(output path).
+    virtual int32_t Run();
+    // Paused: 0. No graph: 0. Running: holds the streams. Stopped: -1 (a stopped
+    // conversion cannot go on; Run builds a new one).
+    virtual int32_t Pause();
+    // Stops, resets the delivered-frame counter, detaches the notify window and releases
+    // the graph and its event queue. Returns 0.
+    virtual int32_t Close();
+    // Delivered frames / frame rate; 0.0 when the frame rate is 0 or not a number.
+    virtual double GetDeliveredSeconds();
+    // D (at least 0.5) once a graph is built, otherwise 0.0.
+    virtual double GetDuration();
+
+    // Stores the output file's path (UTF-8). Returns 0.
+    int32_t SetOutputPath(const std::string& path);
+    const std::string& OutputPath() const { return m_outputPath; }
+
+    // The events of the current or last build; null before the first build and after
+    // Close. Not owned by the caller.
+    CQVMediaEventQueue* GetMediaEvent() { return m_pEvents.get(); }
+
+    // *pState: 0 stopped, 1 paused, 2 running, 3 no graph. Returns 0, or
+    // kQVResultBadPointer for a null pointer.
+    int32_t GetGraphState(int32_t* pState);
+
+    // Drops any earlier graph, derives the encoder settings, builds the chain writing to
+    // path and runs it; *pGraphRunning becomes 1 when it runs. Returns 0, or a negative
+    // code: -1 for a missing settings record, an output type outside 0..13 or a duration
+    // that is not a number or above kMaxDuration; the negative AVERROR of an encoder or
+    // muxer that refuses; a negative errno of the output file (-ENOENT missing folder,
+    // -EACCES / -EROFS not writable, -EISDIR a folder). A failed build also queues an
+    // error-abort event (code 3, parameter 1 = the result) and posts the notify message,
+    // and leaves no file under path.
+    int32_t BuildConversionGraph(const std::string& path);
+
+    // --- for the video callback, on the video streaming thread
+    void CountDeliveredFrame() { m_nDeliveredFrames.fetch_add(1, std::memory_order_relaxed); }
+    int32_t DeliveredFrames() const { return m_nDeliveredFrames.load(std::memory_order_relaxed); }
+
+    // The encoder settings of the last build (valid after a successful derivation).
+    const tagQVEncodeSettings& EncodeSettings() const { return m_settings; }
+
+protected:
+    int32_t FailBuild(int32_t nResult);
+
+    tagQVConverterSetup m_setup;
+    double m_dFrameRate = 30.0;
+    IQVVideoMixerUserCallback* m_pVideoCallback = nullptr;
+    IQVAudioMixerUserCallback* m_pAudioCallback = nullptr;
+    WindowsMediaConfigurator m_configure;
+
+    CQVMessageWindow::Handle m_hNotifyWindow = 0;
+    unsigned m_nNotifyMessage = 0;
+    std::string m_outputPath;
+
+    // --- written by the video streaming thread, read by anyone
+    std::atomic<int32_t> m_nDeliveredFrames{0};
+
+    // --- the graph of the current build; the graph goes first on release, so that no
+    //     streaming thread outlives the event queue it reports to
+    std::unique_ptr<CQVMediaEventQueue> m_pEvents;
+    std::unique_ptr<CQVConversionGraph> m_pGraph;
+    tagQVEncodeSettings m_settings;
+    double m_dDuration = 0.0;
+};
+
+} // namespace qv

@@ -1,0 +1,111 @@
+#include "encode/CQVVideoEncoder.h"
+
+#include "encode/CQVMultiplexer.h"
+#include "encode/EncoderMapping.h"
+
+namespace qv
+{
+
+int32_t CQVVideoEncoder::Open(const tagQVEncodeSettings& settings, bool bGlobalHeader)
+{
+    Close();
+    const AVCodec* pCodec = avcodec_find_encoder_by_name(VideoEncoderName(settings.eVideoCodec));
+    if (pCodec == nullptr)
+        return AVERROR_ENCODER_NOT_FOUND;
+    m_pContext.reset(avcodec_alloc_context3(pCodec));
+    m_pFrame.reset(av_frame_alloc());
+    m_pPacket.reset(av_packet_alloc());
+    if (!m_pContext || !m_pFrame || !m_pPacket)
+    {
+        Close();
+        return AVERROR(ENOMEM);
+    }
+    int nResult = ApplyVideoSettings(settings, m_pContext.get(), bGlobalHeader);
+    if (nResult >= 0)
+        nResult = avcodec_open2(m_pContext.get(), pCodec, nullptr);
+    if (nResult >= 0)
+    {
+        m_pFrame->format = m_pContext->pix_fmt;
+        m_pFrame->width = m_pContext->width;
+        m_pFrame->height = m_pContext->height;
+        nResult = av_frame_get_buffer(m_pFrame.get(), 0);
+    }
+    if (nResult >= 0)
+    {
+        // The alpha byte of the samples carries nothing for the encoder.
+        m_pScaler.reset(sws_getContext(settings.nWidth, settings.nHeight, AV_PIX_FMT_BGR0,
+                                       settings.nWidth, settings.nHeight, m_pContext->pix_fmt,
+                                       SWS_BICUBIC, nullptr, nullptr, nullptr));
+        if (!m_pScaler)
+            nResult = AVERROR(ENOMEM);
+    }
+    if (nResult < 0)
+        Close();
+    return nResult < 0 ? nResult : 0;
+}
+
+void CQVVideoEncoder::Attach(CQVMultiplexer* pMultiplexer, int32_t nStream)
+{
+    m_pMultiplexer = pMultiplexer;
+    m_nStream = nStream;
+}
+
+int32_t CQVVideoEncoder::Process(const uint8_t* pSample, int64_t nIndex)
+{
+    if (!m_pContext || m_pMultiplexer == nullptr)
+        return AVERROR(EINVAL);
+    // The encoder may still hold the previous picture; then a fresh buffer is taken.
+    int nResult = av_frame_make_writable(m_pFrame.get());
+    if (nResult < 0)
+        return nResult;
+    const int nHeight = m_pContext->height;
+    const int nStride = m_pContext->width * 4;
+    // Bottom-up rows: start at the last row and walk upwards.
+    const uint8_t* pSource[4] = {pSample + static_cast<ptrdiff_t>(nHeight - 1) * nStride, nullptr,
+                                 nullptr, nullptr};
+    const int nSourceStride[4] = {-nStride, 0, 0, 0};
+    sws_scale(m_pScaler.get(), pSource, nSourceStride, 0, nHeight, m_pFrame->data,
+              m_pFrame->linesize);
+    m_pFrame->pts = nIndex;
+    nResult = avcodec_send_frame(m_pContext.get(), m_pFrame.get());
+    if (nResult < 0)
+        return nResult;
+    return Drain();
+}
+
+int32_t CQVVideoEncoder::Finish()
+{
+    if (!m_pContext || m_pMultiplexer == nullptr)
+        return AVERROR(EINVAL);
+    const int nResult = avcodec_send_frame(m_pContext.get(), nullptr);
+    if (nResult < 0 && nResult != AVERROR_EOF)
+        return nResult;
+    return Drain();
+}
+
+int32_t CQVVideoEncoder::Drain()
+{
+    for (;;)
+    {
+        int nResult = avcodec_receive_packet(m_pContext.get(), m_pPacket.get());
+        if (nResult == AVERROR(EAGAIN) || nResult == AVERROR_EOF)
+            return 0;
+        if (nResult < 0)
+            return nResult;
+        nResult = m_pMultiplexer->WritePacket(m_nStream, m_pPacket.get(), m_pContext->time_base);
+        if (nResult < 0)
+            return nResult;
+    }
+}
+
+void CQVVideoEncoder::Close()
+{
+    m_pScaler.reset();
+    m_pFrame.reset();
+    m_pPacket.reset();
+    m_pContext.reset();
+    m_pMultiplexer = nullptr;
+    m_nStream = -1;
+}
+
+} // namespace qv

@@ -1,0 +1,343 @@
+#include "encode/EncoderMapping.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <iterator>
+
+extern "C"
+{
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+}
+
+namespace qv
+{
+
+namespace
+{
+
+constexpr int32_t kMixSampleRate = 44100;
+constexpr int32_t kMpeg4Gop = 12;
+constexpr int32_t kMpeg12Gop = 13;
+constexpr int32_t kMpeg12BFrames = 2;
+constexpr int32_t kMaxH264BFrames = 16;
+// Large enough that the encoder never places an I frame of its own at a scene change.
+constexpr int64_t kNoSceneCut = 1000000000;
+
+const int kAc3Kbps[] = {32,  40,  48,  56,  64,  80,  96,  112, 128, 160,
+                        192, 224, 256, 320, 384, 448, 512, 576, 640};
+const int kLayer3Kbps[] = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+const int kLayer3LowRateKbps[] = {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
+
+bool IsH264(const tagQVEncodeSettings& settings)
+{
+    return settings.eVideoCodec == EQVVideoCodec::H264;
+}
+
+bool IsBaseline(const tagQVEncodeSettings& settings)
+{
+    return IsH264(settings) && settings.nH264Profile != kH264ProfileMainHd &&
+           settings.nH264Profile != kH264ProfileMainHdFlv && settings.nH264Profile != 0;
+}
+
+template <size_t N> int Nearest(const int (&table)[N], int64_t nValue)
+{
+    int best = table[0];
+    for (int candidate : table)
+    {
+        if (std::llabs(candidate - nValue) < std::llabs(best - nValue))
+            best = candidate;
+    }
+    return best;
+}
+
+int NearestSampleRate(const AVCodec* pCodec, int32_t nWanted)
+{
+    if (pCodec->supported_samplerates == nullptr)
+        return std::clamp(nWanted, 8000, 48000);
+    int best = pCodec->supported_samplerates[0];
+    for (const int* p = pCodec->supported_samplerates; *p != 0; ++p)
+    {
+        const int64_t nDistance = std::llabs(static_cast<int64_t>(*p) - nWanted);
+        const int64_t nBest = std::llabs(static_cast<int64_t>(best) - nWanted);
+        if (nDistance < nBest || (nDistance == nBest && *p > best))
+            best = *p;
+    }
+    return best;
+}
+
+int32_t DefaultAudioKbps(EQVAudioCodec eCodec, int32_t nChannels)
+{
+    const bool bMono = nChannels == 1;
+    const bool bMulti = nChannels > 2;
+    switch (eCodec)
+    {
+    case EQVAudioCodec::Aac:
+        return bMono ? 64 : bMulti ? 320 : 128;
+    case EQVAudioCodec::Ac3:
+        return bMono ? 96 : bMulti ? 448 : 192;
+    default:
+        return bMono ? 64 : 128;
+    }
+}
+
+int32_t AllowedAudioKbps(EQVAudioCodec eCodec, int64_t nKbps, int32_t nChannels,
+                         int32_t nSampleRate)
+{
+    switch (eCodec)
+    {
+    case EQVAudioCodec::Aac:
+        return static_cast<int32_t>(std::clamp<int64_t>(nKbps, 8, 960));
+    case EQVAudioCodec::Ac3:
+        // Below this the encoder cannot allocate bits for five or six channels.
+        return Nearest(kAc3Kbps, nChannels > 2 ? std::max<int64_t>(nKbps, 128) : nKbps);
+    case EQVAudioCodec::MpegAudio:
+        return nSampleRate >= 32000 ? Nearest(kLayer3Kbps, nKbps)
+                                    : Nearest(kLayer3LowRateKbps, nKbps);
+    default:
+        return static_cast<int32_t>(std::clamp<int64_t>(nKbps, 24, 320));
+    }
+}
+
+} // namespace
+
+const char* MuxerName(EQVContainer eContainer)
+{
+    switch (eContainer)
+    {
+    case EQVContainer::Mp4:
+        return "mp4";
+    case EQVContainer::Avi:
+        return "avi";
+    case EQVContainer::Mov:
+        return "mov";
+    case EQVContainer::Asf:
+        return "asf";
+    case EQVContainer::MpegPs1:
+        return "mpeg";
+    case EQVContainer::MpegPs2:
+        return "vob";
+    case EQVContainer::Flv:
+        return "flv";
+    case EQVContainer::Matroska:
+        return "matroska";
+    }
+    return "mp4";
+}
+
+const char* VideoEncoderName(EQVVideoCodec eCodec)
+{
+    switch (eCodec)
+    {
+    case EQVVideoCodec::H264:
+        return "libx264";
+    case EQVVideoCodec::Mpeg4:
+        return "mpeg4";
+    case EQVVideoCodec::Mpeg1:
+        return "mpeg1video";
+    case EQVVideoCodec::Mpeg2:
+        return "mpeg2video";
+    case EQVVideoCodec::Wmv1:
+        return "wmv1";
+    case EQVVideoCodec::Wmv2:
+        return "wmv2";
+    }
+    return "libx264";
+}
+
+const char* AudioEncoderName(EQVAudioCodec eCodec)
+{
+    switch (eCodec)
+    {
+    case EQVAudioCodec::Aac:
+        return "aac";
+    case EQVAudioCodec::Ac3:
+        return "ac3";
+    case EQVAudioCodec::MpegAudio:
+        return "libmp3lame";
+    case EQVAudioCodec::Wma1:
+        return "wmav1";
+    case EQVAudioCodec::Wma2:
+        return "wmav2";
+    }
+    return "aac";
+}
+
+bool MuxerWantsGlobalHeader(EQVContainer eContainer)
+{
+    const AVOutputFormat* pFormat = av_guess_format(MuxerName(eContainer), nullptr, nullptr);
+    return pFormat != nullptr && (pFormat->flags & AVFMT_GLOBALHEADER) != 0;
+}
+
+tagQVFrameStructure VideoFrameStructure(const tagQVEncodeSettings& settings)
+{
+    tagQVFrameStructure structure{kMpeg4Gop, 0};
+    switch (settings.eVideoCodec)
+    {
+    case EQVVideoCodec::H264:
+    {
+        int32_t nB = settings.bBFramesGiven ? settings.nBFrames : 0;
+        nB = IsBaseline(settings) ? 0 : std::clamp(nB, 0, kMaxH264BFrames);
+        const int32_t nP = std::clamp(settings.nPFrames, 1, 7);
+        return {1 + nP * (nB + 1), nB};
+    }
+    case EQVVideoCodec::Mpeg1:
+    case EQVVideoCodec::Mpeg2:
+        structure = {kMpeg12Gop, kMpeg12BFrames};
+        break;
+    default:
+        break;
+    }
+    if (settings.nKeyFrameInterval > 0)
+        structure.nGopFrames = settings.nKeyFrameInterval;
+    return structure;
+}
+
+const char* H264ProfileName(const tagQVEncodeSettings& settings)
+{
+    if (!IsH264(settings))
+        return nullptr;
+    return IsBaseline(settings) ? "baseline" : "main";
+}
+
+int32_t ApplyVideoSettings(const tagQVEncodeSettings& settings, AVCodecContext* pContext,
+                           bool bGlobalHeader)
+{
+    if (pContext == nullptr || !(settings.dFrameRate > 0.0))
+        return AVERROR(EINVAL);
+    const AVRational frameRate = av_d2q(settings.dFrameRate, 100000);
+    pContext->width = settings.nWidth;
+    pContext->height = settings.nHeight;
+    pContext->framerate = frameRate;
+    pContext->time_base = av_inv_q(frameRate);
+    pContext->sample_aspect_ratio = AVRational{1, 1};
+    pContext->pix_fmt = AV_PIX_FMT_YUV420P;
+    pContext->color_range = AVCOL_RANGE_MPEG;
+    pContext->colorspace = AVCOL_SPC_SMPTE170M;
+    pContext->thread_count = 0;
+    if (bGlobalHeader)
+        pContext->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+
+    const tagQVFrameStructure structure = VideoFrameStructure(settings);
+    pContext->gop_size = structure.nGopFrames;
+    pContext->keyint_min = structure.nGopFrames;
+    pContext->max_b_frames = structure.nBFrames;
+    pContext->flags |= AV_CODEC_FLAG_CLOSED_GOP;
+
+    const bool bQuality = settings.eRateMode == EQVRateMode::Quality;
+    if (!bQuality)
+        pContext->bit_rate =
+            std::clamp<int64_t>(settings.nVideoBitrate, kMinVideoBitrate, kMaxVideoBitrate);
+
+    void* pPrivate = pContext->priv_data;
+    int nResult = 0;
+    if (IsH264(settings))
+    {
+        nResult |= av_opt_set(pPrivate, "preset", "medium", 0);
+        nResult |= av_opt_set(pPrivate, "profile", H264ProfileName(settings), 0);
+        nResult |= av_opt_set_int(pPrivate, "b_strategy", 0, 0);
+        nResult |= av_opt_set_int(pPrivate, "sc_threshold", 0, 0);
+        nResult |= av_opt_set(pPrivate, "b-pyramid", "none", 0);
+        if (bQuality)
+            nResult |= av_opt_set_double(pPrivate, "crf", std::clamp(settings.nQuality, 1, 51), 0);
+    }
+    else
+    {
+        nResult |= av_opt_set_int(pPrivate, "sc_threshold", kNoSceneCut, 0);
+        if (settings.eVideoCodec == EQVVideoCodec::Mpeg1 ||
+            settings.eVideoCodec == EQVVideoCodec::Mpeg2)
+            pContext->strict_std_compliance = FF_COMPLIANCE_UNOFFICIAL;
+        if (bQuality)
+        {
+            pContext->flags |= AV_CODEC_FLAG_QSCALE;
+            pContext->global_quality = std::clamp(settings.nQuality, 1, 31) * FF_QP2LAMBDA;
+        }
+    }
+    return nResult < 0 ? AVERROR(EINVAL) : 0;
+}
+
+tagQVAudioFormat ChooseAudioFormat(const tagQVEncodeSettings& settings, const AVCodec* pCodec)
+{
+    tagQVAudioFormat format;
+    switch (settings.eChannelMode)
+    {
+    case EQVChannelMode::Mono:
+        format.nChannels = 1;
+        break;
+    case EQVChannelMode::Multichannel:
+        if (settings.eAudioCodec == EQVAudioCodec::Aac ||
+            settings.eAudioCodec == EQVAudioCodec::Ac3)
+        {
+            format.bLowFrequencyChannel = settings.bLowFrequencyChannel;
+            format.nChannels = format.bLowFrequencyChannel ? 6 : 5;
+            break;
+        }
+        format.nChannels = 2;
+        break;
+    default:
+        format.nChannels = 2;
+        break;
+    }
+
+    int32_t nWantedRate = settings.nAudioSampleRate;
+    if (nWantedRate <= 0)
+        nWantedRate = settings.eAudioCodec == EQVAudioCodec::Ac3 ? 48000 : kMixSampleRate;
+    format.nSampleRate = pCodec != nullptr ? NearestSampleRate(pCodec, nWantedRate) : nWantedRate;
+
+    const int64_t nKbps = settings.nAudioBitrateKbps > 0
+                              ? settings.nAudioBitrateKbps
+                              : DefaultAudioKbps(settings.eAudioCodec, format.nChannels);
+    format.nBitRate = 1000LL * AllowedAudioKbps(settings.eAudioCodec, nKbps, format.nChannels,
+                                                format.nSampleRate);
+
+    format.eSampleFormat = AV_SAMPLE_FMT_FLTP;
+    if (pCodec != nullptr && pCodec->sample_fmts != nullptr)
+    {
+        format.eSampleFormat = pCodec->sample_fmts[0];
+        for (const AVSampleFormat* p = pCodec->sample_fmts; *p != AV_SAMPLE_FMT_NONE; ++p)
+        {
+            if (*p == AV_SAMPLE_FMT_FLTP)
+                format.eSampleFormat = *p;
+        }
+    }
+    return format;
+}
+
+void AudioChannelLayout(const tagQVAudioFormat& format, AVChannelLayout* pLayout)
+{
+    switch (format.nChannels)
+    {
+    case 1:
+        *pLayout = AV_CHANNEL_LAYOUT_MONO;
+        break;
+    case 5:
+        *pLayout = AV_CHANNEL_LAYOUT_5POINT0_BACK;
+        break;
+    case 6:
+        *pLayout = AV_CHANNEL_LAYOUT_5POINT1_BACK;
+        break;
+    default:
+        *pLayout = AV_CHANNEL_LAYOUT_STEREO;
+        break;
+    }
+}
+
+int32_t ApplyAudioSettings(const tagQVEncodeSettings& settings, AVCodecContext* pContext,
+                           bool bGlobalHeader)
+{
+    if (pContext == nullptr || pContext->codec == nullptr)
+        return AVERROR(EINVAL);
+    const tagQVAudioFormat format = ChooseAudioFormat(settings, pContext->codec);
+    pContext->sample_rate = format.nSampleRate;
+    pContext->sample_fmt = format.eSampleFormat;
+    pContext->bit_rate = format.nBitRate;
+    pContext->time_base = AVRational{1, format.nSampleRate};
+    av_channel_layout_uninit(&pContext->ch_layout);
+    AudioChannelLayout(format, &pContext->ch_layout);
+    if (bGlobalHeader)
+        pContext->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    return 0;
+}
+
+} // namespace qv

@@ -1,0 +1,94 @@
+// The one place where the derived encoder settings (EncodeSettings.h) become FFmpeg
+// encoders, muxers and options. Every choice below is what the tests check with ffprobe.
+//
+// Containers: Mp4 "mp4", Mov "mov", Avi "avi", Asf "asf", MpegPs1 "mpeg" (MPEG-1 system
+// stream), MpegPs2 "vob" (MPEG-2 program stream), Flv "flv", Matroska "matroska".
+//
+// Video, always yuv420p (BT.601, limited range) converted from the bottom-up BGRA samples:
+// - H.264 (libx264, preset medium). Profile values 1 and 2 mean the Main profile; 4, 5,
+//   6 and 7 mean Baseline (their device and FLV flavours are carried by the container).
+//   Quality: crf = quality factor clamped to 1..51 (0 would be lossless, which Main
+//   cannot carry). Bitrate: average bitrate. Frame structure, closed GOP, no scene cuts,
+//   no adaptive B placement, no B pyramid: B = the given B count clamped to 0..16
+//   (0 when it is not given and always 0 in Baseline), GOP = 1 + P x (B + 1).
+// - MPEG-4 part 2 (mpeg4): quality -> fixed qscale 1..31; bitrate -> average bitrate;
+//   closed GOP of 12 frames, no B frames.
+// - MPEG-1 (mpeg1video) and MPEG-2 (mpeg2video): as MPEG-4, closed GOP of 13 frames
+//   with 2 B frames between P frames (I BB P BB P BB P BB P).
+// - Windows Media (wmv1/wmv2): as MPEG-4 with a GOP of 12; a non-zero
+//   nKeyFrameInterval replaces the GOP of MPEG-4, MPEG-1/2 and Windows Media video.
+// Video bitrates are kept within 8,192 bit/s .. 100,000,000 bit/s.
+//
+// Audio, from the 44,100 Hz 16-bit stereo mix, resampled and remixed to what the encoder
+// takes:
+// - AAC (aac), AC3 (ac3), MPEG audio (libmp3lame, layer III), Windows Media (wmav1/wmav2).
+// - Channels: mono 1, stereo 2; multichannel is 5.0, or 5.1 with the LFE channel; MPEG
+//   and Windows Media audio have mono and stereo only. Stereo is spread onto the front
+//   left and right speakers of a multichannel layout.
+// - Sample rate 0 means 44,100 Hz (48,000 Hz for AC3); any other rate becomes the nearest
+//   the encoder takes (AAC 7,350..96,000 in its steps, AC3 32,000/44,100/48,000, MPEG
+//   audio 8,000..48,000 in its steps, Windows Media 8,000..48,000).
+// - Bitrate 0 means the default: AAC 64/128/320 kbit/s (mono/stereo/multichannel), AC3
+//   96/192/448, MPEG audio 64/128, Windows Media 64/128. Other values are kept within
+//   what the encoder accepts: AAC 8..960; AC3 the nearest of its bitrates, at least 128
+//   for multichannel; MPEG audio the nearest of its layer III bitrates for the rate;
+//   Windows Media 24..320.
+#pragma once
+
+#include "encode/EncodeSettings.h"
+
+extern "C"
+{
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+namespace qv
+{
+
+constexpr int64_t kMinVideoBitrate = 8192;
+constexpr int64_t kMaxVideoBitrate = 100000000;
+
+const char* MuxerName(EQVContainer eContainer);
+const char* VideoEncoderName(EQVVideoCodec eCodec);
+const char* AudioEncoderName(EQVAudioCodec eCodec);
+
+// The muxer wants codec headers out of band (mp4, mov, asf, flv, matroska).
+bool MuxerWantsGlobalHeader(EQVContainer eContainer);
+
+// The frame structure the video encoder is given.
+struct tagQVFrameStructure
+{
+    int32_t nGopFrames; // frames from one I frame to the next
+    int32_t nBFrames;   // B frames between two reference frames
+};
+tagQVFrameStructure VideoFrameStructure(const tagQVEncodeSettings& settings);
+
+// "main" or "baseline"; null when the settings are not H.264.
+const char* H264ProfileName(const tagQVEncodeSettings& settings);
+
+// Sets size, rate, pixel format, rate control, frame structure and private options on a
+// context allocated for the encoder, before it is opened. Returns 0 or a negative AVERROR.
+int32_t ApplyVideoSettings(const tagQVEncodeSettings& settings, AVCodecContext* pContext,
+                           bool bGlobalHeader);
+
+// The audio format the encoder is opened with.
+struct tagQVAudioFormat
+{
+    int32_t nSampleRate = 0;
+    int32_t nChannels = 0;
+    bool bLowFrequencyChannel = false;
+    int64_t nBitRate = 0; // bit/s
+    AVSampleFormat eSampleFormat = AV_SAMPLE_FMT_NONE;
+};
+tagQVAudioFormat ChooseAudioFormat(const tagQVEncodeSettings& settings, const AVCodec* pCodec);
+
+// The channel layout of a chosen format.
+void AudioChannelLayout(const tagQVAudioFormat& format, AVChannelLayout* pLayout);
+
+// Sets the chosen format on a context allocated for the encoder, before it is opened.
+// Returns 0 or a negative AVERROR.
+int32_t ApplyAudioSettings(const tagQVEncodeSettings& settings, AVCodecContext* pContext,
+                           bool bGlobalHeader);
+
+} // namespace qv

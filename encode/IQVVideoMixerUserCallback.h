@@ -1,0 +1,57 @@
+// The video mixer stage's callback: how composed pictures get into the conversion stream.
+// The engine implements it; the video mixer stage calls it on the video streaming thread,
+// once per sample, FillFrame first and DrawOverlays second, before the sample moves on.
+#pragma once
+
+#include <cstdint>
+
+class QPainter;
+
+namespace qv
+{
+
+// Describes a video sample: the layout of a Windows bitmap information header (40 bytes).
+// A positive height means the rows are stored bottom row first.
+#pragma pack(push, 1)
+struct tagQVBitmapInfoHeader
+{
+    uint32_t biSize;        // 40
+    int32_t biWidth;        // pixels
+    int32_t biHeight;       // pixels; positive: bottom-up rows
+    uint16_t biPlanes;      // 1
+    uint16_t biBitCount;    // 32: bytes blue, green, red, alpha
+    uint32_t biCompression; // 0: uncompressed RGB
+    uint32_t biSizeImage;   // stride x height, stride = width x 4
+    int32_t biXPelsPerMeter;
+    int32_t biYPelsPerMeter;
+    uint32_t biClrUsed;
+    uint32_t biClrImportant;
+};
+#pragma pack(pop)
+
+static_assert(sizeof(tagQVBitmapInfoHeader) == 40, "bitmap information header layout");
+
+class IQVVideoMixerUserCallback
+{
+public:
+    // Fills the sample. pGraphics draws onto the same pixels, right side up (its transform
+    // already accounts for the bottom-up rows); it is valid only during this call and the
+    // following DrawOverlays. The two 32-bit values carry nothing.
+    // Returns 0 to pass the sample on. A positive value ends the stream as a user abort,
+    // a negative one as an error abort carrying that value; the output is then discarded.
+    virtual int32_t FillFrame(QPainter* pGraphics, int32_t nUnused1, int32_t nUnused2,
+                              const tagQVBitmapInfoHeader* pHeader, uint8_t* pBuffer,
+                              int32_t nBufferSize) = 0;
+
+    // Draws what goes over the composed picture; does nothing when bDraw is 0 (the mixer
+    // stage passes 1). Results as for FillFrame.
+    virtual int32_t DrawOverlays(QPainter* pGraphics, int32_t nUnused1, int32_t nUnused2,
+                                 int32_t nUnused3, uint8_t* pBuffer, int32_t nBufferSize,
+                                 int32_t bDraw) = 0;
+
+protected:
+    // Never deleted through this interface: its owner outlives every graph it serves.
+    ~IQVVideoMixerUserCallback() = default;
+};
+
+} // namespace qv
