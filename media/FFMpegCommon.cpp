@@ -62,8 +62,14 @@ int QVFindFirstStream(const AVFormatContext* pFormat, AVMediaType eType)
 
 QVFormatPtr QVOpenInput(const std::string& path)
 {
+    // Sources are local files: a name that reads as a network address must not make a
+    // reader wait on the network.
+    AVDictionary* pOptions = nullptr;
+    av_dict_set(&pOptions, "protocol_whitelist", "file", 0);
     AVFormatContext* pRaw = nullptr;
-    if (avformat_open_input(&pRaw, path.c_str(), nullptr, nullptr) != 0)
+    const int nOpened = avformat_open_input(&pRaw, path.c_str(), nullptr, &pOptions);
+    av_dict_free(&pOptions);
+    if (nOpened != 0)
         return nullptr;
     QVFormatPtr format(pRaw);
     if (avformat_find_stream_info(format.get(), nullptr) < 0)

@@ -81,7 +81,7 @@ using QVScalerPtr = std::unique_ptr<SwsContext, QVScalerFreer>;
 using QVResamplerPtr = std::unique_ptr<SwrContext, QVResamplerFreer>;
 using QVBufferPtr = std::unique_ptr<uint8_t, QVAvFreer>;
 
-// Opens the file (UTF-8 path, no forced format, no options) and reads its stream
+// Opens the file (UTF-8 path, no forced format, local files only) and reads its stream
 // information. Null on any failure.
 QVFormatPtr QVOpenInput(const std::string& path);
 

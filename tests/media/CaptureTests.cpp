@@ -291,5 +291,19 @@ TEST(CaptureTest, ReopeningStartsAgainFromTheFirstPicture)
     EXPECT_FALSE(capture.ReadNextFrame());
 }
 
+TEST(CaptureTest, OpensPathsWithCharactersBeyondAscii)
+{
+    CQVScratchFolder folder;
+    std::string bytes;
+    ASSERT_TRUE(ReadWholeFile(MediaPath(EMedia::H264), &bytes));
+    const std::string path = folder / "vid\xC3\xA9o \xE6\x98\xA0\xE5\x83\x8F #1.mp4";
+    ASSERT_TRUE(WriteWholeFile(path, bytes));
+    CQVFFMpegCapture capture(path, 160, 120, true);
+    ASSERT_EQ(capture.Failed(), 0);
+    EXPECT_EQ(capture.SourcePath(), path);
+    ASSERT_TRUE(capture.ReadNextFrame());
+    EXPECT_EQ(PictureNumber(capture), 0);
+}
+
 } // namespace
 } // namespace qv::test

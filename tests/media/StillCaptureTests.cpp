@@ -148,6 +148,13 @@ TEST(MediaInfoProbeTest, FailsWithoutTouchingTheOutputsWhenTheFileCannotBeRead)
         EXPECT_EQ(bVideo + bAudio + nWidth + nHeight, 28);
         EXPECT_EQ(dDuration, 7.0);
     }
+    // Only local files are read, whatever protocol a name asks for.
+    EXPECT_NE(GetMediaInfoEx("file:" + MediaPath(EMedia::H264), nullptr, nullptr, nullptr, nullptr,
+                             nullptr, nullptr),
+              0);
+    EXPECT_EQ(GetMediaInfoEx("async:" + MediaPath(EMedia::H264), nullptr, nullptr, nullptr, nullptr,
+                             nullptr, nullptr),
+              0);
 }
 
 } // namespace
