@@ -1,5 +1,6 @@
 #include "engine/CQVEngineApp.h"
 
+#include "media/FFMpegCommon.h"
 #include "platform/ProgramFolder.h"
 
 #include <QByteArray>
@@ -76,6 +77,8 @@ bool CQVEngineApp::LoadOutputSettings(CQVEngineGlobals& globals)
 void CQVEngineApp::InitializeMediaLibraries()
 {
     // FFmpeg 5.1 registers codecs, filters and formats by itself; devices still need it.
+    // The engine reports only through the block: FFmpeg's console messages are silenced.
+    QVSilenceFFMpegLog();
     avdevice_register_all();
 }
 
