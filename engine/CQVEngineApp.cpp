@@ -1,5 +1,6 @@
 #include "engine/CQVEngineApp.h"
 
+#include "engine/CQVConvertDlg.h"
 #include "media/FFMpegCommon.h"
 #include "platform/ProgramFolder.h"
 
@@ -30,8 +31,13 @@ int CQVEngineApp::Run(int argc, char** argv)
     case EngineRunMode::None:
         break;
     case EngineRunMode::Conversion:
+    {
+        CQVConvertDlg dialog(globals);
+        exitStatus = dialog.Run();
+        break;
+    }
     case EngineRunMode::Preview:
-        // The job dialogs are not part of this build: end where they would run.
+        // The preview window is not part of this build: end where it would run.
         exitStatus = kEngineNoDriver;
         break;
     }

@@ -5,6 +5,7 @@
 #include "engine/SharedControlBlock.h"
 #include "platform/SharedMapping.h"
 #include "project/OutputSettings.h"
+#include "project/ProjectTimeline.h"
 #include "project/SettingsFiles.h"
 
 #include <string>
@@ -26,6 +27,10 @@ struct CQVEngineGlobals
     CQVOutputSettingsTable outputSettings{PresetTable::Engine};
     int nOutputWidth = 0; // output frame size; the project reader recomputes it
     int nOutputHeight = 0;
+
+    // --- the job's project: the engine's lines, loaded by the job's dialog
+    ProjectTimeline timeline;
+    double dScaleFactorForPlay = 1.0; // preview runs only; a conversion uses 1.0
 
     // --- the skin settings files
     int32_t n3DSmoothing = 0;

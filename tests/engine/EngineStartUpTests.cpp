@@ -69,7 +69,7 @@ TEST(EngineStartUp, WithoutTheSettingsFileEndsWithoutADialog)
     CQVEngineDriver driver;
     ASSERT_TRUE(driver.Ready());
     ASSERT_TRUE(driver.CreateBlock());
-    ASSERT_TRUE(driver.Owner().StartConversion("/tmp/out.mp4", 2));
+    ASSERT_TRUE(driver.Owner().StartConversion(driver.ProgramPath("out.mp4"), 2));
 
     EXPECT_EQ(RunEngine(driver), kEngineNoSettings);
     EXPECT_EQ(driver.Block()->nState, kStateRunning) << "the block is left as it was";
@@ -90,9 +90,9 @@ TEST(EngineStartUp, PresetSlotAndShortSettingsFileDecideTheDecoderSettings)
         CQVEngineDriver driver;
         ASSERT_TRUE(driver.Ready());
         ASSERT_TRUE(driver.CreateBlock());
-        ASSERT_TRUE(driver.Owner().StartConversion("/tmp/out.mp4", c.nPresetIndex));
+        ASSERT_TRUE(driver.Owner().StartConversion(driver.ProgramPath("out.mp4"), c.nPresetIndex));
         ASSERT_TRUE(driver.WriteOptionBytes(Words({c.nPresetIndex})));
-        EXPECT_EQ(RunEngine(driver), kEngineNoDriver) << c.nPresetIndex;
+        EXPECT_EQ(RunEngine(driver), kEngineCompleted) << c.nPresetIndex;
         EXPECT_EQ(DecoderValue("resizeDx"), c.nWidth) << c.nPresetIndex;
         EXPECT_EQ(DecoderValue("resizeDy"), c.nHeight) << c.nPresetIndex;
         EXPECT_EQ(DecoderValue("resizeAscpect"), 0u);
@@ -110,8 +110,8 @@ TEST(EngineStartUp, AWholeSettingsFileReplacesTheSlot)
     settings.bForceResize = 1;
     settings.nWidth = 636;
     settings.nHeight = 356;
-    ASSERT_TRUE(driver.StartConversion("/tmp/out.mp4", settings));
-    EXPECT_EQ(RunEngine(driver), kEngineNoDriver);
+    ASSERT_TRUE(driver.StartConversion(driver.ProgramPath("out.mp4"), settings));
+    EXPECT_EQ(RunEngine(driver), kEngineCompleted);
     EXPECT_EQ(DecoderValue("flip"), 1u);
     EXPECT_EQ(DecoderValue("isResize"), 1u);
     EXPECT_EQ(DecoderValue("resizeDx"), 636u);

@@ -80,13 +80,18 @@ bool CQVEngineDriver::Launch()
     return m_pid > 0;
 }
 
-bool CQVEngineDriver::WaitForExit(int nTimeoutMs, tagQVProcessExit* pExit, int nPollMs)
+bool CQVEngineDriver::WaitForExit(int nTimeoutMs, tagQVProcessExit* pExit, int nPollMs,
+                                  const PollHook& onPoll)
 {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(nTimeoutMs);
     while (m_pid > 0)
     {
-        if (const SharedControlBlock* block = Block())
+        if (SharedControlBlock* block = Block())
+        {
             m_samples.push_back({block->nState, block->dPosition});
+            if (onPoll)
+                onPoll(*block);
+        }
         if (ReapProcess(m_pid, pExit))
         {
             m_pid = -1;

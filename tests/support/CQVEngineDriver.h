@@ -8,6 +8,7 @@
 #include "project/OutputSettings.h"
 #include "tests/support/TestFolder.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -57,9 +58,12 @@ public:
     bool Launch();
     pid_t EnginePid() const { return m_pid; }
 
-    // Polls nState and dPosition every nPollMs until the engine ends or nTimeoutMs passes.
-    // On time-out the engine is killed and reaped and the result is false.
-    bool WaitForExit(int nTimeoutMs, tagQVProcessExit* pExit, int nPollMs = 20);
+    // Polls nState and dPosition every nPollMs until the engine ends or nTimeoutMs passes,
+    // calling onPoll (when given) with the block after each sample, as the front-end's
+    // timers would act. On time-out the engine is killed and reaped and the result is false.
+    using PollHook = std::function<void(SharedControlBlock&)>;
+    bool WaitForExit(int nTimeoutMs, tagQVProcessExit* pExit, int nPollMs = 20,
+                     const PollHook& onPoll = nullptr);
     const std::vector<tagQVBlockSample>& Samples() const { return m_samples; }
 
 private:

@@ -1,0 +1,169 @@
+#include "engine/CQVConvertDlg.h"
+
+#include "encode/CQVVideoConverter.h"
+#include "platform/ProgramFolder.h"
+#include "project/CQVProjectReader.h"
+
+#include <chrono>
+#include <thread>
+
+namespace qv
+{
+
+CQVConvertDlg::CQVConvertDlg(CQVEngineGlobals& globals) : m_globals(globals)
+{
+    SharedControlBlock& block = *m_globals.pBlock;
+    m_bSingleFile = PathExists(ReadBlockPath(block.szSourcePath));
+
+    m_globals.timeline = ProjectTimeline::CreateEngineLines();
+    tagQVProjectReadContext context;
+    context.bPreviewRun = block.bPreviewRun != 0 ? 1 : 0;
+    context.pOutputSettings = &m_globals.outputSettings;
+    context.dScaleFactorForPlay = m_globals.dScaleFactorForPlay;
+    CQVProjectReader reader(&context);
+    std::string project = ProgramPath(m_bSingleFile ? "tmp/listctrl.qvprj" : "tmp/qvengine.qvprj");
+    // A project that neither parser can read leaves the empty lines: the job then runs on
+    // an empty timeline, as the front-end expects.
+    m_bProjectLoaded = IsLoaded(reader.ReadFile(project, &m_globals.timeline));
+    if (m_bProjectLoaded)
+    {
+        m_globals.dScaleFactorForPlay = context.dScaleFactorForPlay;
+        m_globals.nOutputWidth = context.nOutputWidth;
+        m_globals.nOutputHeight = context.nOutputHeight;
+    }
+
+    tagQVConverterSetup setup;
+    setup.pSettings = &m_globals.outputSettings.Current();
+    setup.h264 = m_globals.h264;
+    setup.dDuration = m_globals.timeline.Length();
+    setup.pGraphRunning = &block.bGraphRunning;
+    m_pConverter = std::make_unique<CQVVideoConverter>(setup);
+}
+
+CQVConvertDlg::~CQVConvertDlg()
+{
+    Destroy();
+}
+
+void CQVConvertDlg::SetCallbacks(IQVVideoMixerUserCallback* pVideo,
+                                 IQVAudioMixerUserCallback* pAudio)
+{
+    m_pConverter->SetVideoMixerCallback(pVideo);
+    m_pConverter->SetAudioMixerCallback(pAudio);
+}
+
+int CQVConvertDlg::Run()
+{
+    RunModal();
+    // The graph may still hold its output under a temporary name; only a completed file
+    // counts as success.
+    bool completed = m_bCompleted;
+    Destroy();
+    return completed ? kEngineCompleted : kEngineFailed;
+}
+
+void CQVConvertDlg::OnInitModal()
+{
+    SetTimer(kTimerGoSignal, 100);
+}
+
+void CQVConvertDlg::OnTimer(unsigned nId)
+{
+    SharedControlBlock* block = m_globals.pBlock;
+    if (!block)
+        return;
+    if (nId == kTimerGoSignal)
+    {
+        if (m_bSingleFile || block->bStartConvert != 0)
+        {
+            KillTimer(kTimerGoSignal);
+            StartConversion();
+        }
+        return;
+    }
+    if (nId == kTimerPosition)
+    {
+        if (block->nState != kStateIdle)
+            block->dPosition = m_pConverter->GetDeliveredSeconds();
+        else
+            KillTimer(kTimerPosition); // the graph runs on to its end
+    }
+}
+
+void CQVConvertDlg::StartConversion()
+{
+    std::string output = ReadBlockPath(m_globals.pBlock->szOutputPath);
+    m_pConverter->SetOutputPath(output);
+    SetTimer(kTimerPosition, 500);
+    m_pConverter->SetNotifyTarget(GetHandle(), kMessageGraphEvent);
+    // A graph that cannot be built or run ends the job at once instead of reporting
+    // position 0 for ever; its error event, if any, then finds the loop gone.
+    if (output.empty() || m_pConverter->BuildConversionGraph(output) < 0)
+        EndJob(false);
+}
+
+intptr_t CQVConvertDlg::OnMessage(unsigned nMsg, uintptr_t, intptr_t)
+{
+    if (nMsg == kMessageGraphEvent)
+        TakeGraphEvents();
+    else if (nMsg == kMessageCopyData && m_globals.pBlock && m_globals.pBlock->nState == kStateIdle)
+        EndModal(kQuitCode);
+    return 0;
+}
+
+void CQVConvertDlg::TakeGraphEvents()
+{
+    CQVMediaEventQueue* events = m_pConverter ? m_pConverter->GetMediaEvent() : nullptr;
+    if (!events)
+        return;
+    int32_t code = 0;
+    intptr_t param1 = 0, param2 = 0;
+    while (events->GetEvent(&code, &param1, &param2, 0) == 0)
+    {
+        events->FreeEventParams(code, param1, param2);
+        if (code == kQVEventComplete)
+        {
+            if (m_globals.pBlock)
+                m_globals.pBlock->dPosition = m_globals.timeline.Length();
+            m_bCompleted = true;
+            EndModal(kQuitCode);
+            return;
+        }
+        if (code == kQVEventUserAbort || code == kQVEventErrorAbort)
+        {
+            EndJob(false);
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+}
+
+void CQVConvertDlg::EndJob(bool bCompleted)
+{
+    KillTimer(kTimerPosition);
+    m_pConverter->Stop();
+    m_pConverter->Close();
+    if (m_globals.pBlock)
+        m_globals.pBlock->nState = kStateIdle;
+    m_bCompleted = bCompleted;
+    EndModal(kQuitCode);
+}
+
+void CQVConvertDlg::Destroy()
+{
+    if (m_bDestroyed)
+        return;
+    m_bDestroyed = true;
+    KillTimer(kTimerPosition);
+    KillTimer(kTimerGoSignal);
+    // The converter stops its streaming threads before anything they use goes away.
+    m_pConverter.reset();
+    if (m_globals.pBlock)
+    {
+        m_globals.pBlock->nState = kStateIdle;
+        m_globals.pBlock->bEngineClosed = 1;
+    }
+    m_globals.UnmapBlock();
+}
+
+} // namespace qv

@@ -1,0 +1,64 @@
+// The conversion run's only window: a hidden message window that owns the job from the
+// project load until the process ends. It waits for the front-end's go signal, has the
+// converter build and run the graph, reports the position into the control block every
+// 500 ms, and ends on the graph's completion or abort.
+#pragma once
+
+#include "engine/EngineGlobals.h"
+#include "platform/CQVMessageWindow.h"
+
+#include <memory>
+
+namespace qv
+{
+
+class CQVVideoConverter;
+class IQVVideoMixerUserCallback;
+class IQVAudioMixerUserCallback;
+
+class CQVConvertDlg : public CQVMessageWindow
+{
+public:
+    static constexpr unsigned kTimerPosition = 1; // 500 ms, while converting
+    static constexpr unsigned kTimerGoSignal = 3; // 100 ms, until the start flag is seen
+    static constexpr unsigned kMessageGraphEvent = 0x802;
+    static constexpr unsigned kMessageCopyData = 0x004A;
+    static constexpr int kQuitCode = 18;
+
+    // Loads the project ("tmp/listctrl.qvprj" in single-file mode, else
+    // "tmp/qvengine.qvprj") into the globals' timeline and creates the converter.
+    explicit CQVConvertDlg(CQVEngineGlobals& globals);
+    ~CQVConvertDlg() override;
+
+    // The callbacks the graph pulls pictures and sound from; not owned, must outlive the
+    // dialog's Run. Null leaves pictures black and sound silent.
+    void SetCallbacks(IQVVideoMixerUserCallback* pVideo, IQVAudioMixerUserCallback* pAudio);
+
+    // Runs the job to its end, then tears everything down as the destroy handler does
+    // (state 0, engine-closed flag, block unmapped). Returns the engine's exit status:
+    // kEngineCompleted only when the output file was completed.
+    int Run();
+
+    bool SingleFileMode() const { return m_bSingleFile; }
+    bool ProjectLoaded() const { return m_bProjectLoaded; }
+
+protected:
+    void OnInitModal() override;
+    void OnTimer(unsigned nId) override;
+    intptr_t OnMessage(unsigned nMsg, uintptr_t wParam, intptr_t lParam) override;
+
+private:
+    void StartConversion();
+    void TakeGraphEvents();
+    void EndJob(bool bCompleted);
+    void Destroy();
+
+    CQVEngineGlobals& m_globals;
+    bool m_bSingleFile = false;
+    bool m_bProjectLoaded = false;
+    bool m_bCompleted = false;
+    bool m_bDestroyed = false;
+    std::unique_ptr<CQVVideoConverter> m_pConverter;
+};
+
+} // namespace qv

@@ -1,0 +1,196 @@
+// A conversion from the start order in the control block to the finished file, through
+// the real engine process.
+#include "engine/SharedControlBlock.h"
+#include "project/FrontEndProject.h"
+#include "project/ProjectWriter.h"
+#include "tests/encode/MediaProbe.h"
+#include "tests/media/TestMedia.h"
+#include "tests/support/CQVEngineDriver.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace qv;
+using qv::test::CQVEngineDriver;
+
+namespace
+{
+
+constexpr int kTimeoutMs = 60000;
+
+tagQVOutputSettings Mp4Settings(int nWidth, int nHeight)
+{
+    tagQVOutputSettings settings = DefaultPresets(PresetTable::FrontEnd)[5];
+    settings.nWidth = nWidth;
+    settings.nHeight = nHeight;
+    settings.nOutputFormat = 0;
+    return settings;
+}
+
+// The one-item project the front-end writes for a row of its list.
+std::string JobProject(CQVEngineDriver& driver, const std::string& source, double dStart,
+                       double dEnd, int nPresetIndex)
+{
+    tagQVJobRow row;
+    row.source = source;
+    row.dDuration = 3.0;
+    row.dStartTime = dStart;
+    row.dEndTime = dEnd;
+    row.bHadAudio = 1;
+    row.nVideoWidth = 160;
+    row.nVideoHeight = 120;
+    std::string path = driver.ProgramPath("tmp/job.qvprj");
+    if (!WriteProjectFile(BuildJobProject(row, 1), nPresetIndex, path))
+        return "";
+    std::string bytes;
+    test::ReadFileBytes(path, &bytes);
+    return bytes;
+}
+
+bool Exists(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0;
+}
+
+} // namespace
+
+TEST(ConversionDriver, CompletesWithTheTimelineLengthAsFinalPosition)
+{
+    CQVEngineDriver driver;
+    ASSERT_TRUE(driver.Ready());
+    ASSERT_TRUE(driver.CreateBlock());
+    std::string source = test::MediaPath(test::EMedia::H264);
+    ASSERT_FALSE(source.empty());
+    std::string project = JobProject(driver, source, 0.5, 2.5, 5);
+    ASSERT_FALSE(project.empty());
+    std::string output = driver.ProgramPath("out folder/(output001)clip é.mp4");
+    ASSERT_EQ(mkdir(driver.ProgramPath("out folder").c_str(), 0700), 0);
+    ASSERT_TRUE(driver.StartConversion(output, Mp4Settings(160, 120), project));
+
+    tagQVProcessExit exit;
+    ASSERT_TRUE(driver.Launch());
+    ASSERT_TRUE(driver.WaitForExit(kTimeoutMs, &exit));
+    EXPECT_TRUE(exit.bExited);
+    EXPECT_EQ(exit.nExitCode, kEngineCompleted);
+    SharedControlBlock& block = *driver.Block();
+    EXPECT_EQ(block.nState, kStateIdle);
+    EXPECT_EQ(block.bEngineClosed, 1);
+    EXPECT_EQ(block.bGraphRunning, 1);
+    EXPECT_DOUBLE_EQ(block.dPosition, 2.0);
+
+    test::tagQVProbe probe = test::ProbeFile(output);
+    ASSERT_TRUE(probe.bOk) << output;
+    const test::tagQVProbeStream* video = probe.Find("video");
+    ASSERT_NE(video, nullptr);
+    EXPECT_EQ(video->width, 160);
+    EXPECT_EQ(video->height, 120);
+    EXPECT_EQ(video->rFrameRate, "30/1");
+    EXPECT_NEAR(probe.dDuration, 2.0, 0.1);
+}
+
+TEST(ConversionDriver, WaitsForTheStartFlag)
+{
+    CQVEngineDriver driver;
+    ASSERT_TRUE(driver.Ready());
+    ASSERT_TRUE(driver.CreateBlock());
+    std::string output = driver.ProgramPath("waited.mp4");
+    ASSERT_TRUE(driver.StartConversion(output, Mp4Settings(64, 48)));
+    driver.Block()->bStartConvert = 0;
+    ASSERT_TRUE(driver.Launch());
+
+    tagQVProcessExit exit;
+    EXPECT_FALSE(ReapProcess(driver.EnginePid(), &exit));
+    int polls = 0;
+    bool released = false;
+    ASSERT_TRUE(driver.WaitForExit(kTimeoutMs, &exit, 20,
+                                   [&](SharedControlBlock& block)
+                                   {
+                                       // Half a second of waiting: nothing may have started.
+                                       if (++polls == 25)
+                                       {
+                                           EXPECT_EQ(block.bGraphRunning, 0);
+                                           EXPECT_FALSE(Exists(output));
+                                           block.bStartConvert = 1;
+                                           released = true;
+                                       }
+                                   }));
+    EXPECT_TRUE(released) << "the engine must not end before the start flag";
+    EXPECT_EQ(exit.nExitCode, kEngineCompleted);
+    EXPECT_TRUE(Exists(output)) << "an empty timeline still gives a file of the minimum length";
+}
+
+TEST(ConversionDriver, AnOutputThatCannotBeWrittenEndsTheJobAtOnce)
+{
+    CQVEngineDriver driver;
+    ASSERT_TRUE(driver.Ready());
+    ASSERT_TRUE(driver.CreateBlock());
+    std::string output = driver.ProgramPath("no such folder/out.mp4");
+    ASSERT_TRUE(driver.StartConversion(output, Mp4Settings(64, 48)));
+
+    tagQVProcessExit exit;
+    ASSERT_TRUE(driver.Launch());
+    ASSERT_TRUE(driver.WaitForExit(kTimeoutMs, &exit)) << "no endless position 0";
+    EXPECT_EQ(exit.nExitCode, kEngineFailed);
+    EXPECT_EQ(driver.Block()->nState, kStateIdle);
+    EXPECT_EQ(driver.Block()->bEngineClosed, 1);
+    EXPECT_EQ(driver.Block()->bGraphRunning, 0);
+    EXPECT_FALSE(Exists(output));
+}
+
+TEST(ConversionDriver, AnImpossibleOutputTypeFailsWithoutAFile)
+{
+    CQVEngineDriver driver;
+    ASSERT_TRUE(driver.Ready());
+    ASSERT_TRUE(driver.CreateBlock());
+    tagQVOutputSettings settings = Mp4Settings(64, 48);
+    settings.nOutputFormat = 99;
+    std::string output = driver.ProgramPath("typed.mp4");
+    ASSERT_TRUE(driver.StartConversion(output, settings));
+
+    tagQVProcessExit exit;
+    ASSERT_TRUE(driver.Launch());
+    ASSERT_TRUE(driver.WaitForExit(kTimeoutMs, &exit));
+    EXPECT_EQ(exit.nExitCode, kEngineFailed);
+    EXPECT_FALSE(Exists(output));
+}
+
+TEST(ConversionDriver, StateZeroFromTheFrontEndStopsThePositionUpdates)
+{
+    CQVEngineDriver driver;
+    ASSERT_TRUE(driver.Ready());
+    ASSERT_TRUE(driver.CreateBlock());
+    std::string source = test::MediaPath(test::EMedia::H264);
+    // A long timeline: the source's last picture holds to the end of a 120 s item.
+    tagQVJobRow row;
+    row.source = source;
+    row.dDuration = 120.0;
+    row.dEndTime = 120.0;
+    row.nVideoWidth = 160;
+    row.nVideoHeight = 120;
+    ASSERT_TRUE(
+        WriteProjectFile(BuildJobProject(row, 1), 5, driver.ProgramPath("tmp/qvengine.qvprj")));
+    std::string output = driver.ProgramPath("long.mp4");
+    ASSERT_TRUE(driver.StartConversion(output, Mp4Settings(320, 240)));
+
+    double frozen = -1.0;
+    bool changedAfterStop = false;
+    tagQVProcessExit exit;
+    ASSERT_TRUE(driver.Launch());
+    ASSERT_TRUE(driver.WaitForExit(kTimeoutMs * 3, &exit, 20,
+                                   [&](SharedControlBlock& block)
+                                   {
+                                       if (frozen < 0.0 && block.dPosition > 0.0)
+                                       {
+                                           block.nState = kStateIdle;
+                                           frozen = block.dPosition;
+                                       }
+                                       else if (frozen >= 0.0 && block.dPosition != frozen &&
+                                                block.dPosition != 120.0)
+                                           changedAfterStop = true;
+                                   }));
+    ASSERT_GE(frozen, 0.0) << "a position update arrived";
+    EXPECT_FALSE(changedAfterStop);
+    EXPECT_EQ(exit.nExitCode, kEngineCompleted) << "the graph runs on to its end";
+    EXPECT_DOUBLE_EQ(driver.Block()->dPosition, 120.0);
+}
