@@ -272,6 +272,25 @@ private:
     std::vector<std::string_view> m_open;
 };
 
+std::string EscapeBareAmpersands(const std::string& text)
+{
+    static const std::string_view kEntities[] = {"&amp;", "&lt;", "&gt;", "&quot;", "&apos;"};
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i)
+    {
+        out.push_back(text[i]);
+        if (text[i] != '&')
+            continue;
+        bool entity = false;
+        for (std::string_view known : kEntities)
+            entity = entity || std::string_view(text).substr(i, known.size()) == known;
+        if (!entity)
+            out += "amp;";
+    }
+    return out;
+}
+
 // TinyXML switches a process-wide flag; keep its leading and repeated spaces (file paths)
 // for the time of one parse and put the flag back.
 class CKeepWhiteSpace
@@ -335,6 +354,9 @@ bool CQVTinyXmlDocument::LoadBytes(std::string_view bytes)
     }
     if (!IsSafeToParse(text))
         return false;
+    // TinyXML drops an "&" that does not start an entity; the own writer leaves such
+    // ampersands as they are ("sun & sea.mp4"), so they are spelled out for TinyXML.
+    text = EscapeBareAmpersands(text);
     // Spare NULs behind the text: a parser that steps one past the end still reads ours.
     text.append(16, '\0');
 

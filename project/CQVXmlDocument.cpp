@@ -33,8 +33,8 @@ bool IsValidName(std::u16string_view name)
     if (name.empty())
         return false;
     for (char16_t c : name)
-        if (c == u'\t' || c == u'\r' || c == u'\n' || c == u'"' || c == u'\'' || c == u'=' ||
-            c == u'<' || c == u'>' || c == u'/' || c == u' ')
+        if (c == 0 || c == u'\t' || c == u'\r' || c == u'\n' || c == u'"' || c == u'\'' ||
+            c == u'=' || c == u'<' || c == u'>' || c == u'/' || c == u' ')
             return false;
     return true;
 }

@@ -98,7 +98,7 @@ std::string CQVXmlElementRef::GetPath(const char* name, const std::string& defau
     std::u16string value;
     if (!FindValue(name, &value))
         return defaultValue;
-    return Utf16ToUtf8(m_pOwn ? UnescapeXmlAngles(value) : value);
+    return Utf16ToUtf8(m_pOwn ? UnescapeXmlAttribute(value) : value);
 }
 
 std::string CQVXmlElementRef::TextUtf8() const

@@ -28,8 +28,8 @@ public:
     int32_t GetInt(const char* name, int32_t nDefault) const;
     double GetDouble(const char* name, double dDefault) const;
     // A text attribute that names a file or folder, as UTF-8. The own parser keeps
-    // attribute values escaped, so "&lt;" and "&gt;" are turned back into "<" and ">" here
-    // (TinyXML has already done so); a path would not be found otherwise.
+    // attribute values escaped, so "&lt;", "&gt;" and "&quot;" are turned back into "<",
+    // ">" and '"' here (TinyXML has already done so); a path would not be found otherwise.
     std::string GetPath(const char* name, const std::string& defaultValue) const;
     // The element's text as UTF-8, with "&lt;" and "&gt;" decoded; empty when it has none.
     std::string TextUtf8() const;

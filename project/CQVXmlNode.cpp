@@ -23,7 +23,10 @@ std::u16string FromUtf8(const std::string& text)
 
 } // namespace
 
-std::u16string EscapeXmlAngles(std::u16string_view text)
+namespace
+{
+
+std::u16string Escape(std::u16string_view text, bool bQuotes)
 {
     std::u16string out;
     out.reserve(text.size());
@@ -33,13 +36,15 @@ std::u16string EscapeXmlAngles(std::u16string_view text)
             out += u"&lt;";
         else if (c == u'>')
             out += u"&gt;";
+        else if (c == u'"' && bQuotes)
+            out += u"&quot;";
         else
             out.push_back(c);
     }
     return out;
 }
 
-std::u16string UnescapeXmlAngles(std::u16string_view text)
+std::u16string Unescape(std::u16string_view text, bool bQuotes)
 {
     std::u16string out;
     out.reserve(text.size());
@@ -56,10 +61,37 @@ std::u16string UnescapeXmlAngles(std::u16string_view text)
             out.push_back(u'>');
             i += 3;
         }
+        else if (bQuotes && rest.substr(0, 6) == u"&quot;")
+        {
+            out.push_back(u'"');
+            i += 5;
+        }
         else
             out.push_back(text[i]);
     }
     return out;
+}
+
+} // namespace
+
+std::u16string EscapeXmlAngles(std::u16string_view text)
+{
+    return Escape(text, false);
+}
+
+std::u16string UnescapeXmlAngles(std::u16string_view text)
+{
+    return Unescape(text, false);
+}
+
+std::u16string EscapeXmlAttribute(std::u16string_view text)
+{
+    return Escape(text, true);
+}
+
+std::u16string UnescapeXmlAttribute(std::u16string_view text)
+{
+    return Unescape(text, true);
 }
 
 CQVXmlNode::CQVXmlNode(Kind kind, std::u16string_view nameOrText) : m_kind(kind)
@@ -115,7 +147,7 @@ void CQVXmlNode::SetFloat(std::u16string_view name, float fValue)
 
 void CQVXmlNode::SetString(std::u16string_view name, std::u16string_view value)
 {
-    ReplaceAttribute(name, EscapeXmlAngles(value));
+    ReplaceAttribute(name, EscapeXmlAttribute(value));
 }
 
 void CQVXmlNode::SetStringUtf8(std::u16string_view name, const std::string& value)

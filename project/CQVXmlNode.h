@@ -35,7 +35,9 @@ public:
     void SetInt(std::u16string_view name, int32_t nValue);
     void SetDouble(std::u16string_view name, double dValue);
     void SetFloat(std::u16string_view name, float fValue);
-    // Stores the text with "<" and ">" replaced by "&lt;" and "&gt;"; nothing else is escaped.
+    // Stores the text with "<" and ">" replaced by "&lt;" and "&gt;", and the double quote,
+    // which would end the value early and break the file, by "&quot;"; nothing else is
+    // escaped.
     void SetString(std::u16string_view name, std::u16string_view value);
     void SetStringUtf8(std::u16string_view name, const std::string& value);
     // Appends as stored, without escaping and without looking for an existing one (the parser).
@@ -45,7 +47,8 @@ public:
     // The first attribute of exactly that name (case-sensitive); the default when missing.
     int32_t GetInt(std::u16string_view name, int32_t nDefault) const;
     double GetDouble(std::u16string_view name, double dDefault) const;
-    // Attribute values come back as stored: "&lt;" stays "&lt;".
+    // Attribute values come back as stored: "&lt;" stays "&lt;" (CQVXmlElementRef::GetPath
+    // decodes).
     std::u16string GetString(std::u16string_view name, std::u16string_view defaultValue) const;
     std::string GetStringUtf8(std::u16string_view name, const std::string& defaultValue) const;
     const std::vector<Attribute>& Attributes() const { return m_attributes; }
@@ -89,5 +92,8 @@ private:
 // "<" and ">" to "&lt;" and "&gt;", and back. Nothing else is touched.
 std::u16string EscapeXmlAngles(std::u16string_view text);
 std::u16string UnescapeXmlAngles(std::u16string_view text);
+// The same plus the double quote as "&quot;", for attribute values.
+std::u16string EscapeXmlAttribute(std::u16string_view text);
+std::u16string UnescapeXmlAttribute(std::u16string_view text);
 
 } // namespace qv

@@ -62,8 +62,9 @@ void FillItemFromRow(const tagQVJobRow& row, int32_t nItemId, const tagQVMediaDa
 ProjectTimeline BuildJobProject(const tagQVJobRow& row, int32_t nItemId)
 {
     ProjectTimeline timeline;
-    TimelineLine& main = timeline.AddLine(kLineMainVideo);
+    timeline.AddLine(kLineMainVideo);
     timeline.AddLine(kLineSecondaryText);
+    TimelineLine& main = timeline.lines[0];
     auto item = std::make_unique<tagQVMediaData>();
     FillItemFromRow(row, nItemId, nullptr, item.get());
     main.items.push_back(std::move(item));

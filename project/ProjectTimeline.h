@@ -57,7 +57,8 @@ struct ProjectTimeline
     // The project holds a level meter ("vumeter"); the audio side measures levels then.
     int32_t bHasLevelMeter = 0;
 
-    // Appends a line of the type with the next index.
+    // Appends a line of the type with the next index. The reference lasts until the next
+    // line is added.
     TimelineLine& AddLine(int32_t eMediaTypeLine);
     // The first line of the type, or null.
     TimelineLine* FindLine(int32_t eMediaTypeLine);

@@ -19,6 +19,7 @@ packages=(
   googletest libgtest-dev
   ffmpeg xvfb xauth xdotool x11-utils
   clang libclang-rt-14-dev
+  locales
 )
 
 install_packages() {
