@@ -20,11 +20,12 @@ namespace
 
 CQVPlatformWindow* g_pCapture = nullptr;
 
-// Window opacity is a no-op (with a warning on every call) on these platforms.
-bool PlatformHasOpacity()
+// Platforms without a window system behind them: opacity and raising are no-ops there
+// (with a warning on every call).
+bool IsHeadlessPlatform()
 {
     const QString name = QGuiApplication::platformName();
-    return name != QLatin1String("offscreen") && name != QLatin1String("minimal");
+    return name == QLatin1String("offscreen") || name == QLatin1String("minimal");
 }
 
 unsigned ModifierBits(Qt::KeyboardModifiers modifiers)
@@ -586,7 +587,8 @@ void CQVPlatformWindow::SetActiveWindow()
 {
     if (!m_pWidget)
         return;
-    m_pWidget->raise();
+    if (!IsHeadlessPlatform())
+        m_pWidget->raise();
     m_pWidget->activateWindow();
 }
 
@@ -628,7 +630,7 @@ void CQVPlatformWindow::EndWaitCursor()
 void CQVPlatformWindow::SetWindowAlpha(int nAlpha)
 {
     m_nAlpha = std::max(0, std::min(255, nAlpha));
-    if (!m_pWidget || !PlatformHasOpacity())
+    if (!m_pWidget || IsHeadlessPlatform())
         return;
     m_pWidget->setWindowOpacity(m_nAlpha / 255.0);
     // On xcb a second and later opacity change stays in the connection's buffer until the
