@@ -14,6 +14,19 @@ namespace
 // Enough for the mixer to work one picture ahead of the encoder, with one in reserve.
 constexpr int32_t kVideoSampleBuffers = 3;
 
+// A library that used the wide vector registers on the creating thread without clearing
+// them (the MP3 encoder does) hands that state to every thread created afterwards, and
+// plain SSE code there (libm, the composition) then runs many times slower. Each
+// streaming thread starts clean.
+void ClearUpperVectorState()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    static const bool s_bHasAvx = __builtin_cpu_supports("avx");
+    if (s_bHasAvx)
+        __asm__ volatile("vzeroupper");
+#endif
+}
+
 } // namespace
 
 CQVConversionGraph::~CQVConversionGraph()
@@ -224,6 +237,7 @@ void CQVConversionGraph::AbortStages()
 
 void CQVConversionGraph::VideoMixLoop()
 {
+    ClearUpperVectorState();
     tagQVVideoSample sample;
     while (WaitWhilePaused())
     {
@@ -250,6 +264,7 @@ void CQVConversionGraph::VideoMixLoop()
 
 void CQVConversionGraph::VideoEncodeLoop()
 {
+    ClearUpperVectorState();
     int32_t nResult = 0;
     uint8_t* pBuffer = nullptr;
     int64_t nIndex = 0;
@@ -268,6 +283,7 @@ void CQVConversionGraph::VideoEncodeLoop()
 
 void CQVConversionGraph::AudioLoop()
 {
+    ClearUpperVectorState();
     int32_t nResult = 0;
     tagQVAudioBuffer buffer;
     uint8_t** ppPlanes = nullptr;

@@ -67,6 +67,8 @@ int32_t CQVVideoEncoder::Process(const uint8_t* pSample, int64_t nIndex)
     sws_scale(m_pScaler.get(), pSource, nSourceStride, 0, nHeight, m_pFrame->data,
               m_pFrame->linesize);
     m_pFrame->pts = nIndex;
+    // The quantiser encoders take a fixed quantiser from each picture, not from the context.
+    m_pFrame->quality = m_pContext->global_quality;
     nResult = avcodec_send_frame(m_pContext.get(), m_pFrame.get());
     if (nResult < 0)
         return nResult;

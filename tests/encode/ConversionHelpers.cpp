@@ -19,7 +19,7 @@ tagQVOutputSettings TestRecord(int32_t nType, int32_t nWidth, int32_t nHeight)
 
 tagQVConversionResult Convert(const std::string& path, tagQVOutputSettings* pRecord,
                               double dDuration, CQVPatternCallback::EPattern ePattern,
-                              const tagQVH264Settings& h264)
+                              const tagQVH264Settings& h264, bool bNoiseAudio)
 {
     tagQVConverterSetup setup;
     setup.pSettings = pRecord;
@@ -29,6 +29,7 @@ tagQVConversionResult Convert(const std::string& path, tagQVOutputSettings* pRec
     CQVPatternCallback video(&converter);
     video.SetPattern(ePattern);
     CQVToneCallback audio;
+    audio.SetNoise(bNoiseAudio);
     converter.SetVideoMixerCallback(&video);
     converter.SetAudioMixerCallback(&audio);
     converter.SetOutputPath(path);

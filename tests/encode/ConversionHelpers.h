@@ -28,7 +28,7 @@ struct tagQVConversionResult
 tagQVConversionResult
 Convert(const std::string& path, tagQVOutputSettings* pRecord, double dDuration,
         CQVPatternCallback::EPattern ePattern = CQVPatternCallback::EPattern::Quadrants,
-        const tagQVH264Settings& h264 = tagQVH264Settings());
+        const tagQVH264Settings& h264 = tagQVH264Settings(), bool bNoiseAudio = false);
 
 // Files in the folder whose names start with ".vantrel-" (left-over temporary files).
 int CountTemporaryFiles(const std::string& folder);

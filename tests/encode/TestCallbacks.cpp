@@ -50,6 +50,24 @@ int32_t CQVPatternCallback::FillFrame(QPainter*, int32_t, int32_t,
         }
         return 0;
     }
+    if (m_ePattern == EPattern::Moving)
+    {
+        for (int y = 0; y < m_nHeight; ++y)
+        {
+            for (int x = 0; x < m_nWidth; ++x)
+            {
+                const double u = (x + 3.0 * nFrame) / 6.0;
+                const double v = (y + 2.0 * nFrame) / 4.0;
+                m_nNoiseState = m_nNoiseState * 1664525u + 1013904223u;
+                const int nGrain = static_cast<int>(m_nNoiseState >> 30);
+                PutPixel(pBuffer, m_nWidth, m_nHeight, x, y,
+                         static_cast<uint8_t>(128 + 100 * std::sin(u) + nGrain),
+                         static_cast<uint8_t>(128 + 100 * std::sin(v + u * 0.5) + nGrain),
+                         static_cast<uint8_t>(128 + 100 * std::cos(v * 1.3) + nGrain));
+            }
+        }
+        return 0;
+    }
     for (int y = 0; y < m_nHeight; ++y)
     {
         for (int x = 0; x < m_nWidth; ++x)
@@ -88,6 +106,16 @@ int32_t CQVToneCallback::FillAudio(int32_t, int32_t nBytes, int32_t, int16_t* pB
     if (nBytes > nBufferSize || pFormat->nChannels != 2 || pFormat->wBitsPerSample != 16)
         return -1;
     const int32_t nFrames = nBytes / 4;
+    if (m_bNoise)
+    {
+        for (int32_t i = 0; i < nFrames * 2; ++i)
+        {
+            m_nNoiseState = m_nNoiseState * 1664525u + 1013904223u;
+            pBuffer[i] = static_cast<int16_t>(m_nNoiseState >> 16);
+        }
+        m_nFrames += nFrames;
+        return 0;
+    }
     for (int32_t i = 0; i < nFrames; ++i)
     {
         const double dTime = static_cast<double>(m_nFrames + i) / pFormat->nSamplesPerSec;

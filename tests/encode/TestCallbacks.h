@@ -25,7 +25,8 @@ public:
     enum class EPattern
     {
         Quadrants,
-        Noise, // every byte random, every frame: hard for any encoder
+        Noise,  // every byte random, every frame: beyond any rate control
+        Moving, // a detailed texture sliding by: compressible, yet costly at high quality
     };
 
     explicit CQVPatternCallback(CQVVideoConverter* pOwner) : m_pOwner(pOwner) {}
@@ -69,6 +70,8 @@ public:
         m_nFailCall = nCall;
         m_nFailResult = nResult;
     }
+    // White noise at full scale instead of the tone: the hardest input for a low bitrate.
+    void SetNoise(bool bNoise) { m_bNoise = bNoise; }
     int64_t Calls() const { return m_nCalls.load(); }
     int64_t Frames() const { return m_nFrames; }
 
@@ -78,6 +81,8 @@ public:
 private:
     int64_t m_nFailCall = -1;
     int32_t m_nFailResult = 0;
+    bool m_bNoise = false;
+    uint32_t m_nNoiseState = 777;
     int64_t m_nFrames = 0; // written only by the audio thread
     std::atomic<int64_t> m_nCalls{0};
 };
