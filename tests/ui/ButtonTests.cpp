@@ -2,6 +2,7 @@
 
 #include "ui/CQVButton.h"
 #include "ui/CQVSkinFonts.h"
+#include "ui/CQVSkinLoader.h"
 #include "ui/CQVTextButton.h"
 #include "ui/CQVToolTipWnd.h"
 
@@ -310,4 +311,22 @@ TEST_F(ButtonTest, StateMachineOfALoneButton)
     EXPECT_FALSE(button.Mouse(&window, kMsgLButtonDown, in));
     DeliverPosted();
     EXPECT_EQ(window.commands.size(), 1u);
+}
+
+TEST_F(ButtonTest, ATooltipWithALineBreakShowsTwoLines)
+{
+    OpenWithButton();
+    CQVToolTipWnd tip;
+    ASSERT_TRUE(tip.Create(&dialog));
+    tip.SetText(QStringLiteral("Remove"));
+    const QSize one = tip.MeasureText();
+    tip.SetText(QString::fromStdString(CQVSkinLoader::ExpandLineBreaks("Remove\\r\\nthe row")));
+    const QSize two = tip.MeasureText();
+    EXPECT_GT(two.height(), one.height() + 8);
+    tip.ShowAt(QPoint(30, 40));
+    EXPECT_TRUE(tip.IsWindowVisible());
+    EXPECT_EQ(tip.GetWindowRect(), QRect(QPoint(30, 40), two));
+    EXPECT_FALSE(tip.IsActiveWindow());
+    tip.Hide();
+    EXPECT_FALSE(tip.IsWindowVisible());
 }
