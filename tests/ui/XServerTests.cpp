@@ -219,3 +219,45 @@ TEST_F(XServer, TheServerShowsExactlyTheCompositedDialog)
               composed.pixel(corner));
     SaveScreenshot(rect.adjusted(-24, -24, 24, 60), "dialog-hover.png");
 }
+
+namespace
+{
+
+class CMouseLog : public CQVPlatformWindow
+{
+public:
+    std::vector<unsigned> codes;
+
+protected:
+    void OnMouseMessage(unsigned nCode, QPoint pt) override
+    {
+        (void)pt;
+        if (nCode != kMsgMouseMove && nCode != kMsgMouseLeave)
+            codes.push_back(nCode);
+    }
+};
+
+} // namespace
+
+TEST_F(XServer, ADoubleClickArrivesAsDownUpDoubleUp)
+{
+    if (!HaveTool("xdotool"))
+        GTEST_SKIP() << "xdotool is not installed";
+    CMouseLog window;
+    ASSERT_TRUE(window.CreateWindowEx(nullptr, 200, 120));
+    window.MoveWindow(300, 300, 200, 120);
+    window.ShowWindow(true);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.GetWidget()));
+    const QPoint pt = window.ClientToScreen(QPoint(100, 60));
+    QProcess xdotool;
+    xdotool.start(QStringLiteral("xdotool"),
+                  {QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(pt.x()),
+                   QString::number(pt.y()), QStringLiteral("click"), QStringLiteral("--repeat"),
+                   QStringLiteral("2"), QStringLiteral("--delay"), QStringLiteral("60"),
+                   QStringLiteral("1")});
+    ASSERT_TRUE(WaitFor([&] { return window.codes.size() >= 4; }, 5000));
+    xdotool.waitForFinished(2000);
+    Pump(100);
+    EXPECT_EQ(window.codes, (std::vector<unsigned>{kMsgLButtonDown, kMsgLButtonUp,
+                                                   kMsgLButtonDblClk, kMsgLButtonUp}));
+}
