@@ -1,0 +1,219 @@
+#include "media/FrameComposition.h"
+
+#include "media/CQVItemRuntime.h"
+#include "media/FrameImage.h"
+#include "media/ImageItemRendering.h"
+#include "media/ItemTiming.h"
+#include "media/RewindFrames.h"
+#include "media/StretchDib.h"
+
+#include <algorithm>
+
+namespace qv
+{
+
+namespace
+{
+
+// Times and frame counts are products of doubles: 30 × (23 ÷ 30) may come out as
+// 22.999…, and a picture stamped exactly at the target may read a hair below it. Such
+// rounding must neither drop a frame nor show one twice, so comparisons allow this much.
+constexpr double kRoundingTolerance = 1e-6;
+
+// The frame index of a time, truncated.
+int64_t FrameIndexAt(double dFrameRate, double dSeconds)
+{
+    return QVTruncToInt64(dFrameRate * dSeconds + kRoundingTolerance);
+}
+
+// The picture's reference time in stream units: its presentation timestamp when above 0,
+// else its decoding timestamp (may be "no value").
+int64_t ReferenceTimestamp(const CQVFFMpegCapture& decoder)
+{
+    const int64_t nPts = decoder.PicturePts();
+    return nPts > 0 ? nPts : decoder.PictureDts();
+}
+
+// Walks the decoder forward to the picture of the source time. It never goes back: a
+// target behind the current picture keeps the current picture.
+void WalkDecoder(CQVFFMpegCapture& decoder, double dSourceTime)
+{
+    if (decoder.PicturePts() > 0 || decoder.PictureDts() > 0)
+    {
+        // Timestamps in milliseconds of the stream clock.
+        const double dTimeBase = decoder.TimeBase();
+        const double dTarget = dSourceTime * 1000.0;
+        double dCurrent = dTimeBase * static_cast<double>(ReferenceTimestamp(decoder)) * 1000.0;
+        while (dCurrent < dTarget - kRoundingTolerance)
+        {
+            if (!decoder.ReadNextFrame())
+                break;
+            decoder.SetTimelineFrameIndex(decoder.TimelineFrameIndex() + 1);
+            dCurrent = dTimeBase * static_cast<double>(ReferenceTimestamp(decoder)) * 1000.0;
+        }
+        return;
+    }
+    // No timestamp on the picture: count frames instead.
+    const int64_t nTarget = FrameIndexAt(decoder.GetFrameRate(), dSourceTime);
+    if (nTarget >= decoder.GetFrameCount())
+        return;
+    const int64_t nDelta = nTarget - decoder.TimelineFrameIndex();
+    decoder.SetTimelineFrameIndex(nTarget);
+    for (int64_t i = 0; i < nDelta; ++i)
+    {
+        if (!decoder.ReadNextFrame())
+            break;
+    }
+}
+
+int RenderVideoItemFrame(tagQVCompositionContext& context, double dTime, tagQVMediaData& item,
+                         uint8_t* pFrame, int nWidth, int nHeight)
+{
+    if (!OpenItemDecoder(context, item, DecodeDimension(item.nVideoWidth),
+                         DecodeDimension(item.nVideoHeight)))
+        return 0;
+    CQVFFMpegCapture& decoder = *ItemRuntime(item).pDecoder;
+
+    const tagQVSourceTime source = ComputeSourceTime(item, dTime);
+    if (source.pHold == nullptr)
+        WalkDecoder(decoder, source.dSourceTime);
+
+    uint8_t* pPicture = nullptr;
+    int nStride = 0;
+    int nPictureWidth = 0;
+    int nPictureHeight = 0;
+    if (!decoder.ConvertFrame(&pPicture, &nStride, &nPictureWidth, &nPictureHeight, nullptr) ||
+        pPicture == nullptr)
+        return 0;
+    const tagQVDibHeader picture{nPictureWidth, nPictureHeight, 32};
+    if (nStride != DibStride(picture))
+        return 0;
+
+    if (source.pHold != nullptr && source.pHold->bRewind != 0 &&
+        ReplayRewindFrame(context, item, *source.pHold, pFrame, nWidth, nHeight))
+        return 1;
+
+    const tagQVDibHeader frame{nWidth, nHeight, 32};
+    const tagQVSourceRect rect = ComputeSourceRect(item, nPictureWidth, nPictureHeight);
+    if (rect.bWholePicture)
+    {
+        ClearFrame(pFrame, nWidth, nHeight);
+        StretchDib(frame, pFrame, 0, 0, nWidth, nHeight, picture, pPicture, 0, 0, nPictureWidth,
+                   nPictureHeight);
+    }
+    else
+    {
+        StretchDib(frame, pFrame, 0, 0, nWidth, nHeight, picture, pPicture, rect.x, rect.y,
+                   rect.nWidth, rect.nHeight);
+    }
+    if (source.pHold != nullptr)
+        return 1;
+    SaveRewindFrame(context, item, pFrame, nWidth, nHeight, source.dSourceTime);
+    return 1;
+}
+
+} // namespace
+
+int DecodeDimension(int32_t nProbedSize)
+{
+    return nProbedSize / 4 * 4;
+}
+
+tagQVSourceRect ComputeSourceRect(const tagQVMediaData& item, int nDecodeWidth, int nDecodeHeight)
+{
+    tagQVSourceRect rect;
+    rect.nWidth = nDecodeWidth;
+    rect.nHeight = nDecodeHeight;
+    const tagQVCropData* pCrop = item.pCrop.get();
+    if (pCrop == nullptr || pCrop->enablecrop == 0 || item.nVideoWidth <= 0 ||
+        item.nVideoHeight <= 0)
+        return rect;
+    if (pCrop->xcrop == 0 && pCrop->ycrop == 0 && pCrop->wcrop == item.nVideoWidth &&
+        pCrop->hcrop == item.nVideoHeight)
+        return rect;
+
+    const double dScaleX = static_cast<double>(nDecodeWidth) / item.nVideoWidth;
+    const double dScaleY = static_cast<double>(nDecodeHeight) / item.nVideoHeight;
+    const int64_t nWidth = QVTruncToInt64(pCrop->wcrop * dScaleX);
+    const int64_t nHeight = QVTruncToInt64(pCrop->hcrop * dScaleY);
+    const int64_t x = QVTruncToInt64(pCrop->xcrop * dScaleX);
+    // Bottom-up pictures: the crop's top edge, measured from the top of the picture, must
+    // land on the right memory row.
+    const int64_t y =
+        item.eMediaTypeLine == 0
+            ? QVTruncToInt64(nDecodeHeight -
+                             (static_cast<double>(pCrop->ycrop) + pCrop->hcrop) * dScaleY)
+            : QVTruncToInt64(pCrop->ycrop * dScaleY);
+
+    // Never read outside the decoded picture: the rectangle is clipped to it.
+    const int64_t x0 = std::max<int64_t>(x, 0);
+    const int64_t y0 = std::max<int64_t>(y, 0);
+    const int64_t x1 = std::min<int64_t>(x + nWidth, nDecodeWidth);
+    const int64_t y1 = std::min<int64_t>(y + nHeight, nDecodeHeight);
+    if (x1 <= x0 || y1 <= y0)
+        return rect;
+    rect.x = static_cast<int>(x0);
+    rect.y = static_cast<int>(y0);
+    rect.nWidth = static_cast<int>(x1 - x0);
+    rect.nHeight = static_cast<int>(y1 - y0);
+    rect.bWholePicture = false;
+    return rect;
+}
+
+int OpenItemDecoder(const tagQVCompositionContext& context, tagQVMediaData& item, int nDecodeWidth,
+                    int nDecodeHeight)
+{
+    if (item.eMediaType != 0)
+        return 0;
+    CQVItemRuntime& runtime = ItemRuntime(item);
+    if (runtime.pDecoder)
+        return 1;
+    if (nDecodeWidth <= 0 || nDecodeHeight <= 0)
+        return 0;
+    auto decoder = std::make_unique<CQVFFMpegCapture>(item.source, nDecodeWidth, nDecodeHeight,
+                                                      item.eMediaTypeLine == 0);
+    if (decoder->Failed())
+        return 0;
+    const double dSource = MapToSourceTime(item, context.dCurrentTime);
+    decoder->SetTimelineFrameIndex(FrameIndexAt(decoder->GetFrameRate(), dSource));
+    decoder->GetFrameAtTime(dSource);
+    runtime.pDecoder = std::move(decoder);
+    return 1;
+}
+
+int RenderItemFrame(tagQVCompositionContext& context, double dTime, tagQVMediaData& item,
+                    uint8_t* pFrame, int nWidth, int nHeight)
+{
+    if (pFrame == nullptr || FrameBytes(nWidth, nHeight) == 0)
+        return 0;
+    if (item.eMediaType == 0)
+        return RenderVideoItemFrame(context, dTime, item, pFrame, nWidth, nHeight);
+    if (item.eMediaType == 2)
+        return RenderImageItemFrame(context, dTime, item, pFrame, nWidth, nHeight);
+    return 0;
+}
+
+void ReleaseLineItem(tagQVCompositionContext& context, tagQVMediaData* pItem, int nSlot)
+{
+    if (nSlot < 0 || nSlot > 1)
+        return;
+    tagQVMediaData* pPrevious = context.pSlotItems[nSlot];
+    if (pPrevious != nullptr && pPrevious != pItem)
+    {
+        if (CQVItemRuntime* pRuntime = FindItemRuntime(*pPrevious))
+        {
+            pRuntime->pDecoder.reset();
+            if (pPrevious->eMediaTypeLine == 0)
+            {
+                pRuntime->imageCache = QImage();
+                pRuntime->secondImageCache = QImage();
+                pRuntime->maskImage = QImage();
+                // The second cache is rebuilt when the item's animation frame is next chosen.
+                pRuntime->nCurrentFrame = -1;
+            }
+        }
+    }
+    context.pSlotItems[nSlot] = pItem;
+}
+
+} // namespace qv

@@ -1,0 +1,62 @@
+// One picture of the project per output time: the item's decoder kept positioned and
+// walked forward, its picture cropped and stretched into the frame buffer, and the line
+// slots that free an item's decoder and pictures once its line moves on.
+//
+// Frames are BGRA, W × H, stride W × 4, bottom row first. Everything here runs on the
+// video streaming thread, one frame at a time, and is not re-entrant.
+#pragma once
+
+#include "media/tagQVCompositionContext.h"
+#include "project/tagQVMediaData.h"
+
+#include <cstdint>
+
+namespace qv
+{
+
+// The decoded picture size of a video item: its probed size cut down to multiples of 4.
+int DecodeDimension(int32_t nProbedSize);
+
+// The part of the decoded picture that goes into the frame, in the picture's memory rows
+// and columns.
+struct tagQVSourceRect
+{
+    int x = 0;
+    int y = 0;
+    int nWidth = 0;
+    int nHeight = 0;
+    // True when the whole picture fills the frame: no crop, a crop of the whole probed
+    // picture, or a crop with nothing inside the picture. The frame is cleared first then.
+    bool bWholePicture = true;
+};
+
+// Scales the item's crop rectangle from the probed size to the decoded size (factors
+// decode ÷ probed); for bottom-up pictures (main-line items) the top edge is counted from
+// the top of the picture. The result is clipped to the decoded picture.
+tagQVSourceRect ComputeSourceRect(const tagQVMediaData& item, int nDecodeWidth, int nDecodeHeight);
+
+// Makes sure a video item (eMediaType 0) has an open decoder of the given size, flipped
+// for main-line items, positioned at the source time of the context's current time.
+// 1 when the item has a usable decoder, 0 otherwise (a failed decoder is not kept, so the
+// next call tries again).
+int OpenItemDecoder(const tagQVCompositionContext& context, tagQVMediaData& item, int nDecodeWidth,
+                    int nDecodeHeight);
+
+// Draws the item's picture for output time dTime into the frame (W × H).
+// Video items: the decoder is walked forward to the source time (never back), the picture
+// converted, then cropped and stretched over the whole frame; inside a rewinding hold the
+// saved frames play instead, and outside holds the frame is kept for a coming rewind.
+// Picture items (eMediaType 2): drawn once and cached; returns 1 without drawing while the
+// cache holds (the frame keeps what it had), unless the item has a moving mask.
+// Returns 1 when the frame holds the item's picture, 0 when nothing could be drawn (the
+// frame then keeps what it held): no decoder, no picture, an unreadable picture file,
+// another kind of item, or bad arguments.
+int RenderItemFrame(tagQVCompositionContext& context, double dTime, tagQVMediaData& item,
+                    uint8_t* pFrame, int nWidth, int nHeight);
+
+// Makes pItem (may be null) the current item of slot 0 (main line) or 1 (second line).
+// The item it replaces loses its decoder, and a main-line one also its picture caches and
+// prepared mask; at most one decoder per slot stays open.
+void ReleaseLineItem(tagQVCompositionContext& context, tagQVMediaData* pItem, int nSlot);
+
+} // namespace qv
