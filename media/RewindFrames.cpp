@@ -89,7 +89,7 @@ void SaveRewindFrame(const tagQVCompositionContext& context, tagQVMediaData& ite
         if (point.bRewind == 0 ||
             nSource < QVMilliseconds(point.dCaptureTime - point.dRewindMediaDuration))
             return;
-        ItemRuntime(item);
+        ItemRuntime(item); // the folder is named after the item's identity
         const std::string folder = RewindFolder(context, item, point);
         if (folder.empty() || !MakeFolders(folder))
             return;
