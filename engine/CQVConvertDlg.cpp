@@ -1,6 +1,11 @@
 #include "engine/CQVConvertDlg.h"
 
+#include "encode/CAudioMixerUserCallback.h"
+#include "encode/CQVLevelMapping.h"
 #include "encode/CQVVideoConverter.h"
+#include "encode/CVideoMixerUserCallback.h"
+#include "media/CQVFFMpegCapture.h"
+#include "project/LineTypes.h"
 #include "platform/ProgramFolder.h"
 #include "project/CQVProjectReader.h"
 
@@ -37,7 +42,15 @@ CQVConvertDlg::CQVConvertDlg(CQVEngineGlobals& globals) : m_globals(globals)
     setup.h264 = m_globals.h264;
     setup.dDuration = m_globals.timeline.Length();
     setup.pGraphRunning = &block.bGraphRunning;
+    m_pVideoCallback =
+        std::make_unique<CVideoMixerUserCallback>(m_globals.timeline, setup.pSettings->nWidth,
+                                                  setup.pSettings->nHeight, m_globals.tempFolder);
+    m_pAudioCallback =
+        std::make_unique<CAudioMixerUserCallback>(m_globals.timeline, m_globals.tempFolder, 1);
     m_pConverter = std::make_unique<CQVVideoConverter>(setup);
+    m_pVideoCallback->Prime(m_pConverter.get(), 1);
+    m_pConverter->SetVideoMixerCallback(m_pVideoCallback.get());
+    m_pConverter->SetAudioMixerCallback(m_pAudioCallback.get());
 }
 
 CQVConvertDlg::~CQVConvertDlg()
@@ -45,11 +58,22 @@ CQVConvertDlg::~CQVConvertDlg()
     Destroy();
 }
 
-void CQVConvertDlg::SetCallbacks(IQVVideoMixerUserCallback* pVideo,
-                                 IQVAudioMixerUserCallback* pAudio)
+void CQVConvertDlg::SetEffects(IQVItemEffects* pEffects)
 {
-    m_pConverter->SetVideoMixerCallback(pVideo);
-    m_pConverter->SetAudioMixerCallback(pAudio);
+    m_pVideoCallback->SetEffects(pEffects);
+}
+
+bool CQVConvertDlg::SourcesCanBeOpened() const
+{
+    auto check = [](const TimelineLine& line)
+    {
+        for (const auto& item : line.items)
+            if (item->eMediaType == 0 && CQVFFMpegCapture(item->source, 16, 16, false).Failed())
+                return false;
+        return true;
+    };
+    const TimelineLine* main = m_globals.timeline.FindLine(kLineMainVideo);
+    return (!main || check(*main)) && check(m_globals.timeline.secondLine);
 }
 
 int CQVConvertDlg::Run()
@@ -96,6 +120,21 @@ void CQVConvertDlg::StartConversion()
     m_pConverter->SetOutputPath(output);
     SetTimer(kTimerPosition, 500);
     m_pConverter->SetNotifyTarget(GetHandle(), kMessageGraphEvent);
+    // A source that cannot be opened at all would only give a black file of its length.
+    if (!SourcesCanBeOpened())
+    {
+        EndJob(false);
+        return;
+    }
+    if (m_globals.timeline.bHasLevelMeter)
+    {
+        m_pLevels = std::make_unique<CQVLevelMapping>();
+        if (m_pLevels->Create(m_globals.timeline.Length(), m_pConverter->FrameRate()))
+        {
+            m_pVideoCallback->SetLevelSource(m_pLevels.get());
+            m_pAudioCallback->SetLevelSink(m_pLevels.get());
+        }
+    }
     // A graph that cannot be built or run ends the job at once instead of reporting
     // position 0 for ever; its error event, if any, then finds the loop gone.
     if (output.empty() || m_pConverter->BuildConversionGraph(output) < 0)
@@ -158,6 +197,11 @@ void CQVConvertDlg::Destroy()
     KillTimer(kTimerGoSignal);
     // The converter stops its streaming threads before anything they use goes away.
     m_pConverter.reset();
+    m_pAudioCallback.reset();
+    m_pVideoCallback.reset();
+    if (m_pLevels)
+        m_pLevels->Close(true);
+    m_pLevels.reset();
     if (m_globals.pBlock)
     {
         m_globals.pBlock->nState = kStateIdle;

@@ -13,8 +13,10 @@ namespace qv
 {
 
 class CQVVideoConverter;
-class IQVVideoMixerUserCallback;
-class IQVAudioMixerUserCallback;
+class CQVLevelMapping;
+class CVideoMixerUserCallback;
+class CAudioMixerUserCallback;
+class IQVItemEffects;
 
 class CQVConvertDlg : public CQVMessageWindow
 {
@@ -30,9 +32,9 @@ public:
     explicit CQVConvertDlg(CQVEngineGlobals& globals);
     ~CQVConvertDlg() override;
 
-    // The callbacks the graph pulls pictures and sound from; not owned, must outlive the
-    // dialog's Run. Null leaves pictures black and sound silent.
-    void SetCallbacks(IQVVideoMixerUserCallback* pVideo, IQVAudioMixerUserCallback* pAudio);
+    // The effects drawn into composed pictures (colour adjustment, moving mask); not
+    // owned, must outlive Run. Null draws pictures unchanged.
+    void SetEffects(IQVItemEffects* pEffects);
 
     // Runs the job to its end, then tears everything down as the destroy handler does
     // (state 0, engine-closed flag, block unmapped). Returns the engine's exit status:
@@ -49,6 +51,7 @@ protected:
 
 private:
     void StartConversion();
+    bool SourcesCanBeOpened() const;
     void TakeGraphEvents();
     void EndJob(bool bCompleted);
     void Destroy();
@@ -58,6 +61,11 @@ private:
     bool m_bProjectLoaded = false;
     bool m_bCompleted = false;
     bool m_bDestroyed = false;
+    // Destroyed in reverse order: the converter stops its threads before the callbacks
+    // and the level queue they use go.
+    std::unique_ptr<CQVLevelMapping> m_pLevels;
+    std::unique_ptr<CVideoMixerUserCallback> m_pVideoCallback;
+    std::unique_ptr<CAudioMixerUserCallback> m_pAudioCallback;
     std::unique_ptr<CQVVideoConverter> m_pConverter;
 };
 

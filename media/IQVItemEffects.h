@@ -28,6 +28,14 @@ public:
     // top row first) before it goes into the frame. Called only for items that carry a mask
     // record; the item's end is not extended by snapshot holds here.
     virtual void DrawMaskOnImage(tagQVMediaData& /*item*/, QImage* /*pImage*/, double /*dTime*/) {}
+
+    // Draws the item's moving mask for output time dTime onto a composed video layer
+    // (BGRA, bottom row first, stride nWidth × 4). Called for every main-line and second-
+    // line layer of a video item; does nothing for items without a mask record.
+    virtual void DrawMaskOnFrame(tagQVMediaData& /*item*/, uint8_t* /*pFrame*/, int /*nWidth*/,
+                                 int /*nHeight*/, double /*dTime*/)
+    {
+    }
 };
 
 } // namespace qv

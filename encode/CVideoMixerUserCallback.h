@@ -1,0 +1,78 @@
+// The engine's answer to the video mixer: one composed picture of the project for every
+// sample, at the time the sample stands for.
+#pragma once
+
+#include "encode/IQVVideoMixerUserCallback.h"
+#include "media/tagQVCompositionContext.h"
+#include "project/ProjectTimeline.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qv
+{
+
+class CQVVideoConverter;
+class IQVItemEffects;
+class CQVLevelMapping;
+
+class CVideoMixerUserCallback : public IQVVideoMixerUserCallback
+{
+public:
+    static constexpr int kHistorySize = 16;
+
+    // W × H is the output size. Empties and recreates "rwv/" and "frameimage/" under
+    // tmpFolder (with a trailing "/"); an empty tmpFolder writes nothing anywhere.
+    CVideoMixerUserCallback(ProjectTimeline& timeline, int nWidth, int nHeight,
+                            const std::string& tmpFolder);
+    // Removes "rwv/" with its contents.
+    ~CVideoMixerUserCallback();
+    CVideoMixerUserCallback(const CVideoMixerUserCallback&) = delete;
+    CVideoMixerUserCallback& operator=(const CVideoMixerUserCallback&) = delete;
+
+    // Set by each graph build, before the graph runs.
+    // bConverting 1: every sample is counted and its time is delivered ÷ frame rate;
+    // 0 (preview): the owner's time is written into *pPreviewPosition (may be null).
+    void Prime(CQVVideoConverter* pOwner, int32_t bConverting, double* pPreviewPosition = nullptr);
+    void SetEffects(IQVItemEffects* pEffects) { m_context.pEffects = pEffects; }
+    // The level queue shared with the audio callback; only read when the project has a
+    // level meter. Not owned.
+    void SetLevelSource(CQVLevelMapping* pLevels) { m_pLevels = pLevels; }
+
+    int32_t FillFrame(QPainter* pGraphics, int32_t nUnused1, int32_t nUnused2,
+                      const tagQVBitmapInfoHeader* pHeader, uint8_t* pBuffer,
+                      int32_t nBufferSize) override;
+    int32_t DrawOverlays(QPainter* pGraphics, int32_t nUnused1, int32_t nUnused2, int32_t nUnused3,
+                         uint8_t* pBuffer, int32_t nBufferSize, int32_t bDraw) override;
+
+    // --- state a frame leaves behind (streaming thread; read by tests after the run)
+    double CurrentTime() const { return m_context.dCurrentTime; }
+    // The last times, oldest first (at most 16).
+    std::vector<double> RecentTimes() const;
+    const tagQVCompositionContext& Context() const { return m_context; }
+    // The levels fetched by the last DrawOverlays (64 left, 64 right).
+    const std::array<int16_t, 128>& Levels() const { return m_levels; }
+
+private:
+    void RenderLine(TimelineLine& line, int nSlot, double dTime, tagQVMediaData** ppItem);
+
+    ProjectTimeline& m_timeline;
+    TimelineLine* m_pMainLine = nullptr;
+    tagQVCompositionContext m_context;
+    CQVVideoConverter* m_pOwner = nullptr;
+    int32_t m_bConverting = 0;
+    double* m_pPreviewPosition = nullptr;
+    CQVLevelMapping* m_pLevels = nullptr;
+    std::string m_tmpFolder;
+
+    // --- made once; the streaming thread reuses them for every frame
+    std::vector<uint8_t> m_layers[2];
+    std::array<double, kHistorySize> m_history{};
+    int m_nHistoryCount = 0;
+    int m_nHistoryStart = 0;
+    std::array<int16_t, 128> m_levels{};
+};
+
+} // namespace qv
