@@ -178,7 +178,9 @@ bool CAudioMixerUserCallback::OpenReader(tagQVMediaData& item, tagQVItemAudio& a
     double source = AudioSourceTime(item, audio, dTime, &insideHold);
     if (item.dAudioDelay > 0.001)
         source -= item.dAudioDelay;
-    reader->Seek(source);
+    // The delay is already kept by giving no sound until the source time passes it; a
+    // negative seek would add the same delay again as leading silence.
+    reader->Seek(std::max(source, 0.0));
     audio.pReader = std::move(reader);
     return true;
 }

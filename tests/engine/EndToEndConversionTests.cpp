@@ -1,0 +1,229 @@
+// Whole conversions through the engine process: the picture is the crop of the source,
+// trim and speed set the length, volume and delay shape the sound, a gap stays black.
+#include "engine/SharedControlBlock.h"
+#include "project/FrontEndProject.h"
+#include "project/LineTypes.h"
+#include "project/ProjectWriter.h"
+#include "tests/encode/MediaProbe.h"
+#include "tests/media/TestMedia.h"
+#include "tests/support/CQVEngineDriver.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <regex>
+
+using namespace qv;
+using qv::test::CQVEngineDriver;
+
+namespace
+{
+
+constexpr int kTimeoutMs = 120000;
+
+// 320 x 240 moving test pattern at 30 fps with a 440 Hz tone, 4 s.
+const std::string& SourceClip()
+{
+    static std::string path;
+    if (path.empty())
+    {
+        std::string made = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
+                           "/vantrel-e2e-source-" + std::to_string(getuid()) + ".mp4";
+        if (test::RunFFMpeg("-f lavfi -i testsrc2=size=320x240:rate=30:duration=4 -f lavfi -i "
+                            "sine=frequency=440:sample_rate=44100:duration=4 -c:v libx264 "
+                            "-preset veryfast -crf 12 -pix_fmt yuv420p -c:a aac -b:a 192k "
+                            "-shortest \"" +
+                            made + "\""))
+            path = made;
+    }
+    return path;
+}
+
+tagQVOutputSettings Mp4Settings(int nWidth, int nHeight)
+{
+    tagQVOutputSettings settings = DefaultPresets(PresetTable::FrontEnd)[5];
+    settings.nWidth = nWidth;
+    settings.nHeight = nHeight;
+    settings.nOutputFormat = 0;
+    settings.nQuality = 12;
+    settings.nAudioChannels = 1;
+    settings.nAudioSampleRate = 44100;
+    settings.nAudioBitrate = 192;
+    return settings;
+}
+
+tagQVJobRow SourceRow()
+{
+    tagQVJobRow row;
+    row.source = SourceClip();
+    row.dDuration = 4.0;
+    row.dEndTime = 4.0;
+    row.bHadAudio = 1;
+    row.nVideoWidth = 320;
+    row.nVideoHeight = 240;
+    return row;
+}
+
+int Convert(CQVEngineDriver& driver, const ProjectTimeline& project,
+            const tagQVOutputSettings& settings, const std::string& output)
+{
+    if (!driver.CreateBlock() ||
+        !WriteProjectFile(project, 5, driver.ProgramPath("tmp/qvengine.qvprj")) ||
+        !driver.StartConversion(output, settings) || !driver.Launch())
+        return -1;
+    tagQVProcessExit exit;
+    if (!driver.WaitForExit(kTimeoutMs, &exit) || !exit.bExited)
+        return -1;
+    return exit.nExitCode;
+}
+
+// Mean volume in dB of the output's sound between two times.
+double MeanVolume(const std::string& path, double dFrom, double dTo)
+{
+    std::string err;
+    test::RunProgram(
+        "ffmpeg",
+        {"-hide_banner", "-i", path, "-af",
+         "atrim=" + std::to_string(dFrom) + ":" + std::to_string(dTo) + ",volumedetect", "-f",
+         "null", "-"},
+        nullptr, &err);
+    std::smatch match;
+    if (!std::regex_search(err, match, std::regex("mean_volume: (-?[0-9.]+|-inf) dB")))
+        return NAN;
+    return match[1] == "-inf" ? -200.0 : std::stod(match[1]);
+}
+
+} // namespace
+
+TEST(EndToEndConversion, TheOutputPictureIsTheCropOfTheSource)
+{
+    ASSERT_FALSE(SourceClip().empty());
+    CQVEngineDriver driver;
+    ASSERT_TRUE(driver.Ready());
+    tagQVJobRow row = SourceRow();
+    row.dEndTime = 3.0;
+    row.bCropped = true;
+    row.crop.enablecrop = 1;
+    row.crop.xcrop = 40;
+    row.crop.ycrop = 20;
+    row.crop.wcrop = 160;
+    row.crop.hcrop = 120;
+    std::string output = driver.ProgramPath("cropped.mp4");
+    ASSERT_EQ(Convert(driver, BuildJobProject(row, 1), Mp4Settings(160, 120), output),
+              kEngineCompleted);
+
+    test::tagQVProbe probe = test::ProbeFile(output);
+    ASSERT_TRUE(probe.bOk);
+    const test::tagQVProbeStream* video = probe.Find("video");
+    ASSERT_NE(video, nullptr);
+    EXPECT_EQ(video->width, 160);
+    EXPECT_EQ(video->height, 120);
+    EXPECT_EQ(video->rFrameRate, "30/1");
+    EXPECT_NEAR(probe.dDuration, 3.0, 0.1);
+
+    // Output frame k shows source time k/30, so the reference starts at source frame 1.
+    std::string err;
+    test::RunProgram("ffmpeg",
+                     {"-hide_banner", "-i", output, "-i", SourceClip(), "-lavfi",
+                      "[1:v]crop=160:120:40:20,trim=start_frame=1,setpts=PTS-STARTPTS[ref];"
+                      "[0:v]setpts=PTS-STARTPTS[out];[out][ref]psnr=shortest=1",
+                      "-f", "null", "-"},
+                     nullptr, &err);
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(err, match, std::regex("average:([0-9.]+|inf)"))) << err;
+    double psnr = match[1] == "inf" ? 99.0 : std::stod(match[1]);
+    EXPECT_GT(psnr, 30.0);
+}
+
+TEST(EndToEndConversion, TrimAtDoubleSpeedLastsHalfTheTrim)
+{
+    CQVEngineDriver driver;
+    ASSERT_TRUE(driver.Ready());
+    tagQVJobRow row = SourceRow();
+    row.dStartTime = 1.0;
+    row.dEndTime = 3.0;
+    row.dPlaybackRate = 2.0;
+    std::string output = driver.ProgramPath("fast.mp4");
+    ASSERT_EQ(Convert(driver, BuildJobProject(row, 1), Mp4Settings(320, 240), output),
+              kEngineCompleted);
+    EXPECT_DOUBLE_EQ(driver.Block()->dPosition, 1.0);
+    test::tagQVProbe probe = test::ProbeFile(output);
+    ASSERT_TRUE(probe.bOk);
+    EXPECT_NEAR(probe.dDuration, 1.0, 0.1);
+    const test::tagQVProbeStream* audio = probe.Find("audio");
+    ASSERT_NE(audio, nullptr);
+}
+
+TEST(EndToEndConversion, HalfVolumeIsSixDecibelsDownAndDelayStartsLate)
+{
+    ASSERT_FALSE(SourceClip().empty());
+    std::string full, half, late;
+    CQVEngineDriver first, second, third;
+    ASSERT_TRUE(first.Ready() && second.Ready() && third.Ready());
+    tagQVJobRow row = SourceRow();
+    row.dEndTime = 2.0;
+    full = first.ProgramPath("full.mp4");
+    ASSERT_EQ(Convert(first, BuildJobProject(row, 1), Mp4Settings(64, 48), full), kEngineCompleted);
+    first.DestroyBlock();
+    row.dVoiceScale = 0.5;
+    half = second.ProgramPath("half.mp4");
+    ASSERT_EQ(Convert(second, BuildJobProject(row, 1), Mp4Settings(64, 48), half),
+              kEngineCompleted);
+    second.DestroyBlock();
+    row.dVoiceScale = 1.0;
+    row.dAudioDelay = 0.5;
+    late = third.ProgramPath("late.mp4");
+    ASSERT_EQ(Convert(third, BuildJobProject(row, 1), Mp4Settings(64, 48), late), kEngineCompleted);
+
+    double loud = MeanVolume(full, 0.5, 1.5), quiet = MeanVolume(half, 0.5, 1.5);
+    ASSERT_FALSE(std::isnan(loud));
+    EXPECT_NEAR(loud - quiet, 6.02, 0.5);
+    EXPECT_LT(MeanVolume(late, 0.05, 0.4), loud - 40.0) << "the delayed sound has not begun";
+    EXPECT_NEAR(MeanVolume(late, 0.6, 1.5), loud, 1.0) << "it begins after 0.5 s, not later";
+}
+
+TEST(EndToEndConversion, ATimeWithoutAnItemIsBlackAndFadesShapeTheSound)
+{
+    CQVEngineDriver driver;
+    ASSERT_TRUE(driver.Ready());
+    ProjectTimeline project = BuildJobProject(SourceRow(), 1);
+    tagQVMediaData& item = *project.lines[0].items[0];
+    // The item starts one second into the timeline: that second has nothing to show.
+    item.dEditorStartTime = 1.0;
+    item.dEditorEndTime = 3.0;
+    item.dVSelfEndTime = item.dASelfEndTime = 2.0;
+    item.bEnableAudioEffect = 1;
+    item.dAudioFadeInDuration = 1.0;
+    std::string output = driver.ProgramPath("gap.mp4");
+    ASSERT_EQ(Convert(driver, project, Mp4Settings(320, 240), output), kEngineCompleted);
+
+    std::vector<uint8_t> pixels;
+    ASSERT_TRUE(test::DecodeFrameBgra(output, 10, 320, 240, &pixels));
+    int bright = 0;
+    for (size_t i = 0; i < pixels.size(); i += 4)
+        bright += (pixels[i] > 24 || pixels[i + 1] > 24 || pixels[i + 2] > 24) ? 1 : 0;
+    EXPECT_EQ(bright, 0) << "frame 10 lies before the item";
+    ASSERT_TRUE(test::DecodeFrameBgra(output, 60, 320, 240, &pixels));
+    bright = 0;
+    for (size_t i = 0; i < pixels.size(); i += 4)
+        bright += (pixels[i] > 24 || pixels[i + 1] > 24 || pixels[i + 2] > 24) ? 1 : 0;
+    EXPECT_GT(bright, 1000);
+
+    EXPECT_LT(MeanVolume(output, 0.2, 0.9), -60.0) << "silence before the item";
+    EXPECT_LT(MeanVolume(output, 1.05, 1.3), MeanVolume(output, 2.2, 2.8) - 6.0)
+        << "the fade-in is still low at its start";
+}
+
+TEST(EndToEndConversion, ASourceThatCannotBeOpenedFailsTheJob)
+{
+    CQVEngineDriver driver;
+    ASSERT_TRUE(driver.Ready());
+    ASSERT_TRUE(test::WriteFileBytes(driver.ProgramPath("garbage.mp4"), std::string(5000, 'g')));
+    tagQVJobRow row = SourceRow();
+    row.source = driver.ProgramPath("garbage.mp4");
+    std::string output = driver.ProgramPath("never.mp4");
+    EXPECT_EQ(Convert(driver, BuildJobProject(row, 1), Mp4Settings(64, 48), output), kEngineFailed);
+    EXPECT_EQ(driver.Block()->nState, kStateIdle);
+    EXPECT_FALSE(test::ListFiles(driver.ProgramFolder()).empty());
+    for (const std::string& file : test::ListFiles(driver.ProgramFolder()))
+        EXPECT_EQ(file.find("never"), std::string::npos) << file;
+}
