@@ -3,11 +3,16 @@
 #include "encode/CAudioMixerUserCallback.h"
 #include "encode/CQVLevelMapping.h"
 #include "encode/CQVVideoConverter.h"
+#include "encode/CVUserCallback.h"
 #include "encode/CVideoMixerUserCallback.h"
+#include "media/CQVItemRuntime.h"
+#include "platform/ProgramFolder.h"
 #include "media/CQVFFMpegAudioReader.h"
 #include "project/LineTypes.h"
 #include "tests/support/TestFolder.h"
 
+#include <QImage>
+#include <QPainter>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <vector>
@@ -290,4 +295,44 @@ TEST(VideoMixer, EachCallbackStartsWithEmptyWorkingFolders)
     std::vector<std::string> left = test::ListFiles(folder.Path());
     EXPECT_TRUE(std::none_of(left.begin(), left.end(),
                              [](const std::string& f) { return f.rfind("rwv/", 0) == 0; }));
+}
+
+TEST(FurtherCallbacks, CountingAndPictureDrawing)
+{
+    tagQVConverterSetup setup;
+    CQVVideoConverter owner(setup);
+    CVUserCallback counter(8, 4, 2.0);
+    EXPECT_EQ(counter.Header().biSizeImage, 128u);
+    EXPECT_EQ(counter.Header().biXPelsPerMeter, 3780);
+    counter.Notify(0, 0, 0, 0, 0, 0);
+    EXPECT_EQ(owner.DeliveredFrames(), 0);
+    counter.SetOwner(&owner, 1);
+    counter.Notify(0, 0, 0, 0, 0, 0);
+    EXPECT_EQ(owner.DeliveredFrames(), 1);
+
+    test::CQVTestFolder folder;
+    ProjectTimeline timeline = ProjectTimeline::CreateEngineLines();
+    auto item = std::make_unique<tagQVMediaData>();
+    item->eMediaType = 2;
+    item->dEditorEndTime = 2.0;
+    CQVItemRuntime& runtime = ItemRuntime(*item);
+    timeline.FindLine(kLineMainVideo)->items.push_back(std::move(item));
+    ASSERT_TRUE(MakeFolders(folder / "frameimage"));
+    QImage red(2, 2, QImage::Format_ARGB32);
+    red.fill(QColor(255, 0, 0));
+    ASSERT_TRUE(red.save(QString::fromStdString(folder / "frameimage/" +
+                                                std::to_string(runtime.Identity()) + "_tmp.png")));
+
+    CVideoMixerUserCallbackEx drawer(timeline, 8, 4, folder.Path());
+    drawer.SetClock(nullptr, 1, 30.0);
+    QImage sample(8, 4, QImage::Format_ARGB32);
+    sample.fill(Qt::black);
+    {
+        QPainter painter(&sample);
+        drawer.FillFrame(&painter, 0, 0, nullptr, nullptr, 0);
+    }
+    EXPECT_DOUBLE_EQ(drawer.LastTime(), 1.0 / 30.0);
+    EXPECT_FALSE(drawer.LastDrawn().empty());
+    EXPECT_EQ(sample.pixel(7, 3), QColor(255, 0, 0).rgb()) << "stretched over the whole sample";
+    EXPECT_EQ(drawer.DrawOverlays(nullptr, 0, 0, 0, nullptr, 0, 1), 0);
 }
