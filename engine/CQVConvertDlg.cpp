@@ -4,6 +4,7 @@
 #include "encode/CQVLevelMapping.h"
 #include "encode/CQVVideoConverter.h"
 #include "encode/CVideoMixerUserCallback.h"
+#include "encode/WindowsMediaWriter.h"
 #include "media/CQVFFMpegCapture.h"
 #include "project/LineTypes.h"
 #include "platform/ProgramFolder.h"
@@ -42,12 +43,44 @@ CQVConvertDlg::CQVConvertDlg(CQVEngineGlobals& globals) : m_globals(globals)
     setup.h264 = m_globals.h264;
     setup.dDuration = m_globals.timeline.Length();
     setup.pGraphRunning = &block.bGraphRunning;
+    // Windows Media output takes its chain from the front-end's profile. It is read before
+    // the composition is sized, so that pictures come at the size and rate the profile
+    // encodes, and applied by the graph build, which a profile that cannot be read fails.
+    std::shared_ptr<CQVWmProfile> pProfile;
+    int32_t nProfileResult = 0;
+    double dProfileFrameRate = 0.0;
+    if (setup.pSettings->nOutputFormat == 7 || setup.pSettings->nOutputFormat == 8)
+    {
+        pProfile = std::make_shared<CQVWmProfile>();
+        tagQVEncodeSettings chain;
+        nProfileResult = LoadProfileFile(ProgramPath("tmp/wmv.prx"), pProfile.get());
+        if (nProfileResult == 0)
+            nProfileResult = ConfigureFromProfile(*pProfile, &chain);
+        if (nProfileResult == 0)
+        {
+            setup.pSettings->nWidth = chain.nWidth;
+            setup.pSettings->nHeight = chain.nHeight;
+            m_globals.nOutputWidth = chain.nWidth;
+            m_globals.nOutputHeight = chain.nHeight;
+            dProfileFrameRate = chain.dFrameRate;
+        }
+    }
     m_pVideoCallback =
         std::make_unique<CVideoMixerUserCallback>(m_globals.timeline, setup.pSettings->nWidth,
                                                   setup.pSettings->nHeight, m_globals.tempFolder);
     m_pAudioCallback =
         std::make_unique<CAudioMixerUserCallback>(m_globals.timeline, m_globals.tempFolder, 1);
     m_pConverter = std::make_unique<CQVVideoConverter>(setup);
+    if (pProfile)
+    {
+        if (dProfileFrameRate > 0.0)
+            m_pConverter->SetFrameRate(dProfileFrameRate);
+        m_pConverter->SetWindowsMediaConfigurator(
+            [pProfile, nProfileResult](tagQVEncodeSettings* pSettings) {
+                return nProfileResult != 0 ? nProfileResult
+                                           : ConfigureFromProfile(*pProfile, pSettings);
+            });
+    }
     m_pVideoCallback->Prime(m_pConverter.get(), 1);
     m_pConverter->SetVideoMixerCallback(m_pVideoCallback.get());
     m_pConverter->SetAudioMixerCallback(m_pAudioCallback.get());
