@@ -87,8 +87,9 @@ public:
     // 21.
     virtual void ShowToolTip(bool bShow);
 
-    // Called by the manager when the control is registered as an edit box (kind 3): edit
-    // boxes create their hosted edit window here.
+    // Called by the manager when the control is registered as an edit box (kind 3) or a
+    // combo box (kind 7), and for every control read from a skin: edit boxes (and editable
+    // combo boxes) create their hosted edit window here; other controls do nothing.
     virtual void CreateHostedWindow() {}
 
     // --- setters used by dialogs and the skin loader

@@ -93,6 +93,8 @@ void CQVUIManager::AppendEntry(int nId, CQVButton* pControl, int nKind)
             return;
     m_entries.push_back(tagQVEntry{nId, std::unique_ptr<CQVButton>(pControl), nKind});
     pControl->Attach(this, m_pOwner, nId, nKind);
+    // Edit boxes and editable combo boxes from the skin need their edit windows as well.
+    pControl->CreateHostedWindow();
 }
 
 void CQVUIManager::Add(int nId, CQVButton* pControl, int nKind)
@@ -111,7 +113,7 @@ void CQVUIManager::Add(int nId, CQVButton* pControl, int nKind)
         pControl->SetFontId(nFontId);
     if (nKind == kKindDefault)
         m_pDefault = pControl;
-    if (nKind == kKindEdit)
+    if (nKind == kKindEdit || nKind == kKindComboBox)
         pControl->CreateHostedWindow();
     if (nKind == kKindWindow)
     {

@@ -1,0 +1,84 @@
+#include "ui/CQVMenuEx.h"
+
+#include "ui/CQVTheme.h"
+
+namespace qv
+{
+
+namespace
+{
+
+QString Css(uint32_t clr, int nAlpha = 255)
+{
+    return QStringLiteral("rgba(%1, %2, %3, %4)")
+        .arg(QVGetRValue(clr))
+        .arg(QVGetGValue(clr))
+        .arg(QVGetBValue(clr))
+        .arg(nAlpha);
+}
+
+} // namespace
+
+CQVMenuEx::CQVMenuEx(QWidget* pParent) : QMenu(pParent)
+{
+    ApplySkin(*this);
+}
+
+void CQVMenuEx::ApplySkin(QMenu& menu)
+{
+    const tagQVThemeColors& colors = CQVTheme::Colors();
+    const QString css =
+        QStringLiteral("QMenu { background: %1; border: 1px solid %2; padding: 4px 0px; color: %3;"
+                       " font-family: Arial; font-size: 13px; }"
+                       "QMenu::item { padding: 5px 26px 5px 24px; background: transparent; }"
+                       "QMenu::item:selected { background: %4; color: %5; }"
+                       "QMenu::item:disabled { color: %6; }"
+                       "QMenu::separator { height: 1px; background: %7; margin: 4px 8px; }"
+                       "QMenu::indicator { width: 12px; height: 12px; left: 6px; }")
+            .arg(Css(CQVTheme::Shift(colors.clrDlgBK, 8)), Css(colors.clrDlgEdge, 160),
+                 Css(colors.clrText), Css(colors.clrText2, 90),
+                 Css(CQVTheme::Shift(colors.clrText, 30)),
+                 Css(CQVTheme::Shift(colors.clrDlgBK, 45)), Css(colors.clrDlgEdge, 70));
+    menu.setStyleSheet(css);
+}
+
+QAction* CQVMenuEx::AppendCommand(int nCommand, const QString& strText, bool bCheckable,
+                                  bool bChecked)
+{
+    QAction* pAction = addAction(strText);
+    pAction->setData(nCommand);
+    pAction->setCheckable(bCheckable);
+    pAction->setChecked(bCheckable && bChecked);
+    return pAction;
+}
+
+void CQVMenuEx::AppendSeparator()
+{
+    addSeparator();
+}
+
+QAction* CQVMenuEx::FindCommand(int nCommand) const
+{
+    for (QAction* pAction : actions())
+        if (!pAction->isSeparator() && CommandOf(pAction) == nCommand)
+            return pAction;
+    return nullptr;
+}
+
+int CQVMenuEx::CommandOf(const QAction* pAction)
+{
+    if (!pAction)
+        return 0;
+    bool bOk = false;
+    const int nCommand = pAction->data().toInt(&bOk);
+    return bOk ? nCommand : 0;
+}
+
+int CQVMenuEx::TrackPopup(QPoint ptScreen)
+{
+    if (actions().isEmpty())
+        return 0;
+    return CommandOf(exec(ptScreen));
+}
+
+} // namespace qv

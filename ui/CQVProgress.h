@@ -1,0 +1,40 @@
+// The progress bar: a real-valued position in [minimum, maximum] drawn as a filled bar with
+// the control's text (if any) over it. It does not react to the mouse. Registered under
+// kind 4; the skin's "progress" element sets "minpos", "maxpos" and "curpos".
+#pragma once
+
+#include "ui/CQVButton.h"
+#include "ui/CQVSkinLoader.h"
+
+namespace qv
+{
+
+class CQVProgress : public CQVButton
+{
+public:
+    CQVProgress() = default;
+
+    static CQVButton* CreateFromSkin(const QVSkinAttributes& attributes);
+
+    // The position is clamped into the new range.
+    void SetRange(double dMin, double dMax, bool bRedraw = false);
+    double GetMin() const { return m_dMin; }
+    double GetMax() const { return m_dMax; }
+    // Clamped to the range.
+    void SetPos(double dPos, bool bRedraw = false);
+    double GetPos() const { return m_dPos; }
+    // Where the position lies in the range, 0 .. 100 (0 for an empty range).
+    double GetPercent() const;
+
+    bool Mouse(CQVPlatformWindow* pOwner, unsigned nCode, QPoint pt) override;
+    void DrawText(QPainter* pGraphics, const QRect& rc) override;
+
+private:
+    double Clamp(double dPos) const;
+
+    double m_dMin = 0;
+    double m_dMax = 100;
+    double m_dPos = 0;
+};
+
+} // namespace qv
