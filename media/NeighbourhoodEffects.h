@@ -25,7 +25,7 @@ using ConvolutionKernel = int32_t[3][3];
 // (earlier ones already hold their new values), ÷ divisor, + bias; at the edges, where only
 // the part U of the kernel sum K lies inside, the sum is rescaled: Σ × K ÷ (U × divisor).
 // With a divisor or U of 0 the plain sum is used. Integer divisions truncate toward zero;
-// results are kept within 0..255.
+// results are kept within 0..255. A kernel with an entry beyond ±65536 changes nothing.
 void Convolve3x3(uint8_t* pPixels, int nWidth, int nHeight, const ConvolutionKernel& kernel,
                  int32_t nDivisor, int32_t nBias = 0);
 

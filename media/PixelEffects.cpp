@@ -85,8 +85,10 @@ void GrayScale(uint8_t* pPixels, int nWidth, int nHeight)
     for (int64_t i = 0; i < n; ++i)
     {
         uint8_t* p = pPixels + i * 4;
-        const uint8_t y = uint8_t((p[0] * 117 + p[2] * 306 + p[1] * 601) >> 10);
-        p[0] = p[1] = p[2] = y;
+        const uint32_t pixel = LoadPixel(p);
+        const uint32_t y =
+            ((pixel & 0xFF) * 117 + (pixel >> 16 & 0xFF) * 306 + (pixel >> 8 & 0xFF) * 601) >> 10;
+        StorePixel(p, (pixel & 0xFF000000u) | y << 16 | y << 8 | y);
     }
 }
 
@@ -112,11 +114,21 @@ void Colorize(uint8_t* pPixels, int nWidth, int nHeight, int32_t nHue, int32_t n
     const int w = ColorizeWeight(dBlend);
     if (w < 0)
     {
+        // Only the pixel's HLS lightness survives, and it depends only on the sum of its
+        // largest and smallest channel: one colour per sum.
+        uint32_t colours[511];
+        for (uint32_t sum = 0; sum < 511; ++sum)
+        {
+            const uint32_t mx = std::min<uint32_t>(sum, 255);
+            const uint32_t mn = sum - mx;
+            const uint32_t hls = RgbToHls(mx << 16 | mn << 8 | mn);
+            colours[sum] = HlsToRgb(HlsValue(HlsLightness(hls), saturation, hue));
+        }
         for (int64_t i = 0; i < n; ++i)
         {
             uint8_t* p = pPixels + i * 4;
-            const uint32_t hls = RgbToHls(LoadPixel(p));
-            const uint32_t rgb = HlsToRgb(HlsValue(HlsLightness(hls), saturation, hue));
+            const int sum = std::max({p[0], p[1], p[2]}) + std::min({p[0], p[1], p[2]});
+            const uint32_t rgb = colours[sum];
             p[0] = uint8_t(rgb);
             p[1] = uint8_t(rgb >> 8);
             p[2] = uint8_t(rgb >> 16);

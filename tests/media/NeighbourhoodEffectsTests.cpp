@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <functional>
 
 namespace qv
 {
@@ -62,6 +64,138 @@ TEST(ConvolutionTest, DivisorZeroAndBias)
     CQVPixels q = CQVPixels::Grey(2, 2, {1, 2, 3, 40});
     Convolve3x3(q.Data(), 2, 2, corner, 0, 5);
     EXPECT_EQ(q.Levels(), (std::vector<int>{85, 5, 5, 5}));
+}
+
+// The plain pixel-by-pixel walks, written from the definitions: the oracle for the row
+// arrangement the effects use.
+void ReferenceConvolve(CQVPixels* pPicture, int w, int h, const ConvolutionKernel& k, int d,
+                       int bias)
+{
+    int64_t nKernelSum = 0;
+    for (const auto& row : k)
+        for (int32_t v : row)
+            nKernelSum += v;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+        {
+            int64_t sum[3] = {0, 0, 0}, nUsed = 0;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                {
+                    if (x + dx < 0 || x + dx >= w || y + dy < 0 || y + dy >= h)
+                        continue;
+                    const tagQVBgra n = pPicture->At(x + dx, y + dy);
+                    const int64_t kv = k[dy + 1][dx + 1];
+                    sum[0] += n.b * kv;
+                    sum[1] += n.g * kv;
+                    sum[2] += n.r * kv;
+                    nUsed += kv;
+                }
+            uint8_t out[3];
+            for (int c = 0; c < 3; ++c)
+            {
+                int64_t v = sum[c];
+                if (d != 0 && nUsed != 0)
+                    v = nUsed == nKernelSum ? sum[c] / d : sum[c] * nKernelSum / (nUsed * d);
+                out[c] = uint8_t(std::clamp<int64_t>(v + bias, 0, 255));
+            }
+            pPicture->Put(x, y, {out[0], out[1], out[2], pPicture->At(x, y).a});
+        }
+}
+
+void ReferenceEdges(CQVPixels* pPicture, int w, int h)
+{
+    for (int i = w * h - 1; i >= 0; --i)
+    {
+        const int x = i % w, y = i / w;
+        int hi[3] = {0, 0, 0}, lo[3] = {255, 255, 255};
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+            {
+                if (x + dx < 0 || x + dx >= w || y + dy < 0 || y + dy >= h)
+                    continue;
+                const tagQVBgra n = pPicture->At(x + dx, y + dy);
+                const int v[3] = {n.b, n.g, n.r};
+                for (int c = 0; c < 3; ++c)
+                {
+                    hi[c] = std::max(hi[c], v[c]);
+                    lo[c] = std::min(lo[c], v[c]);
+                }
+            }
+        pPicture->Put(x, y,
+                      {uint8_t(255 - (hi[0] - lo[0])), uint8_t(255 - (hi[1] - lo[1])),
+                       uint8_t(255 - (hi[2] - lo[2])), pPicture->At(x, y).a});
+    }
+}
+
+CQVPixels Noise(int w, int h, unsigned nSeed)
+{
+    CQVPixels p(w, h);
+    unsigned v = nSeed;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+        {
+            v = v * 1103515245u + 12345u;
+            p.Put(x, y, {uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24), uint8_t(v)});
+        }
+    return p;
+}
+
+TEST(ConvolutionTest, EveryKernelAndSizeMatchesThePlainWalk)
+{
+    const ConvolutionKernel soften = {{1, 1, 1}, {1, 8, 1}, {1, 1, 1}};
+    const ConvolutionKernel sharpen = {{-1, -1, -1}, {-1, 15, -1}, {-1, -1, -1}};
+    const ConvolutionKernel blur = {{1, 1, 1}, {1, 1, 1}, {1, 1, 1}};
+    const ConvolutionKernel lopsided = {{0, -2, 5}, {3, 1, 0}, {-4, 7, 2}};
+    const ConvolutionKernel zeroSum = {{-1, 0, 1}, {-2, 0, 2}, {-1, 0, 1}};
+    const int sizes[][2] = {{1, 1}, {1, 5}, {5, 1}, {2, 2}, {3, 3}, {4, 7}, {17, 9}};
+    for (const auto& size : sizes)
+    {
+        const int w = size[0], h = size[1];
+        SCOPED_TRACE(testing::Message() << w << "x" << h);
+        struct
+        {
+            std::function<void(uint8_t*)> run;
+            const ConvolutionKernel* pKernel;
+            int d, bias;
+        } cases[] = {
+            {[&](uint8_t* p) { Soften(p, w, h); }, &soften, 16, 0},
+            {[&](uint8_t* p) { Sharpen(p, w, h); }, &sharpen, 7, 0},
+            {[&](uint8_t* p) { Blur(p, w, h); }, &blur, 9, 0},
+            {[&](uint8_t* p) { Convolve3x3(p, w, h, lopsided, -3, 20); }, &lopsided, -3, 20},
+            {[&](uint8_t* p) { Convolve3x3(p, w, h, lopsided, 0, -9); }, &lopsided, 0, -9},
+            {[&](uint8_t* p) { Convolve3x3(p, w, h, zeroSum, 4, 128); }, &zeroSum, 4, 128},
+        };
+        unsigned nSeed = 1;
+        for (auto& c : cases)
+        {
+            CQVPixels actual = Noise(w, h, nSeed);
+            CQVPixels expected = Noise(w, h, nSeed++);
+            c.run(actual.Data());
+            ReferenceConvolve(&expected, w, h, *c.pKernel, c.d, c.bias);
+            EXPECT_EQ(actual.Bytes(), expected.Bytes()) << "case " << nSeed - 1;
+        }
+    }
+    // Entries too large to sum safely leave the picture.
+    const ConvolutionKernel huge = {{0, 0, 0}, {0, 1 << 20, 0}, {0, 0, 0}};
+    CQVPixels p = Noise(4, 4, 3);
+    Convolve3x3(p.Data(), 4, 4, huge, 1, 0);
+    EXPECT_EQ(p.Bytes(), Noise(4, 4, 3).Bytes());
+}
+
+TEST(EdgeDetectionTest, EverySizeMatchesThePlainWalk)
+{
+    const int sizes[][2] = {{1, 1}, {1, 5}, {5, 1}, {2, 2}, {3, 3}, {4, 7}, {17, 9}};
+    unsigned nSeed = 40;
+    for (const auto& size : sizes)
+    {
+        const int w = size[0], h = size[1];
+        CQVPixels actual = Noise(w, h, nSeed);
+        CQVPixels expected = Noise(w, h, nSeed++);
+        DetectEdges(actual.Data(), w, h);
+        ReferenceEdges(&expected, w, h);
+        EXPECT_EQ(actual.Bytes(), expected.Bytes()) << w << "x" << h;
+    }
 }
 
 TEST(EdgeDetectionTest, WorksBackwardsInPlace)

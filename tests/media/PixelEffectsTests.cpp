@@ -1,4 +1,5 @@
 // The per-pixel colour effects, on small hand-worked pictures.
+#include "media/ColorSpace.h"
 #include "media/PixelEffects.h"
 #include "tests/media/EffectPixels.h"
 
@@ -89,6 +90,26 @@ TEST(PixelEffectsTest, FullColorizeKeepsTheLightnessOfTheHls)
     CQVPixels p(1, 1, {50, 100, 200, 33});
     Colorize(p.Data(), 1, 1, 0, 100, 0.9995);
     EXPECT_EQ(p.At(0, 0), (tagQVBgra{75, 75, 174, 33}));
+}
+
+TEST(PixelEffectsTest, FullColorizeOfManyColoursFollowsTheHlsRoundTrip)
+{
+    // Pixel by pixel from the definition: HLS, hue and saturation replaced, back to RGB.
+    CQVPixels p(64, 64);
+    for (int i = 0; i < 64 * 64; ++i)
+        p.Put(i % 64, i / 64,
+              {uint8_t(i * 7), uint8_t(i * 13 + 5), uint8_t(i * 31 / 3), uint8_t(i)});
+    CQVPixels expected = p;
+    Colorize(p.Data(), 64, 64, 77, 201, 1.0);
+    for (int i = 0; i < 64 * 64; ++i)
+    {
+        const tagQVBgra in = expected.At(i % 64, i / 64);
+        const uint32_t hls = RgbToHls(uint32_t(in.r) << 16 | uint32_t(in.g) << 8 | in.b);
+        const uint32_t rgb = HlsToRgb(HlsValue(HlsLightness(hls), 201, 77));
+        ASSERT_EQ(p.At(i % 64, i / 64),
+                  (tagQVBgra{uint8_t(rgb), uint8_t(rgb >> 8), uint8_t(rgb >> 16), in.a}))
+            << i;
+    }
 }
 
 TEST(PixelEffectsTest, BlendedColorizeTakesTheWeightedGreyAsLightness)
