@@ -1,6 +1,7 @@
 #include "engine/CQVEngineApp.h"
 
 #include "engine/CQVConvertDlg.h"
+#include "media/CQVItemEffects.h"
 #include "media/FFMpegCommon.h"
 #include "platform/ProgramFolder.h"
 
@@ -32,7 +33,10 @@ int CQVEngineApp::Run(int argc, char** argv)
         break;
     case EngineRunMode::Conversion:
     {
+        // The items' colour adjustment and moving mask (masks from skin/mask/).
+        CQVItemEffects effects;
         CQVConvertDlg dialog(globals);
+        dialog.SetEffects(&effects);
         exitStatus = dialog.Run();
         break;
     }
