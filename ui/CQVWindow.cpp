@@ -482,11 +482,6 @@ void CQVWindow::Show(bool bShow, bool bRedraw)
     CQVButton::Show(bShow, bRedraw);
 }
 
-void CQVWindow::OnFocusLost()
-{
-    CQVButton::OnFocusLost();
-}
-
 // --- drawing
 
 void CQVWindow::DrawFrame(QPainter* pGraphics, const QRect& rc)

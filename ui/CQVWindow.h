@@ -71,7 +71,6 @@ public:
     // Moving or resizing recomputes the layout.
     void Move(int x, int y, int nWidth, int nHeight, bool bRedraw) override;
     void Show(bool bShow, bool bRedraw) override;
-    void OnFocusLost() override;
 
     // --- scroll state. Setters clamp; the range setters clamp the position into the range.
     int GetVScrollPos() const { return m_nVPos; }
