@@ -157,4 +157,19 @@ void CQVMultiplexer::Close()
     m_bAborted = false;
 }
 
+int32_t CQVMultiplexer::DrainEncoder(int32_t nStream, AVCodecContext* pEncoder, AVPacket* pPacket)
+{
+    for (;;)
+    {
+        int nResult = avcodec_receive_packet(pEncoder, pPacket);
+        if (nResult == AVERROR(EAGAIN) || nResult == AVERROR_EOF)
+            return 0;
+        if (nResult < 0)
+            return nResult;
+        nResult = WritePacket(nStream, pPacket, pEncoder->time_base);
+        if (nResult < 0)
+            return nResult;
+    }
+}
+
 } // namespace qv

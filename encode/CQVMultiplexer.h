@@ -40,6 +40,10 @@ public:
     // AVERROR_EXIT once aborted. Any thread.
     int32_t WritePacket(int32_t nStream, AVPacket* pPacket, AVRational encoderTimeBase);
 
+    // Takes every packet the encoder has ready and writes it to the stream. 0 when the
+    // encoder needs more input or has ended; a negative code from the encoder or the write.
+    int32_t DrainEncoder(int32_t nStream, AVCodecContext* pEncoder, AVPacket* pPacket);
+
     // The stream sends nothing more; the other stream no longer waits for it. Any thread.
     void EndStream(int32_t nStream);
 

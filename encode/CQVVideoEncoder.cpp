@@ -87,17 +87,7 @@ int32_t CQVVideoEncoder::Finish()
 
 int32_t CQVVideoEncoder::Drain()
 {
-    for (;;)
-    {
-        int nResult = avcodec_receive_packet(m_pContext.get(), m_pPacket.get());
-        if (nResult == AVERROR(EAGAIN) || nResult == AVERROR_EOF)
-            return 0;
-        if (nResult < 0)
-            return nResult;
-        nResult = m_pMultiplexer->WritePacket(m_nStream, m_pPacket.get(), m_pContext->time_base);
-        if (nResult < 0)
-            return nResult;
-    }
+    return m_pMultiplexer->DrainEncoder(m_nStream, m_pContext.get(), m_pPacket.get());
 }
 
 void CQVVideoEncoder::Close()
