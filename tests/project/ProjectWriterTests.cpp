@@ -205,7 +205,8 @@ TEST(ProjectWriter, UnwritablePathFails)
 TEST(ProjectWriter, OptionalRecordsSurviveAWriteAndRead)
 {
     CScratchFolder folder;
-    const std::string fill = folder / "fill <1>.png";
+    // Angle brackets and quotes in a path attribute: the quote would end the value early.
+    const std::string fill = folder / "fill <1> \"q\".png";
     projecttest::WriteAll(fill, "x");
 
     ProjectTimeline project = BuildJobProject(GoldenRow(), 3);
