@@ -26,28 +26,15 @@ CQVButton* CQVProgress::CreateFromSkin(const QVSkinAttributes& attributes)
     return pProgress;
 }
 
-double CQVProgress::Clamp(double dPos) const
-{
-    const double dLow = std::min(m_dMin, m_dMax), dHigh = std::max(m_dMin, m_dMax);
-    if (!(dPos >= dLow))
-        return dLow;
-    return dPos > dHigh ? dHigh : dPos;
-}
-
 void CQVProgress::SetRange(double dMin, double dMax, bool bRedraw)
 {
-    if (!std::isfinite(dMin) || !std::isfinite(dMax))
-        return;
-    m_dMin = dMin;
-    m_dMax = dMax;
-    m_dPos = Clamp(m_dPos);
-    if (bRedraw && m_bVisible)
+    if (StoreRange(dMin, dMax) && bRedraw && m_bVisible)
         Draw();
 }
 
 void CQVProgress::SetPos(double dPos, bool bRedraw)
 {
-    m_dPos = Clamp(dPos);
+    StorePos(dPos);
     if (bRedraw && m_bVisible)
         Draw();
 }

@@ -4,12 +4,13 @@
 #pragma once
 
 #include "ui/CQVButton.h"
+#include "ui/CQVRangeValue.h"
 #include "ui/CQVSkinLoader.h"
 
 namespace qv
 {
 
-class CQVProgress : public CQVButton
+class CQVProgress : public CQVButton, public CQVRangeValue
 {
 public:
     CQVProgress() = default;
@@ -18,11 +19,8 @@ public:
 
     // The position is clamped into the new range.
     void SetRange(double dMin, double dMax, bool bRedraw = false);
-    double GetMin() const { return m_dMin; }
-    double GetMax() const { return m_dMax; }
     // Clamped to the range.
     void SetPos(double dPos, bool bRedraw = false);
-    double GetPos() const { return m_dPos; }
     // Where the position lies in the range, 0 .. 100 (0 for an empty range).
     double GetPercent() const;
 
@@ -30,11 +28,6 @@ public:
     void DrawText(QPainter* pGraphics, const QRect& rc) override;
 
 private:
-    double Clamp(double dPos) const;
-
-    double m_dMin = 0;
-    double m_dMax = 100;
-    double m_dPos = 0;
 };
 
 } // namespace qv

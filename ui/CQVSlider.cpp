@@ -16,28 +16,15 @@ CQVButton* CQVSlider::CreateFromSkin(const QVSkinAttributes& attributes)
     return new CQVSlider();
 }
 
-double CQVSlider::Clamp(double dPos) const
-{
-    const double dLow = std::min(m_dMin, m_dMax), dHigh = std::max(m_dMin, m_dMax);
-    if (!(dPos >= dLow)) // NaN included
-        return dLow;
-    return dPos > dHigh ? dHigh : dPos;
-}
-
 void CQVSlider::SetRange(double dMin, double dMax, bool bRedraw)
 {
-    if (!std::isfinite(dMin) || !std::isfinite(dMax))
-        return;
-    m_dMin = dMin;
-    m_dMax = dMax;
-    m_dPos = Clamp(m_dPos);
-    if (bRedraw && m_bVisible)
+    if (StoreRange(dMin, dMax) && bRedraw && m_bVisible)
         Draw();
 }
 
 void CQVSlider::SetPos(double dPos, bool bRedraw)
 {
-    m_dPos = Clamp(dPos);
+    StorePos(dPos);
     if (bRedraw && m_bVisible)
         Draw();
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "ui/CQVButton.h"
+#include "ui/CQVRangeValue.h"
 #include "ui/CQVSkinLoader.h"
 
 #include <algorithm>
@@ -15,7 +16,7 @@ namespace qv
 
 const unsigned kMsgSliderPos = 2027;
 
-class CQVSlider : public CQVButton
+class CQVSlider : public CQVButton, public CQVRangeValue
 {
 public:
     // Smaller moves are not a change.
@@ -27,11 +28,8 @@ public:
 
     // The position is clamped into the new range.
     void SetRange(double dMin, double dMax, bool bRedraw = false);
-    double GetMin() const { return m_dMin; }
-    double GetMax() const { return m_dMax; }
     // Clamped to the range.
     void SetPos(double dPos, bool bRedraw = false);
-    double GetPos() const { return m_dPos; }
     void SetReportWhileDragging(bool bReport) { m_bReportDragging = bReport; }
     bool IsReportingWhileDragging() const { return m_bReportDragging; }
     void SetThumbWidth(int nWidth) { m_nThumbWidth = std::max(nWidth, 1); }
@@ -57,11 +55,7 @@ private:
     // Moves to the clamped position; redraws and posts when it moved by kEpsilon or more.
     bool StepTo(double dPos, int nReport);
     void Post(int nFinal);
-    double Clamp(double dPos) const;
 
-    double m_dMin = 0;
-    double m_dMax = 100;
-    double m_dPos = 0;
     int m_nThumbWidth = 10;
     int m_nDragOffset = 0;
     bool m_bFinalPending = false;
