@@ -194,3 +194,38 @@ TEST(ConversionDriver, StateZeroFromTheFrontEndStopsThePositionUpdates)
     EXPECT_EQ(exit.nExitCode, kEngineCompleted) << "the graph runs on to its end";
     EXPECT_DOUBLE_EQ(driver.Block()->dPosition, 120.0);
 }
+
+TEST(ConversionDriver, ASourcePathWithSpacesQuotesAndAccentsIsFound)
+{
+    CQVEngineDriver driver;
+    ASSERT_TRUE(driver.Ready());
+    ASSERT_TRUE(driver.CreateBlock());
+    std::string source = driver.ProgramPath("vidéo \"q\" & 1.mp4");
+    ASSERT_TRUE(test::CopyFile(test::MediaPath(test::EMedia::H264), source, false));
+    std::string project = JobProject(driver, source, 0.0, 1.0, 5);
+    ASSERT_FALSE(project.empty());
+    std::string output = driver.ProgramPath("out.mp4");
+    ASSERT_TRUE(driver.StartConversion(output, Mp4Settings(160, 120), project));
+    tagQVProcessExit exit;
+    ASSERT_TRUE(driver.Launch());
+    ASSERT_TRUE(driver.WaitForExit(kTimeoutMs, &exit));
+    EXPECT_EQ(exit.nExitCode, kEngineCompleted) << "the source was opened";
+    EXPECT_DOUBLE_EQ(driver.Block()->dPosition, 1.0);
+}
+
+TEST(ConversionDriver, AMalformedProjectRunsOnAnEmptyTimeline)
+{
+    CQVEngineDriver driver;
+    ASSERT_TRUE(driver.Ready());
+    ASSERT_TRUE(driver.CreateBlock());
+    std::string output = driver.ProgramPath("empty.mp4");
+    ASSERT_TRUE(driver.StartConversion(output, Mp4Settings(64, 48),
+                                       "<project vensettingIndex=\"5\"><line><item"));
+    tagQVProcessExit exit;
+    ASSERT_TRUE(driver.Launch());
+    ASSERT_TRUE(driver.WaitForExit(kTimeoutMs, &exit));
+    EXPECT_EQ(exit.nExitCode, kEngineCompleted);
+    test::tagQVProbe probe = test::ProbeFile(output);
+    ASSERT_TRUE(probe.bOk);
+    EXPECT_NEAR(probe.dDuration, 0.5, 0.1) << "the shortest file: half a second of black";
+}
