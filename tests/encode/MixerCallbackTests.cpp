@@ -336,3 +336,31 @@ TEST(FurtherCallbacks, CountingAndPictureDrawing)
     EXPECT_EQ(sample.pixel(7, 3), QColor(255, 0, 0).rgb()) << "stretched over the whole sample";
     EXPECT_EQ(drawer.DrawOverlays(nullptr, 0, 0, 0, nullptr, 0, 1), 0);
 }
+
+TEST_F(AudioMixFiles, LevelsTravelFromTheAudioToTheVideoSideThroughTheQueue)
+{
+    ProjectTimeline timeline = ProjectTimeline::CreateEngineLines();
+    timeline.bHasLevelMeter = 1;
+    timeline.FindLine(kLineMainVideo)
+        ->items.push_back(SoundItem(Wav("level.wav", 3200, -800), kLineMainVideo, 0.0, 3.0));
+    CQVLevelMapping levels;
+    ASSERT_TRUE(levels.Create(3.0, 30.0));
+    CAudioMixerUserCallback mixer(timeline, "", 1);
+    mixer.SetLevelSink(&levels);
+    MixUntil(mixer, 0.1);
+    ASSERT_EQ(levels.RecordsWritten(), 3u) << "one record per audio buffer";
+
+    test::CQVTestFolder folder;
+    CVideoMixerUserCallback video(timeline, 8, 4, folder.Path());
+    video.SetLevelSource(&levels);
+    std::vector<uint8_t> sample(128);
+    for (int i = 0; i < 3; ++i)
+        video.DrawOverlays(nullptr, 0, 0, 0, sample.data(), 128, 1);
+    EXPECT_EQ(levels.RecordsRead(), 3u);
+    EXPECT_EQ(video.Levels()[10], 3200) << "left levels of the constant source";
+    EXPECT_EQ(video.Levels()[64 + 10], 800) << "right levels are magnitudes";
+    // A frame with no record waiting gives up instead of hanging the video thread.
+    video.DrawOverlays(nullptr, 0, 0, 0, sample.data(), 128, 1);
+    EXPECT_EQ(levels.RecordsRead(), 3u);
+    levels.Close(true);
+}
