@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine for Vantrel, builds it, and then runs it or its tests.
-#   tools/setup.sh run    install what is missing, build, start Vantrel
-#   tools/setup.sh test   install what is missing, build (warnings as errors), run every test
-#   tools/setup.sh build  install what is missing, build
+#   ./tools/setup.sh run    install what is missing, build, start Vantrel
+#   ./tools/setup.sh test   install what is missing, build (warnings as errors), run every test
+#   ./tools/setup.sh build  install what is missing, build
 set -euo pipefail
 
 mode=${1:-build}
