@@ -14,17 +14,10 @@ namespace qv
 int32_t CQVAudioEncoder::Open(const tagQVEncodeSettings& settings, bool bGlobalHeader)
 {
     Close();
-    const AVCodec* pCodec = avcodec_find_encoder_by_name(AudioEncoderName(settings.eAudioCodec));
-    if (pCodec == nullptr)
-        return AVERROR_ENCODER_NOT_FOUND;
-    m_pContext.reset(avcodec_alloc_context3(pCodec));
-    m_pFrame.reset(av_frame_alloc());
-    m_pPacket.reset(av_packet_alloc());
-    if (!m_pContext || !m_pFrame || !m_pPacket)
-    {
-        Close();
-        return AVERROR(ENOMEM);
-    }
+    const AVCodec* pCodec = nullptr;
+    int nAllocated = Allocate(AudioEncoderName(settings.eAudioCodec), &pCodec);
+    if (nAllocated < 0)
+        return nAllocated;
     int nResult = ApplyAudioSettings(settings, m_pContext.get(), bGlobalHeader);
     if (nResult >= 0)
         nResult = avcodec_open2(m_pContext.get(), pCodec, nullptr);
@@ -39,12 +32,6 @@ int32_t CQVAudioEncoder::Open(const tagQVEncodeSettings& settings, bool bGlobalH
     if (nResult < 0)
         Close();
     return nResult < 0 ? nResult : 0;
-}
-
-void CQVAudioEncoder::Attach(CQVMultiplexer* pMultiplexer, int32_t nStream)
-{
-    m_pMultiplexer = pMultiplexer;
-    m_nStream = nStream;
 }
 
 int32_t CQVAudioEncoder::Process(uint8_t** ppPlanes, int32_t nFrames)
@@ -114,21 +101,12 @@ int32_t CQVAudioEncoder::Finish()
     return Drain();
 }
 
-int32_t CQVAudioEncoder::Drain()
-{
-    return m_pMultiplexer->DrainEncoder(m_nStream, m_pContext.get(), m_pPacket.get());
-}
-
 void CQVAudioEncoder::Close()
 {
     m_pFifo.reset();
-    m_pFrame.reset();
-    m_pPacket.reset();
-    m_pContext.reset();
     m_nFrameSize = 0;
     m_nNextPts = 0;
-    m_pMultiplexer = nullptr;
-    m_nStream = -1;
+    Release();
 }
 
 } // namespace qv

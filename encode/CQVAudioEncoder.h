@@ -3,6 +3,7 @@
 // thread once opened.
 #pragma once
 
+#include "encode/CQVEncoderBase.h"
 #include "encode/EncodeSettings.h"
 #include "encode/FFmpegHandles.h"
 
@@ -11,19 +12,12 @@
 namespace qv
 {
 
-class CQVMultiplexer;
-
-class CQVAudioEncoder
+class CQVAudioEncoder : public CQVEncoderBase
 {
 public:
     // Opens the encoder of the settings (EncoderMapping.h). Returns 0, AVERROR_ENCODER_NOT_FOUND,
     // or the negative AVERROR of a refused setting.
     int32_t Open(const tagQVEncodeSettings& settings, bool bGlobalHeader);
-
-    const AVCodecContext* Context() const { return m_pContext.get(); }
-
-    // Where the packets go; set before the first Process.
-    void Attach(CQVMultiplexer* pMultiplexer, int32_t nStream);
 
     // Takes nFrames frames in the encoder's sample format and layout and encodes every
     // whole encoder frame. Returns 0 or a negative AVERROR.
@@ -37,16 +31,9 @@ public:
 
 private:
     int32_t EncodeFromFifo(int32_t nFrames);
-    int32_t Drain();
-
-    QVCodecContextPtr m_pContext;
     QVAudioFifoPtr m_pFifo;
-    QVFramePtr m_pFrame;
-    QVPacketPtr m_pPacket;
     int32_t m_nFrameSize = 0;
     int64_t m_nNextPts = 0; // in samples
-    CQVMultiplexer* m_pMultiplexer = nullptr;
-    int32_t m_nStream = -1;
 };
 
 } // namespace qv

@@ -9,17 +9,10 @@ namespace qv
 int32_t CQVVideoEncoder::Open(const tagQVEncodeSettings& settings, bool bGlobalHeader)
 {
     Close();
-    const AVCodec* pCodec = avcodec_find_encoder_by_name(VideoEncoderName(settings.eVideoCodec));
-    if (pCodec == nullptr)
-        return AVERROR_ENCODER_NOT_FOUND;
-    m_pContext.reset(avcodec_alloc_context3(pCodec));
-    m_pFrame.reset(av_frame_alloc());
-    m_pPacket.reset(av_packet_alloc());
-    if (!m_pContext || !m_pFrame || !m_pPacket)
-    {
-        Close();
-        return AVERROR(ENOMEM);
-    }
+    const AVCodec* pCodec = nullptr;
+    int nAllocated = Allocate(VideoEncoderName(settings.eVideoCodec), &pCodec);
+    if (nAllocated < 0)
+        return nAllocated;
     int nResult = ApplyVideoSettings(settings, m_pContext.get(), bGlobalHeader);
     if (nResult >= 0)
         nResult = avcodec_open2(m_pContext.get(), pCodec, nullptr);
@@ -42,12 +35,6 @@ int32_t CQVVideoEncoder::Open(const tagQVEncodeSettings& settings, bool bGlobalH
     if (nResult < 0)
         Close();
     return nResult < 0 ? nResult : 0;
-}
-
-void CQVVideoEncoder::Attach(CQVMultiplexer* pMultiplexer, int32_t nStream)
-{
-    m_pMultiplexer = pMultiplexer;
-    m_nStream = nStream;
 }
 
 int32_t CQVVideoEncoder::Process(const uint8_t* pSample, int64_t nIndex)
@@ -85,19 +72,10 @@ int32_t CQVVideoEncoder::Finish()
     return Drain();
 }
 
-int32_t CQVVideoEncoder::Drain()
-{
-    return m_pMultiplexer->DrainEncoder(m_nStream, m_pContext.get(), m_pPacket.get());
-}
-
 void CQVVideoEncoder::Close()
 {
     m_pScaler.reset();
-    m_pFrame.reset();
-    m_pPacket.reset();
-    m_pContext.reset();
-    m_pMultiplexer = nullptr;
-    m_nStream = -1;
+    Release();
 }
 
 } // namespace qv

@@ -3,6 +3,7 @@
 // Runs on the video encoding thread once opened.
 #pragma once
 
+#include "encode/CQVEncoderBase.h"
 #include "encode/EncodeSettings.h"
 #include "encode/FFmpegHandles.h"
 
@@ -11,19 +12,12 @@
 namespace qv
 {
 
-class CQVMultiplexer;
-
-class CQVVideoEncoder
+class CQVVideoEncoder : public CQVEncoderBase
 {
 public:
     // Opens the encoder of the settings (EncoderMapping.h). Returns 0, AVERROR_ENCODER_NOT_FOUND,
     // or the negative AVERROR of a refused setting.
     int32_t Open(const tagQVEncodeSettings& settings, bool bGlobalHeader);
-
-    const AVCodecContext* Context() const { return m_pContext.get(); }
-
-    // Where the packets go; set before the first Process.
-    void Attach(CQVMultiplexer* pMultiplexer, int32_t nStream);
 
     // Encodes one sample (stride width x 4, bottom row first) as frame nIndex.
     // Returns 0 or a negative AVERROR.
@@ -35,14 +29,7 @@ public:
     void Close();
 
 private:
-    int32_t Drain();
-
-    QVCodecContextPtr m_pContext;
     QVSwsPtr m_pScaler;
-    QVFramePtr m_pFrame;
-    QVPacketPtr m_pPacket;
-    CQVMultiplexer* m_pMultiplexer = nullptr;
-    int32_t m_nStream = -1;
 };
 
 } // namespace qv
