@@ -40,16 +40,17 @@ void WalkDecoder(CQVFFMpegCapture& decoder, double dSourceTime)
 {
     if (decoder.PicturePts() > 0 || decoder.PictureDts() > 0)
     {
-        // Timestamps in milliseconds of the stream clock.
-        const double dTimeBase = decoder.TimeBase();
+        // Milliseconds from the stream's start, the clock of source times everywhere else
+        // (positioning, sound): a stream whose clock starts late (MPEG program streams
+        // start near half a second) would otherwise show its pictures that much too late.
         const double dTarget = dSourceTime * 1000.0;
-        double dCurrent = dTimeBase * static_cast<double>(ReferenceTimestamp(decoder)) * 1000.0;
+        double dCurrent = decoder.PtsToSeconds(ReferenceTimestamp(decoder)) * 1000.0;
         while (dCurrent < dTarget - kRoundingTolerance)
         {
             if (!decoder.ReadNextFrame())
                 break;
             decoder.SetTimelineFrameIndex(decoder.TimelineFrameIndex() + 1);
-            dCurrent = dTimeBase * static_cast<double>(ReferenceTimestamp(decoder)) * 1000.0;
+            dCurrent = decoder.PtsToSeconds(ReferenceTimestamp(decoder)) * 1000.0;
         }
         return;
     }

@@ -348,6 +348,24 @@ TEST(VideoWalkTest, DecoderWalksForwardFrameByFrame)
     EXPECT_EQ(test::ReadFrameNumber(frame.data(), 160 * 4, 160, 120, true), shown.back());
 }
 
+// An MPEG program stream starts its clock at about half a second: source times count from
+// the stream's start, as the sound's do, so picture and sound stay together.
+TEST(VideoWalkTest, SourceTimesCountFromTheStreamsStart)
+{
+    const std::string path = test::MediaPath(EMedia::Mpeg2Ps); // 75 numbered frames, 25 fps
+    ASSERT_FALSE(path.empty());
+    auto item = test::MakeVideoItem(path, 160, 120, 3.0);
+    tagQVCompositionContext context = Context(160, 120);
+    std::vector<uint8_t> frame(160 * 120 * 4, 0);
+    for (int k = 1; k <= 30; ++k)
+        ASSERT_EQ(Render(context, *item, k / 30.0, &frame), 1) << k;
+    EXPECT_NEAR(test::ReadFrameNumber(frame.data(), 160 * 4, 160, 120, true), 25, 1)
+        << "output second 1 shows source second 1";
+    for (int k = 31; k <= 60; ++k)
+        ASSERT_EQ(Render(context, *item, k / 30.0, &frame), 1) << k;
+    EXPECT_NEAR(test::ReadFrameNumber(frame.data(), 160 * 4, 160, 120, true), 50, 1);
+}
+
 TEST(VideoWalkTest, TrimAndSpeedChooseTheSourcePicture)
 {
     const std::string path = test::MediaPath(EMedia::H264);
