@@ -317,3 +317,19 @@ TEST(EndToEndConversion, PictureAndSoundOfAProgramStreamStayTogether)
     EXPECT_NEAR(beep, 1.0, 0.05);
     EXPECT_NEAR(flash, beep, 0.08);
 }
+
+TEST(EndToEndConversion, HalfSpeedDoublesTheLengthAndKeepsTheSound)
+{
+    CQVEngineDriver driver;
+    ASSERT_TRUE(driver.Ready());
+    tagQVJobRow row = SourceRow();
+    row.dEndTime = 1.0;
+    row.dPlaybackRate = 0.5;
+    std::string output = driver.ProgramPath("slow.mp4");
+    ASSERT_EQ(Convert(driver, BuildJobProject(row, 1), Mp4Settings(160, 120), output),
+              kEngineCompleted);
+    test::tagQVProbe probe = test::ProbeFile(output);
+    ASSERT_TRUE(probe.bOk);
+    EXPECT_NEAR(probe.dDuration, 2.0, 0.1);
+    EXPECT_NEAR(MeanVolume(output, 0.2, 1.8), -24.1, 1.5) << "sound all the way through";
+}
