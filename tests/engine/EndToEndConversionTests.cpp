@@ -333,3 +333,28 @@ TEST(EndToEndConversion, HalfSpeedDoublesTheLengthAndKeepsTheSound)
     EXPECT_NEAR(probe.dDuration, 2.0, 0.1);
     EXPECT_NEAR(MeanVolume(output, 0.2, 1.8), -24.1, 1.5) << "sound all the way through";
 }
+
+TEST(EndToEndConversion, ATrimStartShowsTheRightSourcePictures)
+{
+    CQVEngineDriver driver;
+    ASSERT_TRUE(driver.Ready());
+    tagQVJobRow row = SourceRow();
+    row.source = test::MediaPath(test::EMedia::H264); // 90 numbered pictures at 30 fps
+    ASSERT_FALSE(row.source.empty());
+    row.dDuration = 3.0;
+    row.dStartTime = 2.0;
+    row.dEndTime = 3.0;
+    row.nVideoWidth = 160;
+    row.nVideoHeight = 120;
+    std::string output = driver.ProgramPath("trimmed.mp4");
+    ASSERT_EQ(Convert(driver, BuildJobProject(row, 1), Mp4Settings(160, 120), output),
+              kEngineCompleted);
+    std::vector<uint8_t> pixels;
+    for (int frame : {5, 20})
+    {
+        ASSERT_TRUE(test::DecodeFrameBgra(output, frame, 160, 120, &pixels));
+        // Output picture n shows output time (n + 1) / 30, source 2 s later.
+        EXPECT_NEAR(test::ReadFrameNumber(pixels.data(), 160 * 4, 160, 120, false), 61 + frame, 1)
+            << "output picture " << frame;
+    }
+}
