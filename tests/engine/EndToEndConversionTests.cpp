@@ -358,3 +358,24 @@ TEST(EndToEndConversion, ATrimStartShowsTheRightSourcePictures)
             << "output picture " << frame;
     }
 }
+
+TEST(EndToEndConversion, ATrimStartIntoAProgramStreamLandsOnTheRightPicture)
+{
+    CQVEngineDriver driver;
+    ASSERT_TRUE(driver.Ready());
+    tagQVJobRow row = SourceRow();
+    row.source = test::MediaPath(test::EMedia::Mpeg2Ps); // 75 numbered pictures at 25 fps
+    ASSERT_FALSE(row.source.empty());
+    row.dDuration = 3.0;
+    row.dStartTime = 1.5;
+    row.dEndTime = 2.5;
+    row.nVideoWidth = 160;
+    row.nVideoHeight = 120;
+    std::string output = driver.ProgramPath("trimmed.mp4");
+    ASSERT_EQ(Convert(driver, BuildJobProject(row, 1), Mp4Settings(160, 120), output),
+              kEngineCompleted);
+    std::vector<uint8_t> pixels;
+    ASSERT_TRUE(test::DecodeFrameBgra(output, 5, 160, 120, &pixels));
+    // Output picture 5 shows output time 0.2 s: source 1.7 s, picture 42.
+    EXPECT_NEAR(test::ReadFrameNumber(pixels.data(), 160 * 4, 160, 120, false), 42, 1);
+}
