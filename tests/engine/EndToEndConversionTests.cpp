@@ -273,49 +273,54 @@ TEST(EndToEndConversion, EveryOutputTypeDecodesCleanlyWithPictureAndSound)
     }
 }
 
-// A white flash and a beep at the same moment of an MPEG program stream, whose clocks
-// start near half a second, stay together in the output.
+// A white flash and a beep at the same moment (1.0 s) of an MPEG program stream, whose
+// clocks start near half a second, stay together in the output, from the start of the
+// source and from a trim start that makes the engine seek.
 TEST(EndToEndConversion, PictureAndSoundOfAProgramStreamStayTogether)
 {
-    CQVEngineDriver driver;
-    ASSERT_TRUE(driver.Ready());
-    std::string source = driver.ProgramPath("flash.mpg");
-    ASSERT_TRUE(test::RunFFMpeg(
-        "-f lavfi -i \"color=black:size=320x240:rate=25:duration=3,drawbox=enable='between(t,1.0,"
-        "1.08)':x=0:y=0:w=320:h=240:color=white:t=fill\" -f lavfi -i \"aevalsrc='if(between(t,1.0,"
-        "1.08),0.8*sin(2*PI*1000*t),0)':s=48000:d=3\" -c:v mpeg2video -q:v 2 -c:a mp2 -b:a 192k "
-        "-f vob \"" +
-        source + "\""));
-    tagQVJobRow row = SourceRow();
-    row.source = source;
-    row.dDuration = row.dEndTime = 3.0;
-    std::string output = driver.ProgramPath("flash.mp4");
-    ASSERT_EQ(Convert(driver, BuildJobProject(row, 1), Mp4Settings(320, 240), output),
-              kEngineCompleted);
+    for (double trim : {0.0, 0.6})
+    {
+        CQVEngineDriver driver;
+        ASSERT_TRUE(driver.Ready());
+        std::string source = driver.ProgramPath("flash.mpg");
+        ASSERT_TRUE(test::RunFFMpeg(
+            "-f lavfi -i \"color=black:size=320x240:rate=25:duration=3,drawbox=enable='between(t,"
+            "1.0,1.08)':x=0:y=0:w=320:h=240:color=white:t=fill\" -f lavfi -i \"aevalsrc='if("
+            "between(t,1.0,1.08),0.8*sin(2*PI*1000*t),0)':s=48000:d=3\" -c:v mpeg2video -q:v 2 "
+            "-c:a mp2 -b:a 192k -f vob \"" +
+            source + "\""));
+        tagQVJobRow row = SourceRow();
+        row.source = source;
+        row.dDuration = row.dEndTime = 3.0;
+        row.dStartTime = trim;
+        std::string output = driver.ProgramPath("flash.mp4");
+        ASSERT_EQ(Convert(driver, BuildJobProject(row, 1), Mp4Settings(320, 240), output),
+                  kEngineCompleted);
 
-    std::string out, err;
-    test::RunProgram("ffmpeg",
-                     {"-hide_banner", "-i", output, "-vf",
-                      "signalstats,metadata=print:key=lavfi.signalstats.YAVG", "-an", "-f", "null",
-                      "-"},
-                     &out, &err);
-    std::regex frameLine("pts_time:([0-9.]+)[^\\n]*\\n[^\\n]*YAVG=([0-9.]+)");
-    double flash = -1.0;
-    for (auto it = std::sregex_iterator(err.begin(), err.end(), frameLine);
-         it != std::sregex_iterator() && flash < 0.0; ++it)
-        if (std::stod((*it)[2]) > 128.0)
-            flash = std::stod((*it)[1]);
-    test::RunProgram("ffmpeg",
-                     {"-hide_banner", "-i", output, "-af", "silencedetect=n=-30dB:d=0.02", "-vn",
-                      "-f", "null", "-"},
-                     &out, &err);
-    std::smatch match;
-    ASSERT_TRUE(std::regex_search(err, match, std::regex("silence_end: ([0-9.]+)"))) << err;
-    double beep = std::stod(match[1]);
-    ASSERT_GE(flash, 0.0);
-    EXPECT_NEAR(flash, 1.0, 0.08);
-    EXPECT_NEAR(beep, 1.0, 0.05);
-    EXPECT_NEAR(flash, beep, 0.08);
+        std::string out, err;
+        test::RunProgram("ffmpeg",
+                         {"-hide_banner", "-i", output, "-vf",
+                          "signalstats,metadata=print:key=lavfi.signalstats.YAVG", "-an", "-f",
+                          "null", "-"},
+                         &out, &err);
+        std::regex frameLine("pts_time:([0-9.]+)[^\\n]*\\n[^\\n]*YAVG=([0-9.]+)");
+        double flash = -1.0;
+        for (auto it = std::sregex_iterator(err.begin(), err.end(), frameLine);
+             it != std::sregex_iterator() && flash < 0.0; ++it)
+            if (std::stod((*it)[2]) > 128.0)
+                flash = std::stod((*it)[1]);
+        test::RunProgram("ffmpeg",
+                         {"-hide_banner", "-i", output, "-af", "silencedetect=n=-30dB:d=0.02",
+                          "-vn", "-f", "null", "-"},
+                         &out, &err);
+        std::smatch match;
+        ASSERT_TRUE(std::regex_search(err, match, std::regex("silence_end: ([0-9.]+)"))) << err;
+        double beep = std::stod(match[1]);
+        ASSERT_GE(flash, 0.0) << trim;
+        EXPECT_NEAR(flash, 1.0 - trim, 0.08) << trim;
+        EXPECT_NEAR(beep, 1.0 - trim, 0.05) << trim;
+        EXPECT_NEAR(flash, beep, 0.08) << trim;
+    }
 }
 
 TEST(EndToEndConversion, HalfSpeedDoublesTheLengthAndKeepsTheSound)
