@@ -273,27 +273,36 @@ TEST(EndToEndConversion, EveryOutputTypeDecodesCleanlyWithPictureAndSound)
     }
 }
 
-// A white flash and a beep at the same moment (1.0 s) of an MPEG program stream, whose
-// clocks start near half a second, stay together in the output, from the start of the
-// source and from a trim start that makes the engine seek.
-TEST(EndToEndConversion, PictureAndSoundOfAProgramStreamStayTogether)
+// A white flash and a beep at the same moment (1.0 s) of the source stay together in the
+// output: for an MPEG program stream, whose clocks start near half a second, from its
+// start and from a trim start that makes the engine seek, and for H.264 with B-frames and
+// AAC in MP4.
+TEST(EndToEndConversion, PictureAndSoundStayTogether)
 {
-    for (double trim : {0.0, 0.6})
+    struct Case
     {
+        double trim;
+        const char* name;
+        const char* codecs;
+    };
+    for (Case c : {Case{0.0, "flash.mpg", "-c:v mpeg2video -q:v 2 -c:a mp2 -b:a 192k -f vob"},
+                   Case{0.6, "flash.mpg", "-c:v mpeg2video -q:v 2 -c:a mp2 -b:a 192k -f vob"},
+                   Case{0.6, "flash.mp4", "-c:v libx264 -bf 2 -c:a aac -b:a 192k"}})
+    {
+        double trim = c.trim;
         CQVEngineDriver driver;
         ASSERT_TRUE(driver.Ready());
-        std::string source = driver.ProgramPath("flash.mpg");
+        std::string source = driver.ProgramPath(c.name);
         ASSERT_TRUE(test::RunFFMpeg(
             "-f lavfi -i \"color=black:size=320x240:rate=25:duration=3,drawbox=enable='between(t,"
             "1.0,1.08)':x=0:y=0:w=320:h=240:color=white:t=fill\" -f lavfi -i \"aevalsrc='if("
-            "between(t,1.0,1.08),0.8*sin(2*PI*1000*t),0)':s=48000:d=3\" -c:v mpeg2video -q:v 2 "
-            "-c:a mp2 -b:a 192k -f vob \"" +
-            source + "\""));
+            "between(t,1.0,1.08),0.8*sin(2*PI*1000*t),0)':s=48000:d=3\" " +
+            std::string(c.codecs) + " \"" + source + "\""));
         tagQVJobRow row = SourceRow();
         row.source = source;
         row.dDuration = row.dEndTime = 3.0;
         row.dStartTime = trim;
-        std::string output = driver.ProgramPath("flash.mp4");
+        std::string output = driver.ProgramPath("output.mp4");
         ASSERT_EQ(Convert(driver, BuildJobProject(row, 1), Mp4Settings(320, 240), output),
                   kEngineCompleted);
 
@@ -316,10 +325,10 @@ TEST(EndToEndConversion, PictureAndSoundOfAProgramStreamStayTogether)
         std::smatch match;
         ASSERT_TRUE(std::regex_search(err, match, std::regex("silence_end: ([0-9.]+)"))) << err;
         double beep = std::stod(match[1]);
-        ASSERT_GE(flash, 0.0) << trim;
-        EXPECT_NEAR(flash, 1.0 - trim, 0.08) << trim;
-        EXPECT_NEAR(beep, 1.0 - trim, 0.05) << trim;
-        EXPECT_NEAR(flash, beep, 0.08) << trim;
+        ASSERT_GE(flash, 0.0) << c.name << " " << trim;
+        EXPECT_NEAR(flash, 1.0 - trim, 0.08) << c.name << " " << trim;
+        EXPECT_NEAR(beep, 1.0 - trim, 0.05) << c.name << " " << trim;
+        EXPECT_NEAR(flash, beep, 0.08) << c.name << " " << trim;
     }
 }
 
