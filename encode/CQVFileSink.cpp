@@ -2,7 +2,10 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,6 +45,33 @@ std::string TemporaryName(const std::string& folder, unsigned nAttempt)
     return folder + name;
 }
 
+// A conversion that was ended by force (the front-end stops a render by ending the engine)
+// leaves its temporary file behind. Each new conversion into the folder removes those of
+// ours whose writing process is gone.
+void RemoveAbandonedTemporaryFiles(const std::string& folder)
+{
+    DIR* directory = opendir(folder.c_str());
+    if (directory == nullptr)
+        return;
+    while (dirent* entry = readdir(directory))
+    {
+        int nPid = 0;
+        unsigned nCounter = 0, nAttempt = 0;
+        char tail[8] = {0};
+        if (std::sscanf(entry->d_name, ".vantrel-%d-%u-%u.%5s", &nPid, &nCounter, &nAttempt,
+                        tail) != 4 ||
+            std::string(tail) != "part" || nPid <= 0)
+            continue;
+        if (kill(nPid, 0) == 0 || errno != ESRCH)
+            continue; // its writer may still be at work
+        const std::string path = folder + "/" + entry->d_name;
+        struct stat info;
+        if (lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == getuid())
+            unlink(path.c_str());
+    }
+    closedir(directory);
+}
+
 } // namespace
 
 CQVFileSink::~CQVFileSink()
@@ -71,6 +101,7 @@ int32_t CQVFileSink::Open(const std::string& path)
     if (!S_ISDIR(info.st_mode))
         return -ENOTDIR;
 
+    RemoveAbandonedTemporaryFiles(folder);
     for (unsigned nAttempt = 0; nAttempt < 100 && m_fd < 0; ++nAttempt)
     {
         m_temporaryPath = TemporaryName(folder, nAttempt);

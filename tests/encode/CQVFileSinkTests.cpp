@@ -4,6 +4,7 @@
 
 #include "encode/CQVFileSink.h"
 #include "encode/CQVMediaEventQueue.h"
+#include "platform/Process.h"
 #include "platform/ProgramFolder.h"
 #include "tests/support/TestFolder.h"
 
@@ -136,6 +137,29 @@ TEST(FileSink, CommitRenamesAndDiscardRemoves)
     ASSERT_EQ(WriteFileBytes(becomesFolder + "/x", "x"), true);
     EXPECT_LT(sink.Commit(), 0);
     EXPECT_EQ(CountTemporaryFiles(folder.Path()), 0);
+}
+
+// The temporary file of an engine that was ended by force goes with the next conversion
+// into the folder; one whose writer still runs, and other files, stay.
+TEST(FileSink, TemporaryFilesOfEndedWritersAreRemoved)
+{
+    CQVTestFolder folder;
+    pid_t gone = SpawnDetached("/bin/true");
+    ASSERT_GT(gone, 0);
+    ASSERT_TRUE(WaitForProcess(gone, 10000, nullptr));
+    const std::string abandoned = folder / (".vantrel-" + std::to_string(gone) + "-0-0.part");
+    const std::string running = folder / (".vantrel-" + std::to_string(getpid()) + "-99-0.part");
+    const std::string other = folder / ".vantrel-notes.part";
+    ASSERT_TRUE(WriteFileBytes(abandoned, "half a file"));
+    ASSERT_TRUE(WriteFileBytes(running, "being written"));
+    ASSERT_TRUE(WriteFileBytes(other, "not ours"));
+
+    CQVFileSink sink;
+    ASSERT_EQ(sink.Open(folder / "next.mp4"), 0);
+    EXPECT_FALSE(PathExists(abandoned));
+    EXPECT_TRUE(PathExists(running));
+    EXPECT_TRUE(PathExists(other));
+    sink.Discard();
 }
 
 } // namespace

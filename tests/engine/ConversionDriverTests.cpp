@@ -229,3 +229,46 @@ TEST(ConversionDriver, AMalformedProjectRunsOnAnEmptyTimeline)
     ASSERT_TRUE(probe.bOk);
     EXPECT_NEAR(probe.dDuration, 0.5, 0.1) << "the shortest file: half a second of black";
 }
+
+// Stopping a render ends the engine process; its half-written file stays hidden until the
+// next conversion into the folder removes it.
+TEST(ConversionDriver, AStoppedRenderLeavesNothingAfterTheNextOne)
+{
+    std::string folder;
+    test::CQVTestFolder outputs;
+    {
+        CQVEngineDriver driver;
+        ASSERT_TRUE(driver.Ready());
+        ASSERT_TRUE(driver.CreateBlock());
+        tagQVJobRow row;
+        row.source = test::MediaPath(test::EMedia::H264);
+        row.dDuration = row.dEndTime = 120.0;
+        row.nVideoWidth = 160;
+        row.nVideoHeight = 120;
+        ASSERT_TRUE(
+            WriteProjectFile(BuildJobProject(row, 1), 5, driver.ProgramPath("tmp/qvengine.qvprj")));
+        ASSERT_TRUE(driver.StartConversion(outputs / "stopped.mp4", Mp4Settings(320, 240)));
+        tagQVProcessExit exit;
+        ASSERT_TRUE(driver.Launch());
+        ASSERT_TRUE(driver.WaitForExit(kTimeoutMs, &exit, 20,
+                                       [&](SharedControlBlock& block)
+                                       {
+                                           if (block.dPosition > 0.0)
+                                               TerminateProcess(driver.EnginePid());
+                                       }));
+        EXPECT_FALSE(exit.bExited) << "the engine was ended, it did not finish";
+    }
+    std::vector<std::string> left = test::ListFiles(outputs.Path());
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].rfind(".vantrel-", 0), 0u) << left[0];
+
+    CQVEngineDriver next;
+    ASSERT_TRUE(next.Ready());
+    ASSERT_TRUE(next.CreateBlock());
+    ASSERT_TRUE(next.StartConversion(outputs / "next.mp4", Mp4Settings(64, 48)));
+    tagQVProcessExit exit;
+    ASSERT_TRUE(next.Launch());
+    ASSERT_TRUE(next.WaitForExit(kTimeoutMs, &exit));
+    EXPECT_EQ(exit.nExitCode, kEngineCompleted);
+    EXPECT_EQ(test::ListFiles(outputs.Path()), std::vector<std::string>{"next.mp4"});
+}
