@@ -5,6 +5,7 @@
 //
 // Without FILE a 10-second 1080p H.264 file is made with ffmpeg in a temporary folder.
 // Prints both times (best of ROUNDS, default 3) and their ratio; the aim is 1.10 or less.
+#include "bench/media/BenchSource.h"
 #include "media/CQVFFMpegCapture.h"
 #include "media/MediaInfoProbe.h"
 
@@ -64,19 +65,8 @@ int main(int argc, char** argv)
     std::string folder;
     if (path.empty())
     {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "vantrel-bench-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr)
-            return 2;
-        folder = pattern;
-        path = folder + "/bench1080.mp4";
-        std::printf("Making %s ...\n", path.c_str());
-        const std::string make =
-            "ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i "
-            "testsrc2=s=1920x1080:r=30:d=10 -c:v libx264 -preset veryfast -pix_fmt yuv420p "
-            "-x264-params bframes=2 \"" +
-            path + "\"";
-        if (std::system(make.c_str()) != 0)
+        path = qv::bench::MakeBenchSource(&folder);
+        if (path.empty())
             return 2;
     }
 
