@@ -2,7 +2,7 @@
 // One job per process: nothing here is freed before the process ends.
 #pragma once
 
-#include "engine/SharedControlBlock.h"
+#include "protocol/SharedControlBlock.h"
 #include "platform/SharedMapping.h"
 #include "project/OutputSettings.h"
 #include "project/ProjectTimeline.h"

@@ -1,4 +1,4 @@
-#include "engine/CQVControlBlockOwner.h"
+#include "protocol/CQVControlBlockOwner.h"
 #include "platform/SharedMapping.h"
 
 #include <cstring>

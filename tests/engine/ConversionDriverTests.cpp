@@ -1,6 +1,6 @@
 // A conversion from the start order in the control block to the finished file, through
 // the real engine process.
-#include "engine/SharedControlBlock.h"
+#include "protocol/SharedControlBlock.h"
 #include "project/FrontEndProject.h"
 #include "project/ProjectWriter.h"
 #include "tests/encode/MediaProbe.h"

@@ -1,7 +1,7 @@
 // The video effects through the engine process: a project whose items each carry one
 // effect is written as the front-end writes it, converted, and every item's picture in
 // the output is compared with the same effect applied to the source picture here.
-#include "engine/SharedControlBlock.h"
+#include "protocol/SharedControlBlock.h"
 #include "media/ColorAdjustment.h"
 #include "media/MovingMask.h"
 #include "project/FrontEndProject.h"

@@ -1,6 +1,6 @@
 // Whole conversions through the engine process: the picture is the crop of the source,
 // trim and speed set the length, volume and delay shape the sound, a gap stays black.
-#include "engine/SharedControlBlock.h"
+#include "protocol/SharedControlBlock.h"
 #include "project/FrontEndProject.h"
 #include "project/LineTypes.h"
 #include "project/ProjectWriter.h"

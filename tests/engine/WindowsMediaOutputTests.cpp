@@ -2,7 +2,7 @@
 // the engine writes the file the profile describes.
 #include "encode/CQVChoiceVector.h"
 #include "encode/WindowsMediaProfile.h"
-#include "engine/SharedControlBlock.h"
+#include "protocol/SharedControlBlock.h"
 #include "project/FrontEndProject.h"
 #include "project/ProjectWriter.h"
 #include "tests/encode/MediaProbe.h"

@@ -3,7 +3,7 @@
 // real process, and polling of the block with a time limit.
 #pragma once
 
-#include "engine/CQVControlBlockOwner.h"
+#include "protocol/CQVControlBlockOwner.h"
 #include "platform/Process.h"
 #include "project/OutputSettings.h"
 #include "tests/support/TestFolder.h"

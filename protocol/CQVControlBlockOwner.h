@@ -2,7 +2,7 @@
 // orders and removes the block when it exits.
 #pragma once
 
-#include "engine/SharedControlBlock.h"
+#include "protocol/SharedControlBlock.h"
 #include "platform/SharedMapping.h"
 
 #include <string>

@@ -1,4 +1,4 @@
-#include "engine/SharedControlBlock.h"
+#include "protocol/SharedControlBlock.h"
 
 #include "project/TextCodec.h"
 

@@ -1,4 +1,4 @@
-#include "engine/CQVControlBlockOwner.h"
+#include "protocol/CQVControlBlockOwner.h"
 
 #include "project/TextCodec.h"
 

@@ -1,0 +1,12 @@
+#include "frontend/FrontEndGlobals.h"
+
+namespace qv
+{
+
+CQVFrontEndGlobals& FrontEndGlobals()
+{
+    static CQVFrontEndGlobals globals;
+    return globals;
+}
+
+} // namespace qv
