@@ -6,38 +6,6 @@
 namespace qv
 {
 
-namespace
-{
-
-struct tagQVOutputType
-{
-    EQVContainer eContainer;
-    const char* pszExtension;
-    EQVVideoCodec eVideoCodec;
-    EQVAudioCodec eAudioCodec;
-};
-
-// The output type table. Types 7 and 8 start from fixed Windows Media codecs; the profile
-// of the Windows Media settings replaces them when it is applied.
-const tagQVOutputType kOutputTypes[kOutputTypeCount] = {
-    {EQVContainer::Mp4, ".mp4", EQVVideoCodec::H264, EQVAudioCodec::Aac},
-    {EQVContainer::Mp4, ".mp4", EQVVideoCodec::H264, EQVAudioCodec::Aac},
-    {EQVContainer::Mp4, ".mp4", EQVVideoCodec::H264, EQVAudioCodec::Aac},
-    {EQVContainer::Avi, ".avi", EQVVideoCodec::Mpeg4, EQVAudioCodec::MpegAudio},
-    {EQVContainer::Avi, ".avi", EQVVideoCodec::Mpeg4, EQVAudioCodec::Ac3},
-    {EQVContainer::Avi, ".avi", EQVVideoCodec::Mpeg4, EQVAudioCodec::Ac3},
-    {EQVContainer::Mov, ".mov", EQVVideoCodec::H264, EQVAudioCodec::Aac},
-    {EQVContainer::Asf, ".wmv", EQVVideoCodec::Wmv2, EQVAudioCodec::Wma2},
-    {EQVContainer::Asf, ".asf", EQVVideoCodec::Wmv2, EQVAudioCodec::Wma2},
-    {EQVContainer::MpegPs1, ".mpg", EQVVideoCodec::Mpeg1, EQVAudioCodec::MpegAudio},
-    {EQVContainer::MpegPs2, ".mpg", EQVVideoCodec::Mpeg2, EQVAudioCodec::Ac3},
-    {EQVContainer::MpegPs2, ".mpg", EQVVideoCodec::Mpeg2, EQVAudioCodec::Ac3},
-    {EQVContainer::Flv, ".flv", EQVVideoCodec::H264, EQVAudioCodec::Aac},
-    {EQVContainer::Matroska, ".mkv", EQVVideoCodec::H264, EQVAudioCodec::MpegAudio},
-};
-
-} // namespace
-
 int64_t SizePriorityBitrate(int32_t nFileSizeMB, double dDuration)
 {
     if (!(dDuration > 0.0))
@@ -79,15 +47,16 @@ int32_t DeriveEncodeSettings(tagQVOutputSettings* pRecord, const tagQVH264Settin
     if (pRecord == nullptr || pOut == nullptr)
         return -1;
     const int32_t nType = pRecord->nOutputFormat;
-    if (nType < 0 || nType >= kOutputTypeCount || !(dDuration > 0.0) || !std::isfinite(dDuration))
+    const tagQVOutputType* pType = FindOutputType(nType);
+    if (pType == nullptr || !(dDuration > 0.0) || !std::isfinite(dDuration))
         return -1;
 
-    const tagQVOutputType& type = kOutputTypes[nType];
+    const tagQVOutputType& type = *pType;
     tagQVEncodeSettings settings;
     settings.nOutputType = nType;
     settings.eContainer = type.eContainer;
     settings.pszExtension = type.pszExtension;
-    settings.bWindowsMedia = type.eContainer == EQVContainer::Asf;
+    settings.bWindowsMedia = IsWindowsMediaType(nType);
     settings.bVideoFirst = settings.bWindowsMedia || type.eContainer == EQVContainer::Matroska;
     settings.eVideoCodec = type.eVideoCodec;
     settings.eAudioCodec = type.eAudioCodec;
@@ -154,7 +123,7 @@ int32_t DeriveEncodeSettings(tagQVOutputSettings* pRecord, const tagQVH264Settin
     {
         // Types 5 and 11 are the six-channel AC3 variants whatever the channel field says;
         // the others carry no LFE channel even when multichannel.
-        if (nType == 5 || nType == 11)
+        if (type.bForcedSurround)
         {
             settings.eChannelMode = EQVChannelMode::Multichannel;
             settings.bLowFrequencyChannel = true;

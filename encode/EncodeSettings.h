@@ -1,8 +1,9 @@
 // The encoder settings of one conversion, derived from the output settings record and the
-// H.264 choices. This is the output-type table and its rules; what each value means to
+// H.264 choices. These are the output-type table's rules; what each value means to
 // FFmpeg is decided in one place only, EncoderMapping.h.
 #pragma once
 
+#include "encode/OutputTypes.h"
 #include "project/OutputSettings.h"
 #include "project/SettingsFiles.h"
 
@@ -10,39 +11,6 @@
 
 namespace qv
 {
-
-constexpr int32_t kOutputTypeCount = 14; // output format types 0..13
-
-enum class EQVContainer
-{
-    Mp4,      // types 0, 1, 2
-    Avi,      // types 3, 4, 5
-    Mov,      // type 6
-    Asf,      // types 7 (.wmv), 8 (.asf)
-    MpegPs1,  // type 9: MPEG-1 program stream
-    MpegPs2,  // types 10, 11: MPEG-2 program stream
-    Flv,      // type 12
-    Matroska, // type 13
-};
-
-enum class EQVVideoCodec
-{
-    H264,
-    Mpeg4,
-    Mpeg1,
-    Mpeg2,
-    Wmv1,
-    Wmv2,
-};
-
-enum class EQVAudioCodec
-{
-    Aac,
-    Ac3,
-    MpegAudio, // MPEG-1/2 layer III
-    Wma1,
-    Wma2,
-};
 
 enum class EQVRateMode
 {

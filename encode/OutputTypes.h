@@ -1,0 +1,62 @@
+// The output types 0..13 that the engine writes: container, extension and codecs of each.
+// Both programs read it: the engine builds its chain from it, the front-end names the
+// types and the files after it. Depends on nothing else of the pipeline.
+#pragma once
+
+#include <cstdint>
+
+namespace qv
+{
+
+constexpr int32_t kOutputTypeCount = 14; // output format types 0..13
+
+enum class EQVContainer
+{
+    Mp4,      // types 0, 1, 2
+    Avi,      // types 3, 4, 5
+    Mov,      // type 6
+    Asf,      // types 7 (.wmv), 8 (.asf)
+    MpegPs1,  // type 9: MPEG-1 program stream
+    MpegPs2,  // types 10, 11: MPEG-2 program stream
+    Flv,      // type 12
+    Matroska, // type 13
+};
+
+enum class EQVVideoCodec
+{
+    H264,
+    Mpeg4,
+    Mpeg1,
+    Mpeg2,
+    Wmv1,
+    Wmv2,
+};
+
+enum class EQVAudioCodec
+{
+    Aac,
+    Ac3,
+    MpegAudio, // MPEG-1/2 layer III
+    Wma1,
+    Wma2,
+};
+
+struct tagQVOutputType
+{
+    EQVContainer eContainer;
+    const char* pszExtension; // with the dot
+    // Types 7 and 8 start from fixed Windows Media codecs; the profile of the Windows
+    // Media settings replaces them when the engine applies it.
+    EQVVideoCodec eVideoCodec;
+    EQVAudioCodec eAudioCodec;
+    // The six-channel AC3 variants (5, 11): 5.1 with LFE whatever the channel field says.
+    bool bForcedSurround;
+};
+
+// The type's row; null for a type outside 0..13.
+const tagQVOutputType* FindOutputType(int32_t nType);
+
+// Types 7 and 8: the Windows Media writer chain, configured from "tmp/wmv.prx".
+bool IsWindowsMediaType(int32_t nType);
+
+} // namespace qv
