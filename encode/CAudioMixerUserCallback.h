@@ -4,7 +4,7 @@
 // levels per channel measured from the mix.
 #pragma once
 
-#include "encode/AudioSubstitutes.h"
+#include "project/AudioSubstitutes.h"
 #include "encode/IQVAudioMixerUserCallback.h"
 #include "project/ProjectTimeline.h"
 

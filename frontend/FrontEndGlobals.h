@@ -28,7 +28,10 @@ struct CQVFrontEndGlobals
     // --- the control block, created at start-up and removed at exit
     CQVControlBlockOwner controlBlock;
 
-    std::string SkinPath(const std::string& relative) const { return programFolder + "skin/" + relative; }
+    std::string SkinPath(const std::string& relative) const
+    {
+        return programFolder + "skin/" + relative;
+    }
     std::string TempPath(const std::string& relative) const { return tempFolder + relative; }
 };
 

@@ -2,6 +2,7 @@
 
 #include "platform/ProgramFolder.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -18,7 +19,7 @@ namespace qv
 namespace
 {
 
-using Section = std::vector<std::pair<std::string, uint32_t>>;
+using Section = std::vector<std::pair<std::string, std::string>>; // name, raw value text
 using Store = std::vector<std::pair<std::string, Section>>;
 
 std::string ConfigFolder()
@@ -41,7 +42,9 @@ std::string ConfigFolder()
     return homeFolder + "/.config/vantrel";
 }
 
-// Lines: "[key path]", then "name=dword:XXXXXXXX" (hexadecimal). Anything else is skipped.
+// Lines: "[key path]", then "name=dword:XXXXXXXX" (hexadecimal) or "name=sz:TEXT" (UTF-8
+// with "%", CR and LF percent-encoded). Anything else is skipped. Values are kept as the text
+// after "=", so that a value of a kind this build does not know survives a rewrite.
 Store Parse(std::istream& in)
 {
     Store store;
@@ -55,19 +58,66 @@ Store Parse(std::istream& in)
             store.emplace_back(line.substr(1, line.size() - 2), Section());
             continue;
         }
-        size_t equals = line.find("=dword:");
+        size_t equals = line.find('=');
         if (store.empty() || equals == std::string::npos || equals == 0)
             continue;
-        std::string digits = line.substr(equals + 7);
-        if (digits.empty() || digits.size() > 8)
-            continue;
-        char* end = nullptr;
-        unsigned long value = std::strtoul(digits.c_str(), &end, 16);
-        if (*end != '\0')
-            continue;
-        store.back().second.emplace_back(line.substr(0, equals), static_cast<uint32_t>(value));
+        store.back().second.emplace_back(line.substr(0, equals), line.substr(equals + 1));
     }
     return store;
+}
+
+bool DecodeDword(const std::string& raw, uint32_t* pValue)
+{
+    if (raw.compare(0, 6, "dword:") != 0)
+        return false;
+    std::string digits = raw.substr(6);
+    if (digits.empty() || digits.size() > 8)
+        return false;
+    char* end = nullptr;
+    unsigned long value = std::strtoul(digits.c_str(), &end, 16);
+    if (*end != '\0' || !std::isxdigit(static_cast<unsigned char>(digits[0])))
+        return false;
+    *pValue = static_cast<uint32_t>(value);
+    return true;
+}
+
+std::string EncodeString(const std::string& value)
+{
+    std::string out = "sz:";
+    for (unsigned char c : value)
+    {
+        if (c == '%' || c == '\r' || c == '\n' || c == 0)
+        {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", c);
+            out += escaped;
+        }
+        else
+            out += static_cast<char>(c);
+    }
+    return out;
+}
+
+bool DecodeString(const std::string& raw, std::string* pValue)
+{
+    if (raw.compare(0, 3, "sz:") != 0)
+        return false;
+    std::string out;
+    for (size_t i = 3; i < raw.size(); ++i)
+    {
+        if (raw[i] != '%')
+        {
+            out += raw[i];
+            continue;
+        }
+        if (i + 2 >= raw.size() || !std::isxdigit(static_cast<unsigned char>(raw[i + 1])) ||
+            !std::isxdigit(static_cast<unsigned char>(raw[i + 2])))
+            return false;
+        out += static_cast<char>(std::strtoul(raw.substr(i + 1, 2).c_str(), nullptr, 16));
+        i += 2;
+    }
+    *pValue = out;
+    return true;
 }
 
 Store ReadStore(const std::string& path)
@@ -100,6 +150,21 @@ private:
     int m_fd = -1;
 };
 
+// The raw text of the last line naming the value under the key.
+bool FindRaw(const std::string& keyPath, const std::string& name, std::string* pRaw)
+{
+    bool bFound = false;
+    for (const auto& entry : ReadStore(CQVSettingsStore::FilePath()))
+        if (entry.first == keyPath)
+            for (const auto& value : entry.second)
+                if (value.first == name)
+                {
+                    *pRaw = value.second;
+                    bFound = true;
+                }
+    return bFound;
+}
+
 } // namespace
 
 std::string CQVSettingsStore::FilePath()
@@ -107,12 +172,16 @@ std::string CQVSettingsStore::FilePath()
     return ConfigFolder() + "/registry.reg";
 }
 
-bool CQVSettingsStore::SetDwords(const std::string& keyPath, const std::vector<DwordValue>& values)
+namespace
+{
+
+bool SetRawValues(const std::string& keyPath,
+                  const std::vector<std::pair<std::string, std::string>>& values)
 {
     std::string folder = ConfigFolder();
     if (!MakeFolders(folder))
         return false;
-    std::string path = FilePath();
+    std::string path = CQVSettingsStore::FilePath();
     CStoreLock lock(path + ".lock");
     if (!lock.Held())
         return false;
@@ -145,11 +214,7 @@ bool CQVSettingsStore::SetDwords(const std::string& keyPath, const std::vector<D
     {
         text << '[' << entry.first << "]\n";
         for (const auto& value : entry.second)
-        {
-            char hex[16];
-            std::snprintf(hex, sizeof hex, "%08x", value.second);
-            text << value.first << "=dword:" << hex << '\n';
-        }
+            text << value.first << '=' << value.second << '\n';
         text << '\n';
     }
     std::string temporary = path + ".new";
@@ -169,6 +234,37 @@ bool CQVSettingsStore::SetDwords(const std::string& keyPath, const std::vector<D
     return true;
 }
 
+} // namespace
+
+bool CQVSettingsStore::SetDwords(const std::string& keyPath, const std::vector<DwordValue>& values)
+{
+    std::vector<std::pair<std::string, std::string>> raw;
+    for (const auto& value : values)
+    {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%08x", value.second);
+        raw.emplace_back(value.first, std::string("dword:") + hex);
+    }
+    return SetRawValues(keyPath, raw);
+}
+
+bool CQVSettingsStore::SetString(const std::string& keyPath, const std::string& name,
+                                 const std::string& value)
+{
+    return SetRawValues(keyPath, {{name, EncodeString(value)}});
+}
+
+bool CQVSettingsStore::GetString(const std::string& keyPath, const std::string& name,
+                                 std::string* pValue)
+{
+    std::string raw, value;
+    if (!FindRaw(keyPath, name, &raw) || !DecodeString(raw, &value))
+        return false;
+    if (pValue)
+        *pValue = value;
+    return true;
+}
+
 bool CQVSettingsStore::SetDword(const std::string& keyPath, const std::string& name,
                                 uint32_t nValue)
 {
@@ -178,16 +274,13 @@ bool CQVSettingsStore::SetDword(const std::string& keyPath, const std::string& n
 bool CQVSettingsStore::GetDword(const std::string& keyPath, const std::string& name,
                                 uint32_t* pValue)
 {
-    for (const auto& entry : ReadStore(FilePath()))
-        if (entry.first == keyPath)
-            for (const auto& value : entry.second)
-                if (value.first == name)
-                {
-                    if (pValue)
-                        *pValue = value.second;
-                    return true;
-                }
-    return false;
+    std::string raw;
+    uint32_t nValue = 0;
+    if (!FindRaw(keyPath, name, &raw) || !DecodeDword(raw, &nValue))
+        return false;
+    if (pValue)
+        *pValue = nValue;
+    return true;
 }
 
 } // namespace qv

@@ -19,6 +19,10 @@ struct tagQVAudioSubstitute
 // The list of the file; empty when it is missing or cannot be read.
 std::vector<tagQVAudioSubstitute> ReadAudioSubstitutes(const std::string& path);
 
+// Writes the list (the front-end's side). False when the file cannot be written.
+bool WriteAudioSubstitutes(const std::string& path,
+                           const std::vector<tagQVAudioSubstitute>& substitutes);
+
 // The substitute WAV for a source (compared without regard to case), used only when that
 // WAV file exists; empty when there is none.
 std::string FindAudioSubstitute(const std::vector<tagQVAudioSubstitute>& substitutes,

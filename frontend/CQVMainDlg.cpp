@@ -1,0 +1,653 @@
+#include "frontend/CQVMainDlg.h"
+
+#include "frontend/CQVMessageStrip.h"
+#include "frontend/CQVRenderFlow.h"
+#include "frontend/FrontEndGlobals.h"
+#include "frontend/WavFileCache.h"
+#include "encode/WindowsMediaProfile.h"
+#include "media/MediaInfoProbe.h"
+#include "platform/ProgramFolder.h"
+#include "ui/CQVButton.h"
+#include "ui/CQVListCtrl.h"
+#include "ui/CQVMenuEx.h"
+#include "ui/CQVMessageDlg.h"
+#include "ui/CQVTheme.h"
+#include "ui/CQVUIManager.h"
+
+#include <QDesktopServices>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFontMetricsF>
+#include <QLinearGradient>
+#include <QMimeData>
+#include <QPainter>
+#include <QPainterPath>
+#include <QUrl>
+#include <QWidget>
+
+namespace qv
+{
+
+namespace
+{
+
+constexpr int kCaptionHeight = 30;
+
+struct tagQVButtonSpec
+{
+    unsigned nId;
+    const char* pszImage;
+    const char* pszToolTip;
+};
+
+const tagQVButtonSpec kButtons[] = {
+    {CQVMainDlg::kIdMenu, "btn/menu.png", ""},
+    {CQVMainDlg::kIdMaximise, "btn/dia-max1.png", ""},
+    {CQVMainDlg::kIdMinimise, "btn/dia-min.png", ""},
+    {CQVMainDlg::kIdHelp, "btn/dia-help.png", ""},
+    {CQVMainDlg::kIdAdd, "btn/add.png", "Add..."},
+    {CQVMainDlg::kIdRemove, "btn/op-remove.png", "Remove"},
+    {CQVMainDlg::kIdRemoveAll, "btn/op-removeall.png", "Remove All"},
+    {CQVMainDlg::kIdMoveUp, "btn/op-up.png", "Move Up"},
+    {CQVMainDlg::kIdMoveDown, "btn/op-down.png", "Move Down"},
+    {CQVMainDlg::kIdCrop, "btn/op-uploadcrop.png", "Crop"},
+    {CQVMainDlg::kIdPreview, "btn/op-previewproject.png", "Preview"},
+    {CQVMainDlg::kIdSettings, "btn/vsetting.png", "Settings"},
+    {CQVMainDlg::kIdRender, "btn/main-convert.png", "Render"},
+};
+
+// The buttons that a render disables.
+const unsigned kIdleOnlyButtons[] = {CQVMainDlg::kIdAdd,       CQVMainDlg::kIdRemove,
+                                     CQVMainDlg::kIdRemoveAll, CQVMainDlg::kIdMoveUp,
+                                     CQVMainDlg::kIdMoveDown,  CQVMainDlg::kIdCrop,
+                                     CQVMainDlg::kIdPreview,   CQVMainDlg::kIdSettings};
+
+QColor Shifted(uint32_t clr, int nBy)
+{
+    return CQVTheme::ToQColor(CQVTheme::Shift(clr, nBy));
+}
+
+// Files dropped from a file manager arrive as local URLs.
+class CQVDropFilter : public QObject
+{
+public:
+    explicit CQVDropFilter(CQVMainDlg* pDialog) : m_pDialog(pDialog) {}
+
+protected:
+    bool eventFilter(QObject* pObject, QEvent* pEvent) override
+    {
+        if (pEvent->type() == QEvent::DragEnter || pEvent->type() == QEvent::DragMove)
+        {
+            auto* pDrag = static_cast<QDropEvent*>(pEvent);
+            if (!m_pDialog->IsRendering() && pDrag->mimeData()->hasUrls())
+                pDrag->acceptProposedAction();
+            else
+                pDrag->ignore();
+            return true;
+        }
+        if (pEvent->type() == QEvent::Drop)
+        {
+            auto* pDrop = static_cast<QDropEvent*>(pEvent);
+            if (m_pDialog->IsRendering())
+            {
+                pDrop->ignore();
+                return true;
+            }
+            QStringList paths;
+            for (const QUrl& url : pDrop->mimeData()->urls())
+                if (url.isLocalFile())
+                    paths << url.toLocalFile();
+            pDrop->acceptProposedAction();
+            m_pDialog->AddFiles(paths);
+            return true;
+        }
+        return QObject::eventFilter(pObject, pEvent);
+    }
+
+private:
+    CQVMainDlg* m_pDialog;
+};
+
+QString SkippedLine(int nNoVideo, int nUnreadable)
+{
+    QStringList parts;
+    if (nNoVideo > 0)
+        parts << QStringLiteral("%1 %2 skipped: no video")
+                     .arg(nNoVideo)
+                     .arg(nNoVideo == 1 ? "file" : "files");
+    if (nUnreadable > 0)
+        parts << QStringLiteral("%1 %2 skipped: not a readable media file")
+                     .arg(nUnreadable)
+                     .arg(nUnreadable == 1 ? "file" : "files");
+    return parts.join(QStringLiteral("; "));
+}
+
+} // namespace
+
+std::function<void(CQVMainDlg*, int)>& CQVMainDlg::CropCommand()
+{
+    static std::function<void(CQVMainDlg*, int)> command;
+    return command;
+}
+
+std::function<void(CQVMainDlg*)>& CQVMainDlg::SettingsCommand()
+{
+    static std::function<void(CQVMainDlg*)> command;
+    return command;
+}
+
+std::function<void(CQVMainDlg*, int)>& CQVMainDlg::PreviewCommand()
+{
+    static std::function<void(CQVMainDlg*, int)> command;
+    return command;
+}
+
+CQVMainDlg::CQVMainDlg(CQVPlatformWindow* pParent)
+    : CQVDialogBase(pParent), m_pRender(std::make_unique<CQVRenderFlow>(this))
+{
+    // Downloaded message files would land here; the folder is part of the program's layout.
+    MakeFolders(FrontEndGlobals().SkinPath("internet/"));
+}
+
+CQVMainDlg::~CQVMainDlg()
+{
+    m_pRender.reset();
+    if (QWidget* pWidget = GetWidget(); pWidget && m_pDropFilter)
+        pWidget->removeEventFilter(m_pDropFilter.get());
+}
+
+void CQVMainDlg::OnInitDialog()
+{
+    CQVDialogBase::OnInitDialog();
+    SetWindowText(QStringLiteral("Vantrel"));
+    const QRect window = GetWindowRect();
+    MoveWindow(window.x(), window.y(), kWidth, kHeight);
+    CenterWindow(nullptr);
+    m_restoreRect = GetWindowRect();
+    tagQVOutputSettings& record = FrontEndGlobals().outputSettings.Current();
+    record.nOutputFormat = 7;
+    ChooseDefaultWindowsMediaCodecs(&record);
+    InstallDropHandler();
+    UpdateEmptyHint();
+}
+
+void CQVMainDlg::InstallDropHandler()
+{
+    QWidget* pWidget = GetWidget();
+    if (!pWidget)
+        return;
+    m_pDropFilter = std::make_unique<CQVDropFilter>(this);
+    pWidget->setAcceptDrops(true);
+    pWidget->installEventFilter(m_pDropFilter.get());
+}
+
+void CQVMainDlg::CreateControls()
+{
+    CQVDialogBase::CreateControls();
+    CQVUIManager* pManager = GetUIManager();
+    if (!pManager)
+        return;
+    // OK and Cancel of the base have no place here; the close button (2) stays.
+    if (CQVButton* pOk = pManager->Find(kIdOk, kKindTextButton))
+        pOk->Show(false, false);
+    if (CQVButton* pCancel = pManager->Find(kIdCancel, kKindTextButton))
+        pCancel->Show(false, false);
+
+    for (const tagQVButtonSpec& spec : kButtons)
+    {
+        auto* pButton = new CQVButton();
+        pButton->SetImageFromFile(FrontEndGlobals().SkinPath(spec.pszImage));
+        pManager->Add(static_cast<int>(spec.nId), pButton, kKindButton);
+        if (*spec.pszToolTip)
+            pButton->SetToolTipText(QString::fromLatin1(spec.pszToolTip));
+    }
+
+    m_pList = new CQVListCtrl();
+    pManager->Add(kIdFileList, m_pList, kKindListCtrl);
+    for (int nColumn = 0; nColumn < kFileColumnCount; ++nColumn)
+    {
+        const tagQVFileColumn& column = FileColumn(nColumn);
+        m_pList->AddColumn(column.nKind, column.nWidth, QString::fromLatin1(column.pszTitle));
+        if (!column.bShown)
+            m_pList->ShowColumn(nColumn, false, false);
+    }
+    m_pList->SetHeaderMenuEnabled(false);
+
+    m_pStrip = new CQVMessageStrip();
+    pManager->Add(kIdMessageStrip, m_pStrip, kKindStatic);
+}
+
+void CQVMainDlg::LayoutControls()
+{
+    CQVDialogBase::LayoutControls();
+    CQVUIManager* pManager = GetUIManager();
+    if (!pManager)
+        return;
+    const QRect client = GetClientRect();
+    const int w = client.width(), h = client.height();
+    auto place = [&](unsigned nId, int x, int y, int cx, int cy)
+    {
+        if (CQVButton* pButton = pManager->Find(static_cast<int>(nId), kKindButton))
+            pButton->Move(x, y, cx, cy, false);
+    };
+    place(kIdMenu, 30, 3, 25, 25);
+    place(kIdCancel, w - 20, 7, 16, 16);
+    place(kIdMaximise, w - 38, 6, 16, 16);
+    place(kIdMinimise, w - 56, 6, 16, 16);
+    place(kIdHelp, w - 74, 6, 16, 16);
+    place(kIdAdd, 10, 35, 40, 40);
+    place(kIdRemove, 60, 45, 30, 30);
+    place(kIdRemoveAll, 100, 45, 30, 30);
+    place(kIdMoveUp, 140, 45, 30, 30);
+    place(kIdMoveDown, 180, 45, 30, 30);
+    place(kIdCrop, 220, 45, 30, 30);
+    place(kIdPreview, 260, 45, 30, 30);
+    place(kIdSettings, w - 239, 35, 92, 40);
+    place(kIdRender, w - 137, 35, 126, 40);
+    if (m_pList)
+        m_pList->Move(10, 80, w - 21, h - 220, false);
+    if (m_pStrip)
+        m_pStrip->Move(1, h - 130, w - 3, 120, false);
+}
+
+void CQVMainDlg::DrawBackground(QPainter* pGraphics)
+{
+    if (!pGraphics)
+        return;
+    const QRect client = GetClientRect();
+    const int w = client.width(), h = client.height();
+    const tagQVThemeColors& colors = CQVTheme::Colors();
+    pGraphics->save();
+    pGraphics->fillRect(client, CQVTheme::ToQColor(colors.clrDlgBK));
+    pGraphics->setRenderHint(QPainter::Antialiasing);
+    pGraphics->setRenderHint(QPainter::TextAntialiasing);
+    pGraphics->setRenderHint(QPainter::SmoothPixmapTransform);
+
+    QLinearGradient band(0, 0, 0, 32);
+    band.setColorAt(0, Shifted(colors.clrDlgBK, -30));
+    band.setColorAt(1, Shifted(colors.clrDlgBK, 5));
+    pGraphics->fillRect(QRect(0, 0, w, kCaptionHeight), band);
+
+    const QImage icon(QString::fromStdString(FrontEndGlobals().SkinPath("flag/icon.png")));
+    if (!icon.isNull())
+        pGraphics->drawImage(QRect(2, 2, 26, 26), icon);
+
+    QFont font(QStringLiteral("Arial"));
+    font.setBold(true);
+    font.setPixelSize(15);
+    const QString title = GetWindowText();
+    const QFontMetricsF metrics(font);
+    const QRectF bounds = metrics.tightBoundingRect(title);
+    QPainterPath path;
+    path.addText((w - bounds.width()) / 2 - bounds.left(),
+                 (kCaptionHeight - bounds.height()) / 2 - bounds.top(), font, title);
+    QLinearGradient fill(0, 0, 0, 15);
+    fill.setColorAt(0, Shifted(colors.clrText, -30));
+    fill.setColorAt(1, Shifted(colors.clrText, 50));
+    pGraphics->fillPath(path, fill);
+
+    pGraphics->setRenderHint(QPainter::Antialiasing, false);
+    pGraphics->setPen(QPen(CQVTheme::ToQColor(colors.clrDlgEdge), 1.0));
+    pGraphics->setBrush(Qt::NoBrush);
+    pGraphics->drawRect(0, 0, w - 1, h - 1);
+    pGraphics->restore();
+}
+
+bool CQVMainDlg::IsCaptionPoint(QPoint pt) const
+{
+    const int w = GetClientRect().width();
+    return !m_bMaximised && pt.y() < kCaptionHeight && pt.x() >= 60 && pt.x() < w - 74;
+}
+
+void CQVMainDlg::OnMouseMessage(unsigned nCode, QPoint pt)
+{
+    const int w = GetClientRect().width();
+    if (nCode == kMsgLButtonDblClk && pt.y() < kCaptionHeight && pt.x() >= 60 && pt.x() < w - 74)
+    {
+        ToggleMaximise();
+        return;
+    }
+    CQVDialogBase::OnMouseMessage(nCode, pt);
+}
+
+bool CQVMainDlg::OnCommand(unsigned nId, intptr_t lParam)
+{
+    if (IsEnded())
+        return CQVDialogBase::OnCommand(nId, lParam);
+    const int nSelected = m_pList ? m_pList->GetSelectedRow() : -1;
+    switch (nId)
+    {
+    case kIdAdd:
+        AddFilesFromDialog();
+        return true;
+    case kIdRemove:
+        if (nSelected >= 0 && !m_bRendering)
+        {
+            m_pList->RemoveRow(nSelected, true);
+            m_pList->SelectRow(-1);
+            UpdateEmptyHint();
+        }
+        return true;
+    case kIdRemoveAll:
+        if (!m_bRendering && m_pList)
+        {
+            m_pList->RemoveAllRows(true);
+            UpdateEmptyHint();
+        }
+        return true;
+    case kIdMoveUp:
+    case kIdMoveDown:
+        MoveSelected(nId == kIdMoveUp);
+        return true;
+    case kIdCrop:
+        if (nSelected >= 0 && !m_bRendering && CropCommand())
+            CropCommand()(this, nSelected);
+        return true;
+    case kIdSettings:
+        if (!m_bRendering && SettingsCommand())
+            SettingsCommand()(this);
+        return true;
+    case kIdPreview:
+        if (nSelected >= 0 && !m_bRendering && PreviewCommand())
+            PreviewCommand()(this, nSelected);
+        return true;
+    case kIdRender:
+        if (m_pRender->IsRendering())
+            m_pRender->Stop();
+        else
+            m_pRender->Start();
+        return true;
+    case kIdHelp:
+        OpenGuide();
+        return true;
+    case kIdMenu:
+        ShowMenu();
+        return true;
+    case kIdMaximise:
+        ToggleMaximise();
+        return true;
+    case kIdMinimise:
+        Minimise();
+        return true;
+    default:
+        break;
+    }
+    return CQVDialogBase::OnCommand(nId, lParam);
+}
+
+intptr_t CQVMainDlg::OnMessage(unsigned nMsg, uintptr_t wParam, intptr_t lParam)
+{
+    if (nMsg == kMsgListCellEdited)
+    {
+        RowEdited(static_cast<int>(lParam & 0xFFFF));
+        return 0;
+    }
+    if (nMsg == kMsgListRowMenuFill)
+    {
+        if (auto* pMenu = reinterpret_cast<CQVMenuEx*>(lParam))
+        {
+            pMenu->AppendCommand(kCommandCopyCrop, QStringLiteral("Copy Crop to All Rows"));
+            pMenu->AppendSeparator();
+        }
+        return 0;
+    }
+    if (nMsg == kMsgListMenuCommand && lParam == kCommandCopyCrop)
+    {
+        CopyCropToAllRows();
+        return 0;
+    }
+    if (nMsg == kMsgListMenuDone)
+    {
+        UpdateEmptyHint();
+        return 0;
+    }
+    return CQVDialogBase::OnMessage(nMsg, wParam, lParam);
+}
+
+void CQVMainDlg::OnTimer(unsigned nId)
+{
+    if (m_pRender && m_pRender->OnTimer(nId))
+        return;
+    CQVDialogBase::OnTimer(nId);
+}
+
+void CQVMainDlg::OnCancel()
+{
+    if (m_bRendering)
+    {
+        const int nAnswer =
+            ShowMessageBox(QStringLiteral("Exit?"),
+                           QStringLiteral("The Function is Working, Are you sure to exit?"),
+                           CQVMessageDlg::kStyleYesNo, this);
+        if (nAnswer != kIdYes)
+            return;
+        m_pRender->Stop();
+    }
+    CQVDialogBase::OnCancel();
+}
+
+void CQVMainDlg::OnClose()
+{
+    // The window system's close is the close button's command.
+    PostMessage(kMsgCommand, kIdCancel, 0);
+}
+
+void CQVMainDlg::AddFilesFromDialog()
+{
+    if (m_bRendering)
+        return;
+    const QStringList paths = QFileDialog::getOpenFileNames(GetWidget(), QStringLiteral("Add"),
+                                                            QString(), VideoFileFilter(), nullptr);
+    if (paths.isEmpty())
+        return;
+    AddFiles(paths);
+}
+
+int CQVMainDlg::AddFiles(const QStringList& paths)
+{
+    if (m_bRendering || !m_pList)
+        return 0;
+    BeginWaitCursor();
+    int nAdded = 0, nNoVideo = 0, nUnreadable = 0;
+    for (const QString& strPath : paths)
+    {
+        tagQVProbedFile file;
+        file.strPath = strPath;
+        int64_t nExtra = 0;
+        if (!GetMediaInfoEx(strPath.toStdString(), &file.bHasVideo, &file.bHasAudio, &file.nWidth,
+                            &file.nHeight, &file.dDuration, &nExtra))
+        {
+            ++nUnreadable;
+            continue;
+        }
+        if (!file.bHasVideo)
+        {
+            ++nNoVideo;
+            continue;
+        }
+        if (file.bHasAudio && IsWindowsMediaPath(strPath))
+            PrepareWavFile(FrontEndGlobals().tempFolder, strPath.toStdString());
+        const QStringList cells = NewRowCells(file);
+        const int nRow = m_pList->GetRowCount();
+        m_pList->InsertRow(cells[kColumnFile], 0);
+        for (int nColumn = 1; nColumn < kFileColumnCount; ++nColumn)
+            m_pList->SetCellText(nColumn, nRow, cells[nColumn], false);
+        m_pList->SetProgress(kColumnState, nRow, 0, false);
+        ++nAdded;
+    }
+    m_pList->RecalcLayout();
+    m_pList->Draw();
+    EndWaitCursor();
+    if (nNoVideo + nUnreadable > 0)
+        m_pStrip->SetLines({SkippedLine(nNoVideo, nUnreadable)});
+    else if (nAdded > 0 && !m_pRender->HasStatus())
+        m_pStrip->SetLines({});
+    UpdateEmptyHint();
+    return nAdded;
+}
+
+QStringList CQVMainDlg::RowCells(int nRow) const
+{
+    QStringList cells;
+    if (!m_pList || nRow < 0 || nRow >= m_pList->GetRowCount())
+        return cells;
+    for (int nColumn = 0; nColumn < kFileColumnCount; ++nColumn)
+        cells << m_pList->GetCellText(nColumn, nRow);
+    return cells;
+}
+
+void CQVMainDlg::SetRowState(int nRow, const QString& strState, double dProgress)
+{
+    if (!m_pList || nRow < 0 || nRow >= m_pList->GetRowCount())
+        return;
+    m_pList->SetCellText(kColumnState, nRow, strState, false);
+    m_pList->SetProgress(kColumnState, nRow, dProgress, true);
+}
+
+void CQVMainDlg::ResetAllRows()
+{
+    if (!m_pList)
+        return;
+    for (int nRow = 0; nRow < m_pList->GetRowCount(); ++nRow)
+        SetRowState(nRow, QString::fromLatin1(kStateReady), 0);
+}
+
+void CQVMainDlg::RowEdited(int nRow)
+{
+    SetRowState(nRow, QString::fromLatin1(kStateReady), 0);
+}
+
+int CQVMainDlg::CopyCropToAllRows()
+{
+    const int nSelected = m_pList ? m_pList->GetSelectedRow() : -1;
+    if (nSelected < 0 || m_bRendering)
+        return 0;
+    const tagQVRowCrop crop = RowCropFromCells(RowCells(nSelected));
+    int nCopied = 0;
+    for (int nRow = 0; nRow < m_pList->GetRowCount(); ++nRow)
+    {
+        const tagQVRowCrop target = RowCropFromCells(RowCells(nRow));
+        if (!CropFitsSource(crop, target.nSourceWidth, target.nSourceHeight))
+            continue;
+        m_pList->SetCellText(kColumnCropX, nRow, QString::number(crop.nCropX), false);
+        m_pList->SetCellText(kColumnCropY, nRow, QString::number(crop.nCropY), false);
+        m_pList->SetCellText(kColumnCropWidth, nRow, QString::number(crop.nCropWidth), false);
+        m_pList->SetCellText(kColumnCropHeight, nRow, QString::number(crop.nCropHeight), false);
+        SetRowState(nRow, QString::fromLatin1(kStateReady), 0);
+        ++nCopied;
+    }
+    m_pList->Draw();
+    return nCopied;
+}
+
+void CQVMainDlg::MoveSelected(bool bUp)
+{
+    if (!m_pList || m_bRendering)
+        return;
+    const int nRow = m_pList->GetSelectedRow();
+    if (nRow < 0 || (bUp && nRow == 0) || (!bUp && nRow >= m_pList->GetRowCount() - 1))
+        return;
+    if (bUp)
+        m_pList->MoveRowUp(nRow);
+    else
+        m_pList->MoveRowDown(nRow);
+    m_pList->Draw();
+}
+
+void CQVMainDlg::SetRenderingState(bool bRendering)
+{
+    m_bRendering = bRendering;
+    CQVUIManager* pManager = GetUIManager();
+    if (!pManager)
+        return;
+    for (unsigned nId : kIdleOnlyButtons)
+        if (CQVButton* pButton = pManager->Find(static_cast<int>(nId), kKindButton))
+            pButton->Enable(!bRendering, true);
+    if (CQVButton* pRender = pManager->Find(kIdRender, kKindButton))
+    {
+        pRender->SetImageFromFile(FrontEndGlobals().SkinPath(bRendering ? "btn/main-convertstop.png"
+                                                                        : "btn/main-convert.png"));
+        pRender->SetToolTipText(bRendering ? QStringLiteral("Stop") : QStringLiteral("Render"));
+        pRender->Draw();
+    }
+    if (m_pList)
+    {
+        if (bRendering)
+            m_pList->CloseEditor(true);
+        m_pList->SetEditingEnabled(!bRendering);
+        m_pList->SetRowMenuEnabled(!bRendering);
+        m_pList->SetRemovalAllowed(!bRendering);
+    }
+}
+
+void CQVMainDlg::ToggleMaximise()
+{
+    CQVUIManager* pManager = GetUIManager();
+    if (!m_bMaximised)
+    {
+        m_restoreRect = GetWindowRect();
+        const QRect area = GetWorkArea();
+        m_bMaximised = true;
+        MoveWindow(area.x(), area.y(), area.width(), area.height());
+    }
+    else
+    {
+        m_bMaximised = false;
+        MoveWindow(m_restoreRect.x(), m_restoreRect.y(), m_restoreRect.width(),
+                   m_restoreRect.height());
+    }
+    if (CQVButton* pMax = pManager ? pManager->Find(kIdMaximise, kKindButton) : nullptr)
+        pMax->SetImageFromFile(
+            FrontEndGlobals().SkinPath(m_bMaximised ? "btn/dia-max.png" : "btn/dia-max1.png"));
+    Invalidate();
+    UpdateWindow();
+}
+
+void CQVMainDlg::Minimise()
+{
+    if (QWidget* pWidget = GetWidget())
+        pWidget->showMinimized();
+}
+
+void CQVMainDlg::ShowMenu()
+{
+    CQVMenuEx menu(GetWidget());
+    menu.AppendCommand(kCommandExit, QStringLiteral("&Exit"));
+    CQVUIManager* pManager = GetUIManager();
+    QPoint ptBelow(30, 28);
+    if (CQVButton* pButton = pManager ? pManager->Find(kIdMenu, kKindButton) : nullptr)
+        ptBelow = pButton->GetRect().bottomLeft() + QPoint(0, 1);
+    if (menu.TrackPopup(ClientToScreen(ptBelow)) == kCommandExit)
+        PostMessage(kMsgCommand, kIdCancel, 0);
+}
+
+std::string CQVMainDlg::GuidePath()
+{
+    return FrontEndGlobals().SkinPath("guide/index.html");
+}
+
+bool CQVMainDlg::OpenGuide()
+{
+    const std::string path = GuidePath();
+    if (PathExists(path) &&
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))))
+        return true;
+    ShowMessageBox(QStringLiteral("Help"),
+                   QStringLiteral("No program could open the user guide. It is here:\n%1")
+                       .arg(QString::fromStdString(path)),
+                   0, this);
+    return false;
+}
+
+void CQVMainDlg::UpdateEmptyHint()
+{
+    if (!m_pStrip || !m_pList || m_pRender->HasStatus())
+        return;
+    if (m_pList->GetRowCount() == 0 && m_pStrip->Lines().isEmpty())
+        m_pStrip->SetLines({QStringLiteral("Add videos or drop them here.")});
+    else if (m_pList->GetRowCount() > 0 &&
+             m_pStrip->Lines() == QStringList{QStringLiteral("Add videos or drop them here.")})
+        m_pStrip->SetLines({});
+}
+
+} // namespace qv

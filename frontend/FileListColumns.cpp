@@ -1,0 +1,139 @@
+#include "frontend/FileListColumns.h"
+
+#include "ui/CQVListCtrl.h"
+
+#include <cstdlib>
+
+namespace qv
+{
+
+namespace
+{
+
+constexpr int kText = CQVListCtrl::kTypeText;
+constexpr int kEdit = CQVListCtrl::kTypeEdit;
+constexpr int kProgress = CQVListCtrl::kTypeProgress;
+
+const tagQVFileColumn kColumns[kFileColumnCount] = {
+    {"File", 250, kText, true},       {"State", 210, kProgress, true},
+    {"Duration", 60, kText, true},    {"Start", 60, kEdit, false},
+    {"End", 60, kEdit, false},        {"Sync Audio", 100, kEdit, false},
+    {"Volume", 60, kEdit, false},     {"Speed", 60, kEdit, false},
+    {"New Width", 100, kEdit, false}, {"New Height", 100, kEdit, false},
+    {"Crop X", 60, kEdit, true},      {"Crop Y", 60, kEdit, true},
+    {"Crop W", 60, kEdit, true},      {"Crop H", 60, kEdit, true},
+    {"Has Video", 60, kText, false},  {"Has Audio", 60, kText, false},
+    {"Source W", 80, kText, true},    {"Source H", 80, kText, true},
+};
+
+const char* const kExtensions[] = {"avi", "ogg", "ogm", "wmv",  "asf", "dic",  "mpg",  "mpeg",
+                                   "qt",  "mov", "m1v", "m2v",  "ts",  "mts",  "m2ts", "mp4",
+                                   "3gp", "3g2", "flv", "rv",   "rm",  "rmvb", "mkv",  "pmp",
+                                   "nut", "dsm", "roq", "divx", "f4v", "m4v",  "vob",  "dat"};
+
+} // namespace
+
+const char* const kStateReady = "Ready";
+const char* const kStateFinish = "Finish";
+const char* const kStateFailed = "Failed";
+
+const tagQVFileColumn& FileColumn(int nColumn)
+{
+    return kColumns[nColumn >= 0 && nColumn < kFileColumnCount ? nColumn : 0];
+}
+
+QStringList NewRowCells(const tagQVProbedFile& file)
+{
+    const QString strDuration = QString::asprintf("%3.2lf", file.dDuration);
+    const QString strWidth = QString::number(file.nWidth);
+    const QString strHeight = QString::number(file.nHeight);
+    QStringList cells;
+    cells << file.strPath << QString::fromLatin1(kStateReady) << strDuration
+          << QStringLiteral("0.00") << strDuration << QStringLiteral("0.00")
+          << QStringLiteral("1.00") << QStringLiteral("1.00") << strWidth << strHeight
+          << QStringLiteral("0") << QStringLiteral("0") << strWidth << strHeight
+          << QString::number(file.bHasVideo) << QString::number(file.bHasAudio) << strWidth
+          << strHeight;
+    return cells;
+}
+
+int CellInt(const QString& strText)
+{
+    const QByteArray bytes = strText.trimmed().toUtf8();
+    const long long n = std::strtoll(bytes.constData(), nullptr, 10);
+    // Typed cells may hold anything: keep the value inside int.
+    return static_cast<int>(
+        std::max<long long>(-2147483647LL, std::min<long long>(2147483647LL, n)));
+}
+
+double CellDouble(const QString& strText)
+{
+    const QByteArray bytes = strText.trimmed().toUtf8();
+    const double d = std::strtod(bytes.constData(), nullptr);
+    return d == d ? d : 0.0; // "nan" counts as no number
+}
+
+bool IsFinishedState(const QString& strState)
+{
+    return strState.compare(QLatin1String(kStateFinish), Qt::CaseInsensitive) == 0;
+}
+
+bool IsFailedState(const QString& strState)
+{
+    return strState.compare(QLatin1String(kStateFailed), Qt::CaseInsensitive) == 0;
+}
+
+tagQVJobRow JobRowFromCells(const QStringList& cells)
+{
+    auto cell = [&](int nColumn) { return nColumn < cells.size() ? cells[nColumn] : QString(); };
+    tagQVJobRow row;
+    row.source = cell(kColumnFile).toStdString();
+    row.dDuration = CellDouble(cell(kColumnDuration));
+    row.dStartTime = CellDouble(cell(kColumnStart));
+    row.dEndTime = CellDouble(cell(kColumnEnd));
+    row.dAudioDelay = CellDouble(cell(kColumnSyncAudio));
+    row.dVoiceScale = CellDouble(cell(kColumnVolume));
+    row.dPlaybackRate = CellDouble(cell(kColumnSpeed));
+    row.bHadAudio = CellInt(cell(kColumnHasAudio));
+    row.nVideoWidth = CellInt(cell(kColumnSourceWidth));
+    row.nVideoHeight = CellInt(cell(kColumnSourceHeight));
+    return JobRowWithCrop(row, RowCropFromCells(cells));
+}
+
+tagQVRowCrop RowCropFromCells(const QStringList& cells)
+{
+    auto value = [&](int nColumn) { return nColumn < cells.size() ? CellInt(cells[nColumn]) : 0; };
+    tagQVRowCrop crop;
+    crop.nCropX = value(kColumnCropX);
+    crop.nCropY = value(kColumnCropY);
+    crop.nCropWidth = value(kColumnCropWidth);
+    crop.nCropHeight = value(kColumnCropHeight);
+    crop.nSourceWidth = value(kColumnSourceWidth);
+    crop.nSourceHeight = value(kColumnSourceHeight);
+    return crop;
+}
+
+bool CropFitsSource(const tagQVRowCrop& crop, int nSourceWidth, int nSourceHeight)
+{
+    if (crop.nCropX < 0 || crop.nCropY < 0 || crop.nCropWidth < 0 || crop.nCropHeight < 0)
+        return false;
+    return static_cast<long long>(crop.nCropX) + crop.nCropWidth <= nSourceWidth &&
+           static_cast<long long>(crop.nCropY) + crop.nCropHeight <= nSourceHeight;
+}
+
+QString VideoFileFilter()
+{
+    QStringList patterns;
+    for (const char* pszExtension : kExtensions)
+        patterns << QStringLiteral("*.") + QLatin1String(pszExtension);
+    // Qt's filter form of the list: "Name (patterns separated by spaces)".
+    return QStringLiteral("Video Files (%1)").arg(patterns.join(QLatin1Char(' ')));
+}
+
+bool IsWindowsMediaPath(const QString& strPath)
+{
+    return strPath.endsWith(QLatin1String(".wmv"), Qt::CaseInsensitive) ||
+           strPath.endsWith(QLatin1String(".asf"), Qt::CaseInsensitive);
+}
+
+} // namespace qv

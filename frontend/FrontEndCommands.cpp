@@ -1,0 +1,10 @@
+#include "frontend/FrontEndCommands.h"
+
+#include "frontend/CQVMainDlg.h"
+
+namespace qv
+{
+
+void InstallFrontEndCommands() {}
+
+} // namespace qv

@@ -1,0 +1,83 @@
+// What the front-end hands the engine for one row: the output size and crop taken from the
+// row's cells, the job files in the program folder, and the engine process it starts.
+#pragma once
+
+#include "project/FrontEndProject.h"
+
+#include <string>
+#include <sys/types.h>
+
+namespace qv
+{
+
+// The crop cells of a row and its source size, as integers (text that does not parse is 0).
+struct tagQVRowCrop
+{
+    int nCropX = 0;
+    int nCropY = 0;
+    int nCropWidth = 0;
+    int nCropHeight = 0;
+    int nSourceWidth = 0;
+    int nSourceHeight = 0;
+};
+
+struct tagQVFrameSize
+{
+    int nWidth = 4;
+    int nHeight = 4;
+};
+
+// The crop rectangle cut to the frame, with width and height truncated to multiples of 4
+// and at least 4; 4 x 4 when the two do not overlap.
+tagQVFrameSize OutputSizeOfRow(const tagQVRowCrop& crop);
+
+// True, with the crop filled (enable word 1), when the row is cropped: the intersection with
+// the frame is not empty and is not the whole frame. Its width and height are truncated to
+// multiples of 4. False (no crop record) otherwise.
+bool CropOfRow(const tagQVRowCrop& crop, tagQVCropData* pCrop);
+
+// The row's job values with its crop, as the project item is built from them.
+tagQVJobRow JobRowWithCrop(tagQVJobRow row, const tagQVRowCrop& crop);
+
+// Sets the current settings record's output size (and the process-wide output size) from the
+// row's crop.
+void ApplyOutputSize(const tagQVRowCrop& crop);
+
+// Writes "skin/h264.dat", "tmp/option.dat" (the current record) and "tmp/qvengine.qvprj"
+// (the row's one-item project) in that order. *pdDuration receives the project's timeline
+// length. False, naming the file that failed in *pFailedFile, when one cannot be written.
+bool WriteJobFiles(const tagQVJobRow& row, double* pdDuration, std::string* pFailedFile = nullptr);
+
+// The project's timeline length for the row, without writing anything.
+double JobDuration(const tagQVJobRow& row);
+
+// The engine program in the program folder.
+std::string EnginePath();
+
+// The one engine process this front-end started. Only that process is ever watched or
+// stopped: never another user's, and never one that another copy of the front-end started.
+class CQVEngineProcess
+{
+public:
+    ~CQVEngineProcess() { Stop(); }
+
+    // Starts the engine with no arguments. False when it cannot be started (or one still runs).
+    bool Start();
+    // Non-blocking. True while the process runs; once it has ended, false, and the exit is kept.
+    bool IsRunning();
+    // Ends the process (SIGKILL) and reaps it. Safe to call when none runs.
+    void Stop();
+    pid_t Pid() const { return m_pid; }
+
+    // How the last process ended: its exit status, or -1 when it was killed by a signal or
+    // none has ended yet.
+    int LastExitStatus() const { return m_nLastExitStatus; }
+    // The exit status in words, for a row's tooltip or the status line.
+    static std::string DescribeExit(int nExitStatus);
+
+private:
+    pid_t m_pid = -1;
+    int m_nLastExitStatus = -1;
+};
+
+} // namespace qv
