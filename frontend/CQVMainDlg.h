@@ -77,6 +77,8 @@ public:
     void SetRenderingState(bool bRendering);
     bool IsRendering() const { return m_bRendering; }
 
+    // The caption strip drags the window (x from 60 to W - 74, y below 30), unless maximised.
+    bool IsCaptionPoint(QPoint pt) const override;
     bool IsMaximised() const { return m_bMaximised; }
     void ToggleMaximise();
     void Minimise();
@@ -97,7 +99,6 @@ protected:
     void LayoutControls() override;
     void DrawBackground(QPainter* pGraphics) override;
     bool OnCommand(unsigned nId, intptr_t lParam) override;
-    bool IsCaptionPoint(QPoint pt) const override;
     intptr_t OnMessage(unsigned nMsg, uintptr_t wParam, intptr_t lParam) override;
     void OnMouseMessage(unsigned nCode, QPoint pt) override;
     void OnTimer(unsigned nId) override;

@@ -1,0 +1,224 @@
+// The main window with real input on the offscreen platform: adding, dropping, moving and
+// editing rows, the row menu's crop copy, maximise and minimise, and a screenshot.
+#include "frontend/CQVMainDlg.h"
+#include "frontend/CQVMessageStrip.h"
+#include "project/AudioSubstitutes.h"
+#include "tests/frontend/FrontEndTestSupport.h"
+#include "tests/media/TestMedia.h"
+#include "ui/CQVButton.h"
+#include "ui/CQVEditCtrl.h"
+#include "ui/CQVListCtrl.h"
+
+#include <QLineEdit>
+#include <QMimeData>
+#include <QUrl>
+#include <QWindow>
+
+using namespace qv;
+using namespace qv::test;
+
+namespace
+{
+
+// Small generated sources, made once per machine.
+std::string Clip(const std::string& name, const std::string& arguments)
+{
+    static CQVScratchFolder folder;
+    const std::string path = folder / name;
+    if (!PathExists(path))
+        RunFFMpeg(arguments + " \"" + path + "\"");
+    return path;
+}
+
+std::string VideoClip(int nWidth, int nHeight, const std::string& name)
+{
+    return Clip(name, "-f lavfi -i testsrc2=size=" + std::to_string(nWidth) + "x" + std::to_string(nHeight) +
+                          ":rate=30 -t 1 -pix_fmt yuv420p -c:v libx264");
+}
+
+class MainWindowTest : public CFrontEndTest
+{
+protected:
+    void SetUp() override
+    {
+        CFrontEndTest::SetUp();
+        ASSERT_TRUE(OpenShown(dialog));
+        pWidget = dialog.GetWidget();
+        pList = dialog.FileList();
+    }
+    void TearDown() override
+    {
+        dialog.DestroyWindow();
+        CFrontEndTest::TearDown();
+    }
+    void ClickControl(unsigned nId)
+    {
+        CQVButton* pButton = dialog.GetUIManager()->Find(static_cast<int>(nId), kKindButton);
+        ASSERT_NE(pButton, nullptr);
+        QTest::mouseClick(pWidget, Qt::LeftButton, {}, pButton->GetRect().center());
+        DeliverPosted();
+    }
+    QStringList Files() const
+    {
+        QStringList files;
+        for (int i = 0; i < pList->GetRowCount(); ++i)
+            files << pList->GetCellText(kColumnFile, i);
+        return files;
+    }
+
+    CQVMainDlg dialog;
+    QWidget* pWidget = nullptr;
+    CQVListCtrl* pList = nullptr;
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, OpensAsDescribedWithWindowsMediaOutput)
+{
+    EXPECT_EQ(dialog.GetWindowText(), QStringLiteral("Vantrel"));
+    EXPECT_EQ(dialog.GetClientRect().size(), QSize(1000, 650));
+    EXPECT_EQ(FrontEndGlobals().outputSettings.Current().nOutputFormat, 7);
+    ASSERT_EQ(pList->GetColumnCount(), kFileColumnCount);
+    EXPECT_FALSE(pList->IsHeaderMenuEnabled());
+    EXPECT_TRUE(pList->IsColumnVisible(kColumnCropX));
+    EXPECT_FALSE(pList->IsColumnVisible(kColumnStart));
+    EXPECT_EQ(pList->GetColumnTitle(kColumnSyncAudio), QStringLiteral("Sync Audio"));
+    EXPECT_EQ(dialog.MessageStrip()->Lines(), QStringList{QStringLiteral("Add videos or drop them here.")});
+}
+
+TEST_F(MainWindowTest, AddsVideoRowsWithTheirCellsAndSkipsSoundOnlyFiles)
+{
+    const std::string video = VideoClip(330, 250, "odd size.mp4");
+    const std::string sound = MediaPath(EMedia::AudioOnly);
+    EXPECT_EQ(dialog.AddFiles({QString::fromStdString(sound), QString::fromStdString(video)}), 1);
+    ASSERT_EQ(pList->GetRowCount(), 1);
+    const QStringList expected = {QString::fromStdString(video),
+                                  "Ready", "1.00", "0.00", "1.00", "0.00", "1.00", "1.00", "330", "250",
+                                  "0", "0", "330", "250", "1", "0", "330", "250"};
+    EXPECT_EQ(dialog.RowCells(0), expected);
+    EXPECT_EQ(dialog.MessageStrip()->Lines(), QStringList{QStringLiteral("1 file skipped: no video")});
+}
+
+TEST_F(MainWindowTest, TheSameWindowsMediaFileTwiceReusesItsWav)
+{
+    const std::string wmv = Clip("clip.wmv", "-f lavfi -i testsrc2=size=160x120:rate=15 -f lavfi -i "
+                                             "sine=frequency=440 -t 1 -c:v wmv2 -c:a wmav2");
+    ASSERT_EQ(dialog.AddFiles({QString::fromStdString(wmv), QString::fromStdString(wmv)}), 2);
+    const auto items = ReadAudioSubstitutes(FrontEndGlobals().TempPath("wavfiles.dat"));
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].source, wmv);
+    std::string bytes;
+    ASSERT_TRUE(ReadWholeFile(items[0].wav, &bytes));
+    ASSERT_GT(bytes.size(), 44u + 40000u);
+    EXPECT_EQ(bytes.substr(0, 4), "RIFF");
+    EXPECT_EQ(bytes.substr(36, 4), "data");
+    const uint32_t nData = static_cast<uint8_t>(bytes[40]) | static_cast<uint8_t>(bytes[41]) << 8 |
+                           static_cast<uint8_t>(bytes[42]) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(bytes[43])) << 24;
+    EXPECT_EQ(nData, bytes.size() - 44);
+    std::remove(items[0].wav.c_str());
+    std::remove(FrontEndGlobals().TempPath("wavfiles.dat").c_str());
+}
+
+TEST_F(MainWindowTest, MoveButtonsStopAtTheEndsAndRemoveNeedsASelection)
+{
+    const QString a = QString::fromStdString(VideoClip(160, 120, "a.mp4"));
+    const QString b = QString::fromStdString(VideoClip(160, 120, "b.mp4"));
+    dialog.AddFiles({a, b});
+    ClickControl(CQVMainDlg::kIdRemove);
+    EXPECT_EQ(Files(), (QStringList{a, b})) << "no selection: nothing removed";
+    pList->SelectRow(0);
+    ClickControl(CQVMainDlg::kIdMoveUp);
+    EXPECT_EQ(Files(), (QStringList{a, b}));
+    ClickControl(CQVMainDlg::kIdMoveDown);
+    EXPECT_EQ(Files(), (QStringList{b, a}));
+    ClickControl(CQVMainDlg::kIdMoveDown);
+    EXPECT_EQ(Files(), (QStringList{b, a})) << "the last row stays last";
+}
+
+TEST_F(MainWindowTest, EditingAFinishedRowReturnsItToReady)
+{
+    dialog.AddFiles({QString::fromStdString(VideoClip(160, 120, "a.mp4"))});
+    dialog.SetRowState(0, QStringLiteral("Finish"), 100);
+    QTest::mouseClick(pWidget, Qt::LeftButton, {}, pList->GetCellRect(kColumnCropX, 0).center());
+    ASSERT_TRUE(pList->IsEditorOpen());
+    auto* pEdit = qobject_cast<QLineEdit*>(pList->GetEditor()->GetWidget());
+    ASSERT_NE(pEdit, nullptr);
+    pEdit->selectAll();
+    QTest::keyClicks(pEdit, QStringLiteral("8"));
+    QTest::keyClick(pEdit, Qt::Key_Return);
+    DeliverPosted();
+    EXPECT_EQ(pList->GetCellText(kColumnCropX, 0), QStringLiteral("8"));
+    EXPECT_EQ(pList->GetCellText(kColumnState, 0), QStringLiteral("Ready"));
+    EXPECT_EQ(pList->GetProgress(kColumnState, 0), 0.0);
+}
+
+TEST_F(MainWindowTest, DroppedFilesAreAddedInOrder)
+{
+    QStringList paths;
+    for (const char* name : {"c 1.mp4", "ç2.mp4", "c'3.mp4"})
+        paths << QString::fromStdString(VideoClip(160, 120, name));
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << QUrl::fromLocalFile(path);
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(pWidget, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(pWidget, &drop);
+    EXPECT_EQ(Files(), paths);
+
+    dialog.SetRenderingState(true);
+    QDragEnterEvent refused(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(pWidget, &refused);
+    EXPECT_FALSE(refused.isAccepted()) << "no drops while rendering";
+    dialog.SetRenderingState(false);
+}
+
+TEST_F(MainWindowTest, CopyCropToAllRowsSkipsASmallerSource)
+{
+    const QString big = QString::fromStdString(VideoClip(320, 240, "big.mp4"));
+    const QString small = QString::fromStdString(VideoClip(160, 120, "small.mp4"));
+    dialog.AddFiles({big, small, big});
+    pList->SetCellText(kColumnCropX, 0, "100", false);
+    pList->SetCellText(kColumnCropWidth, 0, "200", false);
+    dialog.SetRowState(2, QStringLiteral("Finish"), 100);
+    pList->SelectRow(0);
+    EXPECT_EQ(dialog.CopyCropToAllRows(), 2);
+    EXPECT_EQ(pList->GetCellText(kColumnCropX, 2), QStringLiteral("100"));
+    EXPECT_EQ(pList->GetCellText(kColumnCropWidth, 2), QStringLiteral("200"));
+    EXPECT_EQ(pList->GetCellText(kColumnState, 2), QStringLiteral("Ready"));
+    EXPECT_EQ(pList->GetCellText(kColumnCropX, 1), QStringLiteral("0")) << "100 + 200 > 160";
+    EXPECT_EQ(pList->GetCellText(kColumnCropWidth, 1), QStringLiteral("160"));
+}
+
+TEST_F(MainWindowTest, MaximiseRestoresAndMinimiseChangesTheState)
+{
+    const QRect before = dialog.GetWindowRect();
+    ClickControl(CQVMainDlg::kIdMaximise);
+    EXPECT_TRUE(dialog.IsMaximised());
+    EXPECT_EQ(dialog.GetWindowRect(), dialog.GetWorkArea());
+    EXPECT_FALSE(dialog.IsCaptionPoint(QPoint(300, 10))) << "a maximised window does not drag";
+    QTest::mouseDClick(pWidget, Qt::LeftButton, {}, QPoint(300, 10));
+    DeliverPosted();
+    EXPECT_FALSE(dialog.IsMaximised());
+    EXPECT_EQ(dialog.GetWindowRect(), before);
+    ClickControl(CQVMainDlg::kIdMinimise);
+    EXPECT_TRUE(pWidget->windowState() & Qt::WindowMinimized);
+    pWidget->showNormal();
+}
+
+TEST_F(MainWindowTest, ScreenshotWithFiveRows)
+{
+    QStringList paths;
+    for (const char* name : {"beach.mp4", "harbour at night.mp4", "portrait.mp4", "océan.mp4", "trail.mp4"})
+        paths << QString::fromStdString(VideoClip(642, 362, name));
+    dialog.AddFiles(paths);
+    dialog.SetRowState(0, QStringLiteral("Finish"), 100);
+    dialog.SetRowState(1, QStringLiteral(" 42.500%"), 42.5);
+    dialog.UpdateWindow();
+    const QImage shot = dialog.GetContentImage();
+    ASSERT_EQ(shot.size(), QSize(1000, 650));
+    shot.save(QString::fromStdString(FrontEndGlobals().programFolder + "main-window.png"));
+}
