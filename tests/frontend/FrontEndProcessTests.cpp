@@ -46,7 +46,8 @@ QString FindWindow()
 {
     for (int i = 0; i < 100; ++i)
     {
-        const QString id = RunTool("xdotool", {"search", "--onlyvisible", "--name", "^Vantrel$"}).section('\n', 0, 0);
+        const QString id = RunTool("xdotool", {"search", "--onlyvisible", "--name", "^Vantrel$"})
+                               .section('\n', 0, 0);
         if (!id.isEmpty())
             return id;
         QThread::msleep(100);
@@ -95,7 +96,9 @@ TEST_F(XServerFrontEnd, StartsOnceLeavesAZeroBlockAndAnEmptyTmpWhenClosed)
     tagQVProcessExit exit;
     ASSERT_TRUE(WaitForProcess(second, 5000, &exit));
     EXPECT_TRUE(exit.bExited && exit.nExitCode == 0);
-    EXPECT_EQ(RunTool("xdotool", {"search", "--onlyvisible", "--name", "^Vantrel$"}).split('\n').size(), 1);
+    EXPECT_EQ(
+        RunTool("xdotool", {"search", "--onlyvisible", "--name", "^Vantrel$"}).split('\n').size(),
+        1);
 
     uint32_t nValue = 99;
     const std::pair<const char*, uint32_t> decoder[] = {
@@ -106,7 +109,8 @@ TEST_F(XServerFrontEnd, StartsOnceLeavesAZeroBlockAndAnEmptyTmpWhenClosed)
         EXPECT_EQ(nValue, nExpected) << name;
     }
 
-    const std::string blockName = "/" + std::string(kControlBlockName) + "." + std::to_string(getuid());
+    const std::string blockName =
+        "/" + std::string(kControlBlockName) + "." + std::to_string(getuid());
     const int fd = shm_open(blockName.c_str(), O_RDONLY, 0);
     ASSERT_GE(fd, 0);
     struct stat info = {};

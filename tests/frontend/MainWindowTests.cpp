@@ -32,8 +32,8 @@ std::string Clip(const std::string& name, const std::string& arguments)
 
 std::string VideoClip(int nWidth, int nHeight, const std::string& name)
 {
-    return Clip(name, "-f lavfi -i testsrc2=size=" + std::to_string(nWidth) + "x" + std::to_string(nHeight) +
-                          ":rate=30 -t 1 -pix_fmt yuv420p -c:v libx264");
+    return Clip(name, "-f lavfi -i testsrc2=size=" + std::to_string(nWidth) + "x" +
+                          std::to_string(nHeight) + ":rate=30 -t 1 -pix_fmt yuv420p -c:v libx264");
 }
 
 class MainWindowTest : public CFrontEndTest
@@ -83,7 +83,8 @@ TEST_F(MainWindowTest, OpensAsDescribedWithWindowsMediaOutput)
     EXPECT_TRUE(pList->IsColumnVisible(kColumnCropX));
     EXPECT_FALSE(pList->IsColumnVisible(kColumnStart));
     EXPECT_EQ(pList->GetColumnTitle(kColumnSyncAudio), QStringLiteral("Sync Audio"));
-    EXPECT_EQ(dialog.MessageStrip()->Lines(), QStringList{QStringLiteral("Add videos or drop them here.")});
+    EXPECT_EQ(dialog.MessageStrip()->Lines(),
+              QStringList{QStringLiteral("Add videos or drop them here.")});
 }
 
 TEST_F(MainWindowTest, AddsVideoRowsWithTheirCellsAndSkipsSoundOnlyFiles)
@@ -93,16 +94,33 @@ TEST_F(MainWindowTest, AddsVideoRowsWithTheirCellsAndSkipsSoundOnlyFiles)
     EXPECT_EQ(dialog.AddFiles({QString::fromStdString(sound), QString::fromStdString(video)}), 1);
     ASSERT_EQ(pList->GetRowCount(), 1);
     const QStringList expected = {QString::fromStdString(video),
-                                  "Ready", "1.00", "0.00", "1.00", "0.00", "1.00", "1.00", "330", "250",
-                                  "0", "0", "330", "250", "1", "0", "330", "250"};
+                                  "Ready",
+                                  "1.00",
+                                  "0.00",
+                                  "1.00",
+                                  "0.00",
+                                  "1.00",
+                                  "1.00",
+                                  "330",
+                                  "250",
+                                  "0",
+                                  "0",
+                                  "330",
+                                  "250",
+                                  "1",
+                                  "0",
+                                  "330",
+                                  "250"};
     EXPECT_EQ(dialog.RowCells(0), expected);
-    EXPECT_EQ(dialog.MessageStrip()->Lines(), QStringList{QStringLiteral("1 file skipped: no video")});
+    EXPECT_EQ(dialog.MessageStrip()->Lines(),
+              QStringList{QStringLiteral("1 file skipped: no video")});
 }
 
 TEST_F(MainWindowTest, TheSameWindowsMediaFileTwiceReusesItsWav)
 {
-    const std::string wmv = Clip("clip.wmv", "-f lavfi -i testsrc2=size=160x120:rate=15 -f lavfi -i "
-                                             "sine=frequency=440 -t 1 -c:v wmv2 -c:a wmav2");
+    const std::string wmv =
+        Clip("clip.wmv", "-f lavfi -i testsrc2=size=160x120:rate=15 -f lavfi -i "
+                         "sine=frequency=440 -t 1 -c:v wmv2 -c:a wmav2");
     ASSERT_EQ(dialog.AddFiles({QString::fromStdString(wmv), QString::fromStdString(wmv)}), 2);
     const auto items = ReadAudioSubstitutes(FrontEndGlobals().TempPath("wavfiles.dat"));
     ASSERT_EQ(items.size(), 1u);
@@ -113,7 +131,8 @@ TEST_F(MainWindowTest, TheSameWindowsMediaFileTwiceReusesItsWav)
     EXPECT_EQ(bytes.substr(0, 4), "RIFF");
     EXPECT_EQ(bytes.substr(36, 4), "data");
     const uint32_t nData = static_cast<uint8_t>(bytes[40]) | static_cast<uint8_t>(bytes[41]) << 8 |
-                           static_cast<uint8_t>(bytes[42]) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(bytes[43])) << 24;
+                           static_cast<uint8_t>(bytes[42]) << 16 |
+                           static_cast<uint32_t>(static_cast<uint8_t>(bytes[43])) << 24;
     EXPECT_EQ(nData, bytes.size() - 44);
     std::remove(items[0].wav.c_str());
     std::remove(FrontEndGlobals().TempPath("wavfiles.dat").c_str());
@@ -212,7 +231,8 @@ TEST_F(MainWindowTest, MaximiseRestoresAndMinimiseChangesTheState)
 TEST_F(MainWindowTest, ScreenshotWithFiveRows)
 {
     QStringList paths;
-    for (const char* name : {"beach.mp4", "harbour at night.mp4", "portrait.mp4", "océan.mp4", "trail.mp4"})
+    for (const char* name :
+         {"beach.mp4", "harbour at night.mp4", "portrait.mp4", "océan.mp4", "trail.mp4"})
         paths << QString::fromStdString(VideoClip(642, 362, name));
     dialog.AddFiles(paths);
     dialog.SetRowState(0, QStringLiteral("Finish"), 100);

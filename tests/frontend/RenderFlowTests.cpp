@@ -1,0 +1,285 @@
+// The render flow with the real engine: output names and sizes, honest results for failed
+// rows, stopping, and the batch status.
+#include "frontend/BatchLogic.h"
+#include "frontend/CQVMainDlg.h"
+#include "frontend/CQVMessageStrip.h"
+#include "frontend/CQVRenderFlow.h"
+#include "platform/Process.h"
+#include "tests/frontend/FrontEndTestSupport.h"
+#include "tests/media/TestMedia.h"
+#include "ui/CQVButton.h"
+#include "ui/CQVListCtrl.h"
+#include "ui/CQVMessageDlg.h"
+
+#include <QProcess>
+#include <QTimer>
+#include <csignal>
+
+using namespace qv;
+using namespace qv::test;
+
+namespace
+{
+
+std::string Clip(const std::string& name, int nWidth, int nHeight, int nSeconds)
+{
+    static CQVScratchFolder folder;
+    const std::string path = folder / name;
+    if (!PathExists(path))
+        RunFFMpeg("-f lavfi -i testsrc2=size=" + std::to_string(nWidth) + "x" +
+                  std::to_string(nHeight) + ":rate=30 -f lavfi -i sine -t " +
+                  std::to_string(nSeconds) +
+                  " -pix_fmt yuv420p -c:v libx264 -preset ultrafast -c:a aac \"" + path + "\"");
+    return path;
+}
+
+// "WIDTHxHEIGHT" of the first video stream.
+QString ProbeSize(const std::string& path)
+{
+    QProcess probe;
+    probe.start("ffprobe",
+                {"-v", "error", "-select_streams", "v:0", "-show_entries", "stream=width,height",
+                 "-of", "csv=p=0:s=x", QString::fromStdString(path)});
+    probe.waitForFinished(10000);
+    return QString::fromUtf8(probe.readAllStandardOutput()).trimmed();
+}
+
+class RenderFlowTest : public CFrontEndTest
+{
+protected:
+    void SetUp() override
+    {
+        CFrontEndTest::SetUp();
+        // The engine runs beside the front-end's tmp/, as in the program folder.
+        ASSERT_TRUE(CopyFile(VANTREL_BUILT_ENGINE,
+                             FrontEndGlobals().programFolder + "VantrelEngine", true));
+        ASSERT_TRUE(OpenShown(dialog));
+        pList = dialog.FileList();
+        pFlow = dialog.RenderFlow();
+        FrontEndGlobals().outputSettings.Current().nOutputFormat = 0;
+    }
+    void TearDown() override
+    {
+        pFlow->Stop();
+        dialog.DestroyWindow();
+        CFrontEndTest::TearDown();
+    }
+    void Add(const std::vector<std::string>& paths)
+    {
+        QStringList list;
+        for (const std::string& path : paths)
+            list << QString::fromStdString(path);
+        dialog.AddFiles(list);
+    }
+    QString State(int nRow) const { return pList->GetCellText(kColumnState, nRow); }
+    bool WaitIdle(int nTimeoutMs = 60000)
+    {
+        return WaitFor([&] { return !pFlow->IsRendering(); }, nTimeoutMs);
+    }
+    bool NoEngineRuns() const
+    {
+        return FindOwnProcesses(FrontEndGlobals().programFolder + "VantrelEngine").empty();
+    }
+
+    CQVMainDlg dialog;
+    CQVListCtrl* pList = nullptr;
+    CQVRenderFlow* pFlow = nullptr;
+    CQVTestFolder out{"vantrel-out"};
+};
+
+} // namespace
+
+TEST(BatchLogic, NamesExtensionsAndClock)
+{
+    EXPECT_EQ(OutputPath("/out/", 3, "/clips/beach.mts", ".mp4"), "/out/(output003)beach.mp4");
+    EXPECT_EQ(OutputPath("/out/", 12, "C:\\clips\\a.b.c", ".mkv"), "/out/(output012)a.b.mkv");
+    const std::pair<int, const char*> extensions[] = {
+        {0, ".mp4"}, {2, ".mp4"},  {3, ".avi"},  {6, ".mov"},  {7, ".wmv"},  {8, ".asf"},
+        {9, ".mpg"}, {11, ".mpg"}, {12, ".flv"}, {13, ".mkv"}, {14, ".mp4"}, {-1, ".mp4"}};
+    for (const auto& [nType, pszExtension] : extensions)
+        EXPECT_EQ(OutputExtension(nType), pszExtension) << nType;
+    EXPECT_EQ(WithTrailingSeparator("/out"), "/out/");
+    EXPECT_FALSE(FitsBlockPath("/" + std::string(259, 'a')));
+    EXPECT_TRUE(FitsBlockPath("/" + std::string(258, 'a')));
+    EXPECT_DOUBLE_EQ(EstimateSecondsLeft(10, 40, 5), 15.0);
+    EXPECT_LT(EstimateSecondsLeft(0, 40, 5), 0.0);
+    EXPECT_EQ(FormatClock(65), QStringLiteral("1:05"));
+    EXPECT_EQ(FormatClock(3725), QStringLiteral("1:02:05"));
+}
+
+TEST(BatchLogic, RowCellsBecomeTheJobWithItsClamps)
+{
+    tagQVProbedFile file;
+    file.strPath = QStringLiteral("/clips/a.mp4");
+    file.bHasVideo = file.bHasAudio = 1;
+    file.nWidth = 642;
+    file.nHeight = 362;
+    file.dDuration = 10.0;
+    QStringList cells = NewRowCells(file);
+    tagQVRowCrop crop = RowCropFromCells(cells);
+    EXPECT_EQ(OutputSizeOfRow(crop).nWidth, 640);
+    EXPECT_EQ(OutputSizeOfRow(crop).nHeight, 360);
+    EXPECT_FALSE(JobRowFromCells(cells).bCropped) << "the full frame is no crop";
+
+    cells[kColumnCropX] = "-10";
+    cells[kColumnCropWidth] = "117";
+    const tagQVJobRow row = JobRowFromCells(cells);
+    ASSERT_TRUE(row.bCropped);
+    EXPECT_EQ(row.crop.xcrop, 0);
+    EXPECT_EQ(row.crop.wcrop, 104) << "107 after the cut to the frame, 104 in fours";
+    cells[kColumnCropX] = "700";
+    EXPECT_EQ(OutputSizeOfRow(RowCropFromCells(cells)).nWidth, 4) << "no overlap: 4 x 4";
+
+    cells = NewRowCells(file);
+    cells[kColumnStart] = "8";
+    cells[kColumnEnd] = "5";
+    cells[kColumnSpeed] = "0";
+    const ProjectTimeline project = BuildJobProject(JobRowFromCells(cells), 1);
+    EXPECT_NEAR(project.Length(), 0.1 / 0.01, 1e-6) << "End - 0.1 .. End at speed 0.01";
+}
+
+TEST_F(RenderFlowTest, AFullFrameRowRendersInFoursWithoutACrop)
+{
+    Add({Clip("wide.mp4", 642, 362, 1)});
+    ASSERT_TRUE(pFlow->StartInFolder(out.Path()));
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(State(0), QStringLiteral("Finish"));
+    EXPECT_EQ(pFlow->LastOutputPath(), out / "(output001)wide.mp4");
+    EXPECT_EQ(ProbeSize(pFlow->LastOutputPath()), QStringLiteral("640x360"));
+    EXPECT_TRUE(
+        dialog.MessageStrip()->Lines().last().startsWith(QStringLiteral("1 finished, 0 failed")));
+    EXPECT_TRUE(NoEngineRuns());
+}
+
+TEST_F(RenderFlowTest, FailedRowsReadFailedAndTheBatchGoesOnWithoutOverwriting)
+{
+    const std::string good = Clip("x.mp4", 160, 120, 1);
+    CQVScratchFolder scratch;
+    const std::string gone = scratch / "gone.mp4";
+    ASSERT_TRUE(CopyFile(good, gone, false));
+    Add({gone, good});
+    ASSERT_EQ(pList->GetRowCount(), 2);
+    std::remove(gone.c_str());
+    const std::string existing = out / "(output002)x.mp4";
+    ASSERT_TRUE(WriteWholeFile(existing, "keep me"));
+
+    ASSERT_TRUE(pFlow->StartInFolder(out.Path()));
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(State(0), QStringLiteral("Failed"));
+    EXPECT_EQ(State(1), QStringLiteral("Finish"));
+    std::string bytes;
+    ASSERT_TRUE(ReadWholeFile(existing, &bytes));
+    EXPECT_EQ(bytes, "keep me");
+    EXPECT_EQ(pFlow->LastOutputPath(), out / "(output003)x.mp4");
+    EXPECT_EQ(ProbeSize(pFlow->LastOutputPath()), QStringLiteral("160x120"));
+    EXPECT_FALSE(pFlow->FailureReason(0).isEmpty());
+    EXPECT_TRUE(
+        dialog.MessageStrip()->Lines().last().startsWith(QStringLiteral("1 finished, 1 failed")));
+
+    // A failed row is rendered again by the next Render; finished rows are skipped.
+    ASSERT_TRUE(pFlow->StartInFolder(out.Path()));
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(State(0), QStringLiteral("Failed"));
+    EXPECT_TRUE(
+        dialog.MessageStrip()->Lines().last().startsWith(QStringLiteral("0 finished, 1 failed")));
+}
+
+TEST_F(RenderFlowTest, ATextFileNamedLikeAVideoFails)
+{
+    Add({Clip("x.mp4", 160, 120, 1)});
+    CQVScratchFolder scratch;
+    const std::string text = scratch / "fake.mp4";
+    ASSERT_TRUE(WriteWholeFile(text, "plain text, not a video\n"));
+    pList->SetCellText(kColumnFile, 0, QString::fromStdString(text), false);
+    ASSERT_TRUE(pFlow->StartInFolder(out.Path()));
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(State(0), QStringLiteral("Failed"));
+}
+
+TEST_F(RenderFlowTest, AllRowsFinishedEndsAtOnce)
+{
+    Add({Clip("x.mp4", 160, 120, 1), Clip("x.mp4", 160, 120, 1)});
+    dialog.SetRowState(0, QStringLiteral("Finish"), 100);
+    dialog.SetRowState(1, QStringLiteral("finish"), 100);
+    ASSERT_TRUE(pFlow->StartInFolder(out.Path()));
+    EXPECT_FALSE(pFlow->IsRendering());
+    EXPECT_EQ(pFlow->OutputCounter(), 0);
+}
+
+TEST_F(RenderFlowTest, StoppingDuringTheSecondRowKeepsTheFirstFinished)
+{
+    Add({Clip("x.mp4", 160, 120, 1), Clip("long.mp4", 640, 360, 60), Clip("x.mp4", 160, 120, 1)});
+    ASSERT_TRUE(pFlow->StartInFolder(out.Path()));
+    ASSERT_TRUE(WaitFor([&] { return State(0) == QStringLiteral("Finish"); }, 30000))
+        << State(0).toStdString() << " " << pFlow->FailureReason(0).toStdString();
+    ASSERT_TRUE(WaitFor([&] { return State(1).endsWith(QLatin1Char('%')); }, 30000));
+    EXPECT_TRUE(
+        dialog.MessageStrip()->Lines().first().startsWith(QStringLiteral("Rendering 2 of 3")));
+
+    // While rendering, the idle-only buttons take no clicks.
+    CQVButton* pRemoveAll = dialog.GetUIManager()->Find(CQVMainDlg::kIdRemoveAll, kKindButton);
+    QTest::mouseClick(dialog.GetWidget(), Qt::LeftButton, {}, pRemoveAll->GetRect().center());
+    DeliverPosted();
+    EXPECT_EQ(pList->GetRowCount(), 3);
+
+    CQVButton* pRender = dialog.GetUIManager()->Find(CQVMainDlg::kIdRender, kKindButton);
+    QTest::mouseClick(dialog.GetWidget(), Qt::LeftButton, {}, pRender->GetRect().center());
+    DeliverPosted();
+    EXPECT_FALSE(pFlow->IsRendering());
+    EXPECT_EQ(State(0), QStringLiteral("Finish"));
+    EXPECT_EQ(State(1), QStringLiteral("Ready"));
+    EXPECT_EQ(State(2), QStringLiteral("Ready"));
+    EXPECT_TRUE(NoEngineRuns());
+}
+
+TEST_F(RenderFlowTest, AKilledEngineFailsItsRowWithinTwoTicks)
+{
+    Add({Clip("long.mp4", 640, 360, 60), Clip("x.mp4", 160, 120, 1)});
+    ASSERT_TRUE(pFlow->StartInFolder(out.Path()));
+    ASSERT_GT(pFlow->EnginePid(), 0);
+    kill(pFlow->EnginePid(), SIGKILL);
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(WaitFor([&] { return State(0) == QStringLiteral("Failed"); }, 5000));
+    EXPECT_LT(clock.elapsed(), 2100);
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(State(1), QStringLiteral("Finish"));
+    EXPECT_EQ(State(0), QStringLiteral("Failed")) << "the end of the batch keeps failures";
+}
+
+TEST_F(RenderFlowTest, ClosingDuringARenderAsksFirst)
+{
+    Add({Clip("long.mp4", 640, 360, 60)});
+    ASSERT_TRUE(pFlow->StartInFolder(out.Path()));
+    int nAnswered = 0;
+    auto answer = [&nAnswered](int nButton)
+    {
+        QTimer::singleShot(
+            300,
+            [nButton, &nAnswered]
+            {
+                auto* pBox = dynamic_cast<CQVMessageDlg*>(CQVPlatformWindow::GetActiveWindow());
+                ASSERT_NE(pBox, nullptr);
+                EXPECT_EQ(pBox->GetCaption(), QStringLiteral("Exit?"));
+                CQVButton* pButton = pBox->GetUIManager()->Find(nButton, kKindTextButton);
+                QTest::mouseClick(pBox->GetWidget(), Qt::LeftButton, {},
+                                  pButton->GetRect().center());
+                ++nAnswered;
+            });
+    };
+    CQVButton* pClose = dialog.GetUIManager()->Find(kIdCancel, kKindButton);
+    answer(kIdNo);
+    QTest::mouseClick(dialog.GetWidget(), Qt::LeftButton, {}, pClose->GetRect().center());
+    DeliverPosted();
+    ASSERT_TRUE(WaitFor([&] { return nAnswered == 1; }));
+    Pump(100);
+    EXPECT_TRUE(pFlow->IsRendering());
+    EXPECT_FALSE(dialog.IsEnded());
+
+    answer(kIdYes);
+    QTest::mouseClick(dialog.GetWidget(), Qt::LeftButton, {}, pClose->GetRect().center());
+    DeliverPosted();
+    ASSERT_TRUE(WaitFor([&] { return nAnswered == 2 && dialog.IsEnded(); }));
+    EXPECT_FALSE(pFlow->IsRendering());
+    EXPECT_TRUE(NoEngineRuns());
+}
