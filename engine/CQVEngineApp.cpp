@@ -1,6 +1,7 @@
 #include "engine/CQVEngineApp.h"
 
 #include "engine/CQVConvertDlg.h"
+#include "engine/CQVFullPlayDlg.h"
 #include "media/CQVItemEffects.h"
 #include "media/FFMpegCommon.h"
 #include "platform/ProgramFolder.h"
@@ -41,9 +42,13 @@ int CQVEngineApp::Run(int argc, char** argv)
         break;
     }
     case EngineRunMode::Preview:
-        // The preview window is not part of this build: end where it would run.
-        exitStatus = kEngineNoDriver;
+    {
+        CQVItemEffects effects;
+        CQVFullPlayDlg dialog(globals);
+        dialog.SetEffects(&effects);
+        exitStatus = dialog.Run();
         break;
+    }
     }
     globals.UnmapBlock();
     return exitStatus;

@@ -131,14 +131,18 @@ TEST(EngineStartUp, PreviewRunWithoutPreviewWindowEndsAfterTheSettings)
     EXPECT_EQ(driver.Block()->nState, kStatePreviewRequested);
 }
 
-TEST(EngineStartUp, APreviewRunChoosesThePreviewMode)
+TEST(EngineStartUp, APreviewRunWithoutAHostPlaysUnseen)
 {
+    // No project file: the empty timeline's half second, with no window to show it in.
     CQVEngineDriver driver;
     ASSERT_TRUE(driver.Ready());
     ASSERT_TRUE(driver.CreateBlock());
     ASSERT_TRUE(driver.Owner().StartPreview(1, 10.0));
     ASSERT_TRUE(driver.WriteOptionFile(DefaultPresets(PresetTable::FrontEnd)[1]));
-    EXPECT_EQ(RunEngine(driver), kEngineNoDriver);
+    EXPECT_EQ(RunEngine(driver), kEngineCompleted);
+    EXPECT_EQ(driver.Block()->nState, kStateIdle);
+    EXPECT_EQ(driver.Block()->bGraphRunning, 1);
+    EXPECT_EQ(driver.Block()->bPreviewFailed, 0);
 }
 
 // The run-mode choice in one process: the single-file overrides and the H.264 file.
