@@ -501,6 +501,11 @@ void CQVMainDlg::SetRowState(int nRow, const QString& strState, double dProgress
     if (!m_pList || nRow < 0 || nRow >= m_pList->GetRowCount())
         return;
     m_pList->SetCellText(kColumnState, nRow, strState, false);
+    // A failure must stand out among finished rows.
+    const uint32_t clrFailed = QVRGB(255, 110, 110);
+    m_pList->SetCellTextColor(kColumnState, nRow,
+                              IsFailedState(strState) ? clrFailed : CQVTheme::Colors().clrText,
+                              false);
     m_pList->SetProgress(kColumnState, nRow, dProgress, true);
 }
 

@@ -215,6 +215,9 @@ TEST_F(RenderFlowTest, StoppingDuringTheSecondRowKeepsTheFirstFinished)
     ASSERT_TRUE(WaitFor([&] { return State(1).endsWith(QLatin1Char('%')); }, 30000));
     EXPECT_TRUE(
         dialog.MessageStrip()->Lines().first().startsWith(QStringLiteral("Rendering 2 of 3")));
+    dialog.UpdateWindow();
+    dialog.GetContentImage().save(
+        QString::fromStdString(FrontEndGlobals().programFolder + "render-during.png"));
 
     // While rendering, the idle-only buttons take no clicks.
     CQVButton* pRemoveAll = dialog.GetUIManager()->Find(CQVMainDlg::kIdRemoveAll, kKindButton);
@@ -245,6 +248,9 @@ TEST_F(RenderFlowTest, AKilledEngineFailsItsRowWithinTwoTicks)
     ASSERT_TRUE(WaitIdle());
     EXPECT_EQ(State(1), QStringLiteral("Finish"));
     EXPECT_EQ(State(0), QStringLiteral("Failed")) << "the end of the batch keeps failures";
+    dialog.UpdateWindow();
+    dialog.GetContentImage().save(
+        QString::fromStdString(FrontEndGlobals().programFolder + "render-after.png"));
 }
 
 TEST_F(RenderFlowTest, ClosingDuringARenderAsksFirst)

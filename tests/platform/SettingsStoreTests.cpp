@@ -86,3 +86,21 @@ TEST_F(SettingsStoreTest, ConcurrentWritersLoseNothing)
         EXPECT_EQ(value, i);
     }
 }
+
+TEST_F(SettingsStoreTest, StringsKeepEveryByteBesideDwords)
+{
+    const std::string folder = "/media/d\xc3\xa9j\xc3\xa0 vu/100% \"done\"\n[x]=dword:1";
+    ASSERT_TRUE(CQVSettingsStore::SetDword("Software\\A", "n", 7));
+    ASSERT_TRUE(CQVSettingsStore::SetString("Software\\A", "szFolder", folder));
+    std::string value;
+    ASSERT_TRUE(CQVSettingsStore::GetString("Software\\A", "szFolder", &value));
+    EXPECT_EQ(value, folder);
+    uint32_t n = 0;
+    EXPECT_TRUE(CQVSettingsStore::GetDword("Software\\A", "n", &n));
+    EXPECT_EQ(n, 7u);
+    EXPECT_FALSE(CQVSettingsStore::GetDword("Software\\A", "szFolder", &n))
+        << "a string is no dword";
+    EXPECT_FALSE(CQVSettingsStore::GetString("Software\\A", "n", &value)) << "a dword is no string";
+    EXPECT_FALSE(CQVSettingsStore::GetDword("Software\\A", "x", &n))
+        << "the newline did not make a value";
+}
