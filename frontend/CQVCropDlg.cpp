@@ -1,0 +1,582 @@
+#include "frontend/CQVCropDlg.h"
+
+#include "frontend/BorderDetection.h"
+#include "frontend/CropFrames.h"
+#include "frontend/TempFolder.h"
+#include "ui/CQVCheck.h"
+#include "ui/CQVComboBox.h"
+#include "ui/CQVEdit.h"
+#include "ui/CQVEditCtrl.h"
+#include "ui/CQVMessageDlg.h"
+#include "ui/CQVSlider.h"
+#include "ui/CQVStatic.h"
+#include "ui/CQVTextButton.h"
+#include "ui/CQVTheme.h"
+#include "ui/CQVUIManager.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+namespace qv
+{
+
+namespace
+{
+
+const int kEditIds[4] = {CQVCropDlg::kIdCropX, CQVCropDlg::kIdCropY, CQVCropDlg::kIdCropWidth,
+                         CQVCropDlg::kIdCropHeight};
+const int kLargestEditValue = 10000000;
+
+const QString kNoPictureMessage =
+    QStringLiteral("Detect found no picture: the sampled frames are all black or cannot be "
+                   "decoded. The crop stays as it was.");
+
+bool IsHeadless()
+{
+    const QString name = QGuiApplication::platformName();
+    return name == QLatin1String("offscreen") || name == QLatin1String("minimal");
+}
+
+} // namespace
+
+CQVCropDlg::CQVCropDlg(const tagQVCropRequest& request, CQVPlatformWindow* pParent)
+    : CQVDialogBase(pParent), m_request(request),
+      m_geometry(request.nSourceWidth, request.nSourceHeight)
+{
+    m_result.nCropX = request.nCropX;
+    m_result.nCropY = request.nCropY;
+    m_result.nCropWidth = request.nCropWidth;
+    m_result.nCropHeight = request.nCropHeight;
+}
+
+CQVCropDlg::~CQVCropDlg()
+{
+    StopDetection();
+    if (!m_frameImagePath.empty())
+        RemoveFrameImages();
+}
+
+bool CQVCropDlg::IsRequestValid() const
+{
+    return m_request.nSourceWidth > 0 && m_request.nSourceHeight > 0 &&
+           m_request.nSourceWidth <= kMaxSourceSide && m_request.nSourceHeight <= kMaxSourceSide;
+}
+
+int CQVCropDlg::DoModal()
+{
+    if (!IsRequestValid())
+        return -1;
+    const int nCode = CQVDialogBase::DoModal();
+    StopDetection();
+    RemoveFrameImages();
+    return nCode;
+}
+
+void CQVCropDlg::RemoveFrameImages()
+{
+    EmptyFolder(FrameFolder());
+}
+
+// --- opening and layout
+
+void CQVCropDlg::OnInitDialog()
+{
+    CQVDialogBase::OnInitDialog();
+    if (!IsRequestValid())
+    {
+        EndDialog(kIdCancel);
+        return;
+    }
+    m_nInitialClientWidth = GetClientRect().width();
+    ShowFrameAt(FirstFrameTime(m_request.dDuration));
+    SizeWindow(1.0, true);
+
+    const tagQVCropRequest& r = m_request;
+    m_geometry.SetDisplayFromSource(
+        tagQVCropValues{r.nCropX, r.nCropY, r.nCropWidth, r.nCropHeight});
+    const int values[4] = {r.nCropX, r.nCropY, r.nCropWidth, r.nCropHeight};
+    for (int i = 0; i < 4; ++i)
+        if (CQVEdit* pEdit = Edit(kEditIds[i]))
+            pEdit->SetText(QString::number(values[i]), false);
+    if (auto* pEnable = dynamic_cast<CQVCheck*>(GetUIManager()->Find(kIdEnable, kKindCheck)))
+        pEnable->SetCheck(true, false);
+    if (auto* pSlider = dynamic_cast<CQVSlider*>(GetUIManager()->Find(kIdTimeSlider, kKindSlider)))
+    {
+        pSlider->SetRange(0, std::isfinite(r.dDuration) ? std::max(r.dDuration, 0.0) : 0.0);
+        pSlider->SetPos(m_dFrameTime);
+    }
+    SetWindowText(QStringLiteral("Crop") +
+                  QString::asprintf(" %d X %d", r.nSourceWidth, r.nSourceHeight));
+    OnEnableChanged();
+    m_bInitialised = true;
+}
+
+void CQVCropDlg::CreateControls()
+{
+    CQVDialogBase::CreateControls();
+    CQVUIManager* pManager = GetUIManager();
+    if (!pManager)
+        return;
+    auto* pZoom = new CQVComboBox();
+    for (const char* szZoom : {"100%", "80%", "50%"})
+        pZoom->AddItem(QString::fromLatin1(szZoom));
+    pZoom->Select(0, false);
+    pManager->Add(kIdZoom, pZoom, kKindComboBox);
+    pManager->Add(kIdDetect, new CQVTextButton(QStringLiteral("Detect")), kKindTextButton);
+    pManager->Add(kIdEnable, new CQVCheck(QStringLiteral("Enable")), kKindCheck);
+    pManager->Add(kIdLabelX, new CQVStatic(QStringLiteral("X")), kKindStatic);
+    pManager->Add(kIdLabelY, new CQVStatic(QStringLiteral("Y")), kKindStatic);
+    for (int nId : kEditIds)
+    {
+        auto* pEdit = new CQVEdit();
+        pEdit->SetDigitsOnly(true);
+        pManager->Add(nId, pEdit, kKindEdit);
+    }
+    pManager->Add(kIdTimeSlider, new CQVSlider(), kKindSlider);
+}
+
+void CQVCropDlg::LayoutControls()
+{
+    CQVDialogBase::LayoutControls();
+    CQVUIManager* pManager = GetUIManager();
+    if (!pManager)
+        return;
+    const QRect client = GetClientRect();
+    const struct
+    {
+        int nId, nKind, x, y, w, h;
+    } places[] = {
+        {kIdZoom, kKindComboBox, 138, 4, 60, 22},
+        {kIdDetect, kKindTextButton, 206, 4, 60, 22},
+        {kIdEnable, kKindCheck, 20, 40, 75, 20},
+        {kIdLabelX, kKindStatic, 20, 77, 18, 20},
+        {kIdCropX, kKindEdit, 40, 75, 60, 22},
+        {kIdLabelY, kKindStatic, 118, 77, 18, 20},
+        {kIdCropY, kKindEdit, 138, 75, 60, 22},
+        {kIdCropWidth, kKindEdit, 223, 75, 60, 22},
+        {kIdCropHeight, kKindEdit, 308, 75, 60, 22},
+        {kIdTimeSlider, kKindSlider, 10, client.height() - 28, client.width() - 170, 18},
+    };
+    for (const auto& place : places)
+        if (CQVButton* pControl = pManager->Find(place.nId, place.nKind))
+            pControl->Move(place.x, place.y, place.w, place.h, false);
+
+    const QRect oldArea = m_geometry.ImageArea(), oldImage = m_geometry.ImageRect();
+    m_geometry.SetLayout(m_geometry.Zoom(), client.size());
+    if (m_geometry.ImageArea() != oldArea || m_geometry.ImageRect() != oldImage)
+        m_area.SetLayout(m_geometry.ImageArea(), m_geometry.ImageRect());
+}
+
+void CQVCropDlg::SizeWindow(double dZoom, bool bCentre)
+{
+    const QSize size = m_geometry.WindowSizeFor(dZoom, m_nInitialClientWidth);
+    const QRect screen = GetScreenRect();
+    const bool bFits = size.width() <= screen.width() && size.height() < screen.height();
+    const QPoint pos = bFits ? GetWindowRect().topLeft() : GetWorkArea().topLeft();
+    MoveWindow(pos.x(), pos.y(), size.width(), size.height());
+    if (bFits && bCentre)
+        CenterWindow(GetParentWindow());
+}
+
+void CQVCropDlg::ApplyZoom(double dZoom)
+{
+    if (std::fabs(dZoom - m_geometry.Zoom()) < 0.1)
+        return;
+    const tagQVCropValues values = EditValues();
+    m_geometry.SetLayout(dZoom, GetClientRect().size());
+    SizeWindow(dZoom, false);
+    m_geometry.SetDisplayFromSource(values);
+    LayoutControls();
+    Invalidate();
+}
+
+intptr_t CQVCropDlg::OnComboChoice(CQVButton* pComboBox, int nIndex)
+{
+    if (GetUIManager() && pComboBox == GetUIManager()->Find(kIdZoom, kKindComboBox))
+        ApplyZoom(CQVCropGeometry::ZoomForIndex(nIndex));
+    return 0;
+}
+
+// --- the frame
+
+void CQVCropDlg::ShowFrameAt(double dSeconds)
+{
+    CQVPlatformWindow::BeginWaitCursor();
+    m_dFrameTime = dSeconds;
+    m_frameImagePath = FrameImagePath(dSeconds);
+    GrabFrameImage(m_request.source, dSeconds, m_frameImagePath);
+    m_frame = LoadFrameImage(m_frameImagePath, m_request.nSourceWidth, m_request.nSourceHeight);
+    m_area.SetFrame(m_frame);
+    CQVPlatformWindow::EndWaitCursor();
+}
+
+void CQVCropDlg::DrawBackground(QPainter* pGraphics)
+{
+    CQVDialogBase::DrawBackground(pGraphics);
+    if (!pGraphics)
+        return;
+    pGraphics->save();
+    pGraphics->setRenderHint(QPainter::Antialiasing, false);
+    pGraphics->setPen(QPen(CQVTheme::ToQColor(CQVTheme::Colors().clrDlgEdge), 1));
+    pGraphics->drawLine(291, 81, 299, 89);
+    pGraphics->drawLine(299, 81, 291, 89);
+    m_area.Compose(m_geometry.VisibleRect(), IsEnableChecked());
+    if (!m_area.Bitmap().isNull())
+    {
+        pGraphics->setCompositionMode(QPainter::CompositionMode_Source);
+        pGraphics->drawImage(m_area.Area().topLeft(), m_area.Bitmap());
+    }
+    pGraphics->restore();
+}
+
+void CQVCropDlg::RedrawImageArea()
+{
+    if (!IsWindow())
+        return;
+    const QRect changed = m_area.Compose(m_geometry.VisibleRect(), IsEnableChecked());
+    if (changed.isEmpty())
+        return;
+    if (GetContentImage().isNull())
+    {
+        Invalidate();
+        return;
+    }
+    // A view of the changed part, without copying it first.
+    const QImage& bitmap = m_area.Bitmap();
+    const QImage part(bitmap.constBits() +
+                          static_cast<ptrdiff_t>(changed.y()) * bitmap.bytesPerLine() +
+                          static_cast<ptrdiff_t>(changed.x()) * 4,
+                      changed.width(), changed.height(), bitmap.bytesPerLine(), bitmap.format());
+    BlitImage(part, m_area.Area().x() + changed.x(), m_area.Area().y() + changed.y());
+}
+
+// --- values
+
+CQVEdit* CQVCropDlg::Edit(int nId) const
+{
+    return GetUIManager() ? dynamic_cast<CQVEdit*>(GetUIManager()->Find(nId, kKindEdit)) : nullptr;
+}
+
+int CQVCropDlg::EditValue(int nId) const
+{
+    const CQVEdit* pEdit = Edit(nId);
+    if (!pEdit)
+        return 0;
+    bool bNumber = false;
+    const qlonglong nValue = pEdit->GetText().trimmed().toLongLong(&bNumber);
+    if (!bNumber)
+        return 0;
+    return static_cast<int>(std::clamp<qlonglong>(nValue, -kLargestEditValue, kLargestEditValue));
+}
+
+tagQVCropValues CQVCropDlg::EditValues() const
+{
+    return tagQVCropValues{EditValue(kIdCropX), EditValue(kIdCropY), EditValue(kIdCropWidth),
+                           EditValue(kIdCropHeight)};
+}
+
+bool CQVCropDlg::IsEnableChecked() const
+{
+    const auto* pEnable = GetUIManager()
+                              ? dynamic_cast<CQVCheck*>(GetUIManager()->Find(kIdEnable, kKindCheck))
+                              : nullptr;
+    return pEnable && pEnable->GetCheck();
+}
+
+void CQVCropDlg::WriteEditsFromDisplay()
+{
+    const tagQVCropValues values = m_geometry.SourceFromDisplay();
+    const int texts[4] = {values.x, values.y, values.w, values.h};
+    m_bWritingEdits = true;
+    for (int i = 0; i < 4; ++i)
+        if (CQVEdit* pEdit = Edit(kEditIds[i]))
+            pEdit->SetText(QString::number(texts[i]), false);
+    m_bWritingEdits = false;
+}
+
+void CQVCropDlg::OnEditChanged(int nId)
+{
+    if (!m_bInitialised || m_bWritingEdits)
+        return;
+    const int d = CQVCropGeometry::ToDisplay(EditValue(nId), m_geometry.Zoom());
+    const QRect c = m_geometry.DisplayCrop();
+    int x = c.x(), y = c.y(), w = c.width(), h = c.height();
+    switch (nId)
+    {
+    case kIdCropX:
+        x = d;
+        break;
+    case kIdCropY:
+        y = d;
+        break;
+    case kIdCropWidth:
+        w = d;
+        break;
+    default:
+        h = d;
+        break;
+    }
+    m_geometry.SetDisplayCrop(QRect(x, y, w, h));
+    RedrawImageArea();
+}
+
+void CQVCropDlg::OnEnableChanged()
+{
+    const bool bEnabled = IsEnableChecked();
+    CQVUIManager* pManager = GetUIManager();
+    for (int nId : {kIdLabelX, kIdLabelY})
+        if (CQVButton* pLabel = pManager->Find(nId, kKindStatic))
+            pLabel->Enable(bEnabled, true);
+    for (int nId : kEditIds)
+        if (CQVEdit* pEdit = Edit(nId))
+            pEdit->Enable(bEnabled, true);
+    // Detect writes into the edits, so it follows them.
+    if (CQVButton* pDetect = pManager->Find(kIdDetect, kKindTextButton))
+        pDetect->Enable(bEnabled && !m_bDetecting, true);
+    RedrawImageArea();
+}
+
+// --- commands and messages
+
+void CQVCropDlg::OnOK()
+{
+    StopDetection();
+    tagQVCropValues values = EditValues();
+    values.w = std::max(values.w, 0);
+    values.h = std::max(values.h, 0);
+    const tagQVCropRequest& r = m_request;
+    tagQVCropValues row{r.nCropX, r.nCropY, r.nCropWidth, r.nCropHeight};
+    // A cleared box means no crop: the row gets the whole frame.
+    if (!IsEnableChecked())
+        row = tagQVCropValues{0, 0, r.nSourceWidth, r.nSourceHeight};
+    else if (values.w != 0 && values.h != 0)
+        row = values;
+    m_result.bOk = true;
+    m_result.bChanged = !(row == tagQVCropValues{r.nCropX, r.nCropY, r.nCropWidth, r.nCropHeight});
+    m_result.nCropX = row.x;
+    m_result.nCropY = row.y;
+    m_result.nCropWidth = row.w;
+    m_result.nCropHeight = row.h;
+    CQVDialogBase::OnOK();
+}
+
+void CQVCropDlg::OnCancel()
+{
+    StopDetection();
+    CQVDialogBase::OnCancel();
+}
+
+bool CQVCropDlg::OnCommand(unsigned nId, intptr_t lParam)
+{
+    if (!IsEnded() && nId == static_cast<unsigned>(kIdEnable))
+    {
+        OnEnableChanged();
+        return true;
+    }
+    if (!IsEnded() && nId == static_cast<unsigned>(kIdDetect))
+    {
+        StartDetection();
+        return true;
+    }
+    return CQVDialogBase::OnCommand(nId, lParam);
+}
+
+intptr_t CQVCropDlg::OnMessage(unsigned nMsg, uintptr_t wParam, intptr_t lParam)
+{
+    if (nMsg == kMsgCommand && (wParam >> 16) == CQVEditCtrl::kEnChange)
+    {
+        const int nId = static_cast<int>(wParam & 0xFFFF);
+        if (std::find(std::begin(kEditIds), std::end(kEditIds), nId) != std::end(kEditIds))
+            OnEditChanged(nId);
+        return 0;
+    }
+    if (nMsg == kMsgSliderPos)
+    {
+        // Only the final position of a drag grabs a frame; the crop stays as it is.
+        auto* pSlider =
+            GetUIManager()
+                ? dynamic_cast<CQVSlider*>(GetUIManager()->Find(kIdTimeSlider, kKindSlider))
+                : nullptr;
+        if (lParam == 0 && pSlider && reinterpret_cast<CQVSlider*>(wParam) == pSlider && !IsEnded())
+        {
+            ShowFrameAt(pSlider->GetPos());
+            Invalidate();
+        }
+        return 0;
+    }
+    if (nMsg == kMsgDetectDone)
+    {
+        FinishDetection();
+        return 0;
+    }
+    return CQVDialogBase::OnMessage(nMsg, wParam, lParam);
+}
+
+// --- the mouse
+
+bool CQVCropDlg::IsOnControl(QPoint pt) const
+{
+    const CQVUIManager* pManager = GetUIManager();
+    for (int i = 0; pManager && i < pManager->GetCount(); ++i)
+    {
+        const CQVButton* pControl = pManager->GetControlAt(i);
+        if (pControl->IsVisible() && pControl->GetRect().contains(pt))
+            return true;
+    }
+    return false;
+}
+
+void CQVCropDlg::MoveWindowWithPointer(QPoint ptClient)
+{
+    QPoint ptScreen = ClientToScreen(ptClient);
+    const QPoint ptHeld = CQVCropGeometry::ClampPointerAbovePanel(ptScreen, GetWorkArea());
+    if (ptHeld != ptScreen && !IsHeadless())
+        QCursor::setPos(ptHeld);
+    const QPoint pos = m_ptWindowAtPress + (ptHeld - m_ptPressScreen);
+    const QRect window = GetWindowRect();
+    if (pos != window.topLeft())
+        MoveWindow(pos.x(), pos.y(), window.width(), window.height());
+}
+
+void CQVCropDlg::OnMouseMessage(unsigned nCode, QPoint pt)
+{
+    CQVUIManager* pManager = GetUIManager();
+    if (!pManager || !m_bInitialised)
+    {
+        CQVDialogBase::OnMouseMessage(nCode, pt);
+        return;
+    }
+    switch (nCode)
+    {
+    case kMsgMouseMove:
+        if (m_bMovingWindow)
+        {
+            MoveWindowWithPointer(pt);
+            return;
+        }
+        if (m_geometry.IsDragging())
+        {
+            SetCursorShape(CQVCropGeometry::CursorForHit(m_geometry.DragHit()));
+            if (m_geometry.DragTo(pt))
+            {
+                WriteEditsFromDisplay();
+                RedrawImageArea();
+            }
+            return;
+        }
+        CQVDialogBase::OnMouseMessage(nCode, pt);
+        if (IsEnableChecked() && m_geometry.ImageRect().contains(pt))
+            SetCursorShape(CQVCropGeometry::CursorForHit(m_geometry.HitTest(pt)));
+        return;
+    case kMsgLButtonDown:
+    {
+        const bool bStarted = IsEnableChecked() && m_geometry.BeginDrag(pt);
+        if (bStarted)
+        {
+            SetCapture();
+            SetCursorShape(CQVCropGeometry::CursorForHit(m_geometry.DragHit()));
+        }
+        if (bStarted || IsOnControl(pt))
+        {
+            pManager->Mouse(nCode, pt);
+            return;
+        }
+        m_bMovingWindow = true;
+        m_ptPressScreen = ClientToScreen(pt);
+        m_ptWindowAtPress = GetWindowRect().topLeft();
+        SetCapture();
+        return;
+    }
+    case kMsgLButtonUp:
+        if (m_geometry.IsDragging())
+        {
+            m_geometry.EndDrag();
+            WriteEditsFromDisplay();
+            ReleaseCapture();
+        }
+        if (m_bMovingWindow)
+        {
+            m_bMovingWindow = false;
+            ReleaseCapture();
+            return;
+        }
+        pManager->Mouse(nCode, pt);
+        return;
+    case kMsgLButtonDblClk:
+        // The second press of a double click is a press like the first.
+        OnMouseMessage(kMsgLButtonDown, pt);
+        return;
+    default:
+        CQVDialogBase::OnMouseMessage(nCode, pt);
+        return;
+    }
+}
+
+// --- "Detect"
+
+void CQVCropDlg::StartDetection()
+{
+    if (m_bDetecting || !IsEnableChecked())
+        return;
+    if (m_detectThread.joinable())
+        m_detectThread.join();
+    m_bDetecting = true;
+    m_bCancelDetect = false;
+    CQVPlatformWindow::BeginWaitCursor();
+    if (CQVButton* pDetect = GetUIManager()->Find(kIdDetect, kKindTextButton))
+        pDetect->Enable(false, true);
+    const std::string source = m_request.source;
+    const int w = m_request.nSourceWidth, h = m_request.nSourceHeight;
+    const Handle hWindow = GetHandle();
+    m_detectThread = std::thread(
+        [this, source, w, h, hWindow]
+        {
+            tagQVCropValues rect;
+            const EQVBorderResult eResult =
+                DetectPictureRect(source, w, h, &m_bCancelDetect, &rect);
+            m_detectRect = rect;
+            m_nDetectResult = static_cast<int>(eResult);
+            CQVMessageWindow::PostMessageTo(hWindow, kMsgDetectDone, 0, 0);
+        });
+}
+
+void CQVCropDlg::StopDetection()
+{
+    if (m_detectThread.joinable())
+    {
+        m_bCancelDetect = true;
+        m_detectThread.join();
+    }
+    if (m_bDetecting)
+    {
+        m_bDetecting = false;
+        CQVPlatformWindow::EndWaitCursor();
+    }
+}
+
+void CQVCropDlg::FinishDetection()
+{
+    if (!m_bDetecting)
+        return;
+    if (m_detectThread.joinable())
+        m_detectThread.join();
+    m_bDetecting = false;
+    CQVPlatformWindow::EndWaitCursor();
+    if (CQVButton* pDetect = GetUIManager()->Find(kIdDetect, kKindTextButton))
+        pDetect->Enable(IsEnableChecked(), true);
+    if (static_cast<EQVBorderResult>(m_nDetectResult) != EQVBorderResult::Found)
+    {
+        ShowMessageBox(kNoPictureMessage, 0, this);
+        return;
+    }
+    // As if typed: each edit's change handling moves the rectangle.
+    const int values[4] = {m_detectRect.x, m_detectRect.y, m_detectRect.w, m_detectRect.h};
+    for (int i = 0; i < 4; ++i)
+        if (CQVEdit* pEdit = Edit(kEditIds[i]))
+            pEdit->SetText(QString::number(values[i]), false);
+}
+
+} // namespace qv

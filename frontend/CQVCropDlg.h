@@ -1,0 +1,163 @@
+// The crop dialog: sets the crop rectangle of one row of the file list on a still frame of
+// its video, by dragging the rectangle or its eight handles, by typing its four values, or
+// by "Detect", which finds the black borders. The frame can be shown at 100, 80 or 50 %,
+// and the time slider picks it. GUI thread only.
+//
+// Use from the main window:
+//
+//     tagQVCropRequest request{row's "File", "Duration", "Source W", "Source H",
+//                              "Crop X", "Crop Y", "Crop W", "Crop H"};
+//     CQVCropDlg dialog(request, this);
+//     if (dialog.DoModal() == kIdOk)
+//     {
+//         const tagQVCropResult& result = dialog.GetResult();
+//         if (result.bChanged)
+//             ... write result.nCropX .. nCropHeight into the four cells as "%d" ...
+//         ... every OK sets every row's "State" to "Ready" with bar 0 ...
+//     }
+//
+// OK with a width or height of 0 (or below) leaves the cells as they were; OK with
+// "Enable" cleared writes the full frame (0, 0, Source W, Source H), that is no crop.
+// Cancel changes nothing. DoModal grabs the first frame (with the wait cursor) and empties
+// "tmp/tlframe/" when the run is over.
+#pragma once
+
+#include "frontend/CropGeometry.h"
+#include "frontend/CropImageArea.h"
+#include "ui/CQVDialogBase.h"
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+namespace qv
+{
+
+class CQVEdit;
+
+// What the main window hands over: the row's values.
+struct tagQVCropRequest
+{
+    std::string source;    // "File": the video's path (UTF-8)
+    double dDuration = 0;  // "Duration", seconds
+    int nSourceWidth = 0;  // "Source W", pixels
+    int nSourceHeight = 0; // "Source H"
+    int nCropX = 0;        // "Crop X", "Crop Y", "Crop W", "Crop H": source pixels
+    int nCropY = 0;
+    int nCropWidth = 0;
+    int nCropHeight = 0;
+};
+
+// What the run leaves for the row.
+struct tagQVCropResult
+{
+    bool bOk = false;      // the dialog ended with OK
+    bool bChanged = false; // the four values differ from the request's: write them
+    int nCropX = 0;        // the row's four cells after the run (the request's when unchanged)
+    int nCropY = 0;
+    int nCropWidth = 0;
+    int nCropHeight = 0;
+};
+
+class CQVCropDlg : public CQVDialogBase
+{
+public:
+    // Control ids.
+    enum : int
+    {
+        kIdEnable = 16,
+        kIdCropX = 17,
+        kIdCropY = 18,
+        kIdCropWidth = 19,
+        kIdCropHeight = 20,
+        kIdLabelX = 21,
+        kIdLabelY = 22,
+        kIdTimeSlider = 23,
+        kIdZoom = 24,
+        kIdDetect = 25,
+    };
+    // Posted by the border detection's thread when it is done.
+    static constexpr unsigned kMsgDetectDone = 0x8001;
+    // Larger sources are refused (the frame and its prepared copies must fit in memory).
+    static constexpr int kMaxSourceSide = 16384;
+
+    CQVCropDlg(const tagQVCropRequest& request, CQVPlatformWindow* pParent);
+    ~CQVCropDlg() override;
+
+    // The modal run of the base, then the frame images go. -1 (nothing shown) for a source
+    // size that is not positive or above kMaxSourceSide.
+    int DoModal();
+    const tagQVCropResult& GetResult() const { return m_result; }
+
+    // --- state, for the main window's tests and the benchmark
+    const CQVCropGeometry& Geometry() const { return m_geometry; }
+    double GetZoom() const { return m_geometry.Zoom(); }
+    // The image file shown and the time it was grabbed at.
+    const std::string& GetFrameImagePath() const { return m_frameImagePath; }
+    double GetFrameTime() const { return m_dFrameTime; }
+    bool IsDetecting() const { return m_bDetecting; }
+    const QImage& GetFrameImage() const { return m_frame; }
+
+protected:
+    void OnInitDialog() override;
+    void CreateControls() override;
+    void LayoutControls() override;
+    void DrawBackground(QPainter* pGraphics) override;
+    intptr_t OnComboChoice(CQVButton* pComboBox, int nIndex) override;
+    void OnOK() override;
+    void OnCancel() override;
+    bool OnCommand(unsigned nId, intptr_t lParam) override;
+    intptr_t OnMessage(unsigned nMsg, uintptr_t wParam, intptr_t lParam) override;
+    void OnMouseMessage(unsigned nCode, QPoint pt) override;
+
+private:
+    bool IsRequestValid() const;
+    CQVEdit* Edit(int nId) const;
+    // An edit's value: 0 when empty or not a number, held within +-10,000,000.
+    int EditValue(int nId) const;
+    tagQVCropValues EditValues() const;
+    bool IsEnableChecked() const;
+    // The four edits get the display crop in source pixels, without their change handling.
+    void WriteEditsFromDisplay();
+    void OnEditChanged(int nId);
+    void OnEnableChanged();
+    void ShowFrameAt(double dSeconds);
+    // Recomposes the image area and copies what changed to the window in one transfer.
+    void RedrawImageArea();
+    void ApplyZoom(double dZoom);
+    // The window at the size for the zoom; kept where it is (or centred) when it fits the
+    // screen, else at the work area's top-left corner.
+    void SizeWindow(double dZoom, bool bCentre);
+    bool IsOnControl(QPoint pt) const;
+    void MoveWindowWithPointer(QPoint ptClient);
+    void StartDetection();
+    void FinishDetection();
+    void StopDetection();
+    void RemoveFrameImages();
+
+    tagQVCropRequest m_request;
+    tagQVCropResult m_result;
+    CQVCropGeometry m_geometry;
+    CQVCropImageArea m_area;
+    QImage m_frame;
+    std::string m_frameImagePath;
+    double m_dFrameTime = 0;
+    int m_nInitialClientWidth = 0;
+    bool m_bInitialised = false; // edit notifications are ignored before it
+    bool m_bWritingEdits = false;
+
+    // --- moving the window with the mouse
+    bool m_bMovingWindow = false;
+    QPoint m_ptPressScreen;
+    QPoint m_ptWindowAtPress;
+
+    // --- the border detection; the thread writes the result fields before it posts
+    // kMsgDetectDone and touches nothing else of the dialog
+    std::thread m_detectThread;
+    std::atomic<bool> m_bCancelDetect{false};
+    bool m_bDetecting = false;
+    int m_nDetectResult = 0;
+    tagQVCropValues m_detectRect;
+};
+
+} // namespace qv

@@ -1,0 +1,37 @@
+// The still frames the crop dialog shows: JPEG files in the program's "tmp/tlframe/", one
+// per time, made with the front-end's still capture and emptied after each run of the
+// dialog. GUI thread (the files are small and made before the dialog shows or on a
+// slider release, with the wait cursor).
+#pragma once
+
+#include <QImage>
+#include <string>
+
+namespace qv
+{
+
+// The time first shown: half the duration, at most 5 seconds; 0 for a duration that is
+// not a positive number.
+double FirstFrameTime(double dDuration);
+
+// "tmp/tlframe/" under the program folder (the front-end's temporary folder when start-up
+// set one), ending in "/".
+std::string FrameFolder();
+// The frame image of time t: the frame folder plus t formatted as "%3.1lf.jpg" (always
+// with a decimal point).
+std::string FrameImagePath(double dSeconds);
+
+// Makes the frame image file unless it exists (it is then used unchanged): its folder is
+// created when missing, and the picture at t is saved as a JPEG whose size is the source
+// size cut down to multiples of 4 (at least 320 x 240). True when the file exists
+// afterwards; false when no picture could be made (no folder, no video, nothing decodes).
+bool GrabFrameImage(const std::string& sourcePath, double dSeconds, const std::string& imagePath);
+
+// Loads the frame image so that one image pixel is one source pixel: an image of another
+// size is stretched to the source size and saved over the file. An image that cannot be
+// read becomes a black picture of the source size, saved in its place (when the path is
+// not empty). The result is opaque, Format_ARGB32_Premultiplied; null only for a size that
+// is not positive.
+QImage LoadFrameImage(const std::string& path, int nSourceWidth, int nSourceHeight);
+
+} // namespace qv

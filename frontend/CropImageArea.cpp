@@ -1,0 +1,96 @@
+#include "frontend/CropImageArea.h"
+
+#include "frontend/CropGeometry.h"
+
+#include <QPainter>
+
+namespace qv
+{
+
+const QColor CQVCropImageArea::kAreaGrey(180, 180, 180);
+const QColor CQVCropImageArea::kVeil(180, 180, 180, 150);
+const QColor CQVCropImageArea::kOutline(0, 126, 200);
+const QColor CQVCropImageArea::kOutlineGrey(160, 160, 160);
+
+void CQVCropImageArea::SetFrame(const QImage& frame)
+{
+    m_frame = frame;
+    Rebuild();
+}
+
+void CQVCropImageArea::SetLayout(const QRect& imageArea, const QRect& imageRect)
+{
+    m_area = imageArea;
+    m_imageRect = imageRect.translated(-imageArea.topLeft());
+    Rebuild();
+}
+
+void CQVCropImageArea::Rebuild()
+{
+    m_bAllStale = true;
+    m_lastDrawn = QRect();
+    if (m_area.width() <= 0 || m_area.height() <= 0)
+    {
+        m_bitmap = m_still = m_plain = QImage();
+        return;
+    }
+    const QImage::Format eFormat = QImage::Format_ARGB32_Premultiplied;
+    m_plain = QImage();
+    if (!m_frame.isNull() && m_imageRect.width() > 0 && m_imageRect.height() > 0)
+    {
+        m_plain =
+            m_frame.size() == m_imageRect.size()
+                ? m_frame.convertToFormat(eFormat)
+                : m_frame
+                      .scaled(m_imageRect.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                      .convertToFormat(eFormat);
+    }
+    m_still = QImage(m_area.size(), eFormat);
+    m_still.fill(kAreaGrey);
+    if (!m_plain.isNull())
+    {
+        QPainter painter(&m_still);
+        painter.drawImage(m_imageRect.topLeft(), m_plain);
+        painter.fillRect(m_imageRect, kVeil);
+    }
+    m_bitmap = m_still.copy();
+}
+
+QRect CQVCropImageArea::Compose(const QRect& visibleCrop, bool bEnabled)
+{
+    if (m_bitmap.isNull())
+        return QRect();
+    const QRect crop = visibleCrop.translated(-m_area.topLeft());
+    // The one-pixel outline covers x .. x + w and y .. y + h.
+    const QRect drawn = crop.isEmpty()
+                            ? QRect()
+                            : QRect(crop.x(), crop.y(), crop.width() + 1, crop.height() + 1)
+                                  .intersected(m_bitmap.rect());
+    QRect changed = m_bAllStale ? m_bitmap.rect() : m_lastDrawn.united(drawn);
+    {
+        QPainter painter(&m_bitmap);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        const QRect restore = m_bAllStale ? m_bitmap.rect() : m_lastDrawn;
+        if (!restore.isEmpty())
+            painter.drawImage(restore.topLeft(), m_still, restore);
+        if (!crop.isEmpty())
+        {
+            // The frame shows unveiled inside the crop.
+            const QRect inside = crop.intersected(m_imageRect);
+            if (!m_plain.isNull() && !inside.isEmpty())
+                painter.drawImage(inside.topLeft(), m_plain,
+                                  inside.translated(-m_imageRect.topLeft()));
+            const QColor color = bEnabled ? kOutline : kOutlineGrey;
+            painter.setPen(QPen(color, 1));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(crop);
+            for (const QRect& handle : CQVCropGeometry::HandleRects(crop))
+                painter.fillRect(handle, color);
+        }
+    }
+    m_lastDrawn = drawn;
+    m_bAllStale = false;
+    return changed;
+}
+
+} // namespace qv
