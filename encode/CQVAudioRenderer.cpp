@@ -40,10 +40,12 @@ int32_t CQVAudioRenderer::Open(const tagQVWaveFormatEx& format)
         // No changes allowed: SDL converts to what the device takes, so the queue stays in
         // this format and its byte counts are this format's.
         m_nDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+        m_nPeriodBytes = (have.samples > 0 ? have.samples : kDeviceFrames) * m_nBlockAlign;
     }
     std::lock_guard<std::mutex> lock(m_lock);
     m_nQueuedBytes = 0;
     m_nPlayedBytes = 0;
+    m_nTakenBytes = 0;
     m_dCarryBytes = 0.0;
     m_bRunning = false;
     return 0;
@@ -98,8 +100,6 @@ bool CQVAudioRenderer::Queue(const int16_t* pSamples, int32_t nBytes)
     bool bQueued = true;
     if (m_nDevice != 0)
         bQueued = SDL_QueueAudio(m_nDevice, pSamples, static_cast<Uint32>(nBytes)) == 0;
-    if (!bQueued)
-        m_nPlayedBytes += nBytes; // dropped bytes count as played: the clock must not wait
     m_nQueuedBytes += nBytes;
     return bQueued;
 }
@@ -108,8 +108,25 @@ int64_t CQVAudioRenderer::PlayedBytesLocked()
 {
     if (m_nDevice != 0)
     {
-        const int64_t nPlayed =
+        // The device takes a period at a time (bytes it refused count as taken at once);
+        // between two takes the clock runs on the monotonic clock, for at most one period,
+        // so that it moves smoothly.
+        const int64_t nTaken =
             m_nQueuedBytes - static_cast<int64_t>(SDL_GetQueuedAudioSize(m_nDevice));
+        const Clock::time_point now = Clock::now();
+        if (nTaken != m_nTakenBytes)
+        {
+            m_nTakenBytes = nTaken;
+            m_lastTick = now;
+        }
+        int64_t nPlayed = nTaken;
+        if (m_bRunning)
+        {
+            const double dSeconds = std::chrono::duration<double>(now - m_lastTick).count();
+            const int64_t nFrames =
+                static_cast<int64_t>(dSeconds * m_nBytesPerSecond) / m_nBlockAlign;
+            nPlayed += std::min<int64_t>(nFrames * m_nBlockAlign, m_nPeriodBytes);
+        }
         m_nPlayedBytes = std::clamp(nPlayed, m_nPlayedBytes, m_nQueuedBytes);
         return m_nPlayedBytes;
     }

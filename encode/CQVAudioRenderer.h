@@ -34,7 +34,7 @@ public:
     void Hold();
 
     // Adds nBytes of interleaved samples after everything queued so far. False when the
-    // device refused them (they still count, so the clock does not wait for them).
+    // device refused them (they count as played at once, so the clock does not wait).
     bool Queue(const int16_t* pSamples, int32_t nBytes);
 
     // --- the clock; any thread
@@ -59,7 +59,9 @@ private:
     // --- under m_lock
     int64_t m_nQueuedBytes = 0;
     int64_t m_nPlayedBytes = 0;   // never goes back
-    Clock::time_point m_lastTick; // no device: when m_nPlayedBytes was last advanced
+    int64_t m_nTakenBytes = 0;    // device: what it had taken from the queue at m_lastTick
+    int64_t m_nPeriodBytes = 0;   // device: what it takes at a time
+    Clock::time_point m_lastTick; // when the clock last moved by itself (see Position)
     double m_dCarryBytes = 0.0;   // no device: the fraction of a byte not yet counted
 };
 
