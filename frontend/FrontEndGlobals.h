@@ -21,6 +21,7 @@ struct CQVFrontEndGlobals
     CQVOutputSettingsTable outputSettings{PresetTable::FrontEnd};
     int nOutputWidth = 856; // the current output size
     int nOutputHeight = 480;
+    int32_t n3DSmoothing = 0; // the 3D smoothing switch, saved in "skin/3dsmoothing.xml"
 
     // --- the H.264 choices, loaded from "skin/h264.dat" and saved by the H.264 settings
     tagQVH264Settings h264;

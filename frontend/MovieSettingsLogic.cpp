@@ -1,0 +1,336 @@
+#include "frontend/MovieSettingsLogic.h"
+
+#include "encode/OutputTypes.h"
+
+#include <algorithm>
+#include <cctype>
+#include <limits>
+
+namespace qv
+{
+
+namespace
+{
+
+constexpr int32_t kMinOutputSize = 80;
+constexpr int32_t kMaxOutputWidth = 1920;
+constexpr int32_t kMaxOutputHeight = 1440;
+
+bool Contains(const std::string& text, const char* pszPart)
+{
+    return text.find(pszPart) != std::string::npos;
+}
+
+bool EqualsIgnoringCase(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](char x, char y)
+                      {
+                          return std::tolower(static_cast<unsigned char>(x)) ==
+                                 std::tolower(static_cast<unsigned char>(y));
+                      });
+}
+
+const char* ContainerName(EQVContainer eContainer, int32_t nType)
+{
+    switch (eContainer)
+    {
+    case EQVContainer::Mp4:
+        return "MP4";
+    case EQVContainer::Avi:
+        return "AVI";
+    case EQVContainer::Mov:
+        return "MOV";
+    case EQVContainer::Asf:
+        return nType == 7 ? "WMV" : "ASF";
+    case EQVContainer::MpegPs1:
+    case EQVContainer::MpegPs2:
+        return "MPEG";
+    case EQVContainer::Flv:
+        return "FLV";
+    case EQVContainer::Matroska:
+        return "MKV";
+    }
+    return "";
+}
+
+// Types 1 and 2 share container and codecs; the H.264 profile they force tells them apart.
+std::string VideoName(EQVVideoCodec eCodec, int32_t nType)
+{
+    switch (eCodec)
+    {
+    case EQVVideoCodec::H264:
+        return nType == 1 ? "H.264 Device" : nType == 2 ? "H.264 Small Device" : "H.264";
+    case EQVVideoCodec::Mpeg4:
+        return "MPEG-4";
+    case EQVVideoCodec::Mpeg1:
+        return "MPEG-1";
+    case EQVVideoCodec::Mpeg2:
+        return "MPEG-2";
+    case EQVVideoCodec::Wmv1:
+    case EQVVideoCodec::Wmv2:
+        return "WMV";
+    }
+    return "";
+}
+
+std::string AudioName(const tagQVOutputType& type)
+{
+    switch (type.eAudioCodec)
+    {
+    case EQVAudioCodec::Aac:
+        return "AAC";
+    case EQVAudioCodec::Ac3:
+        return type.bForcedSurround ? "AC3 5.1" : "AC3";
+    case EQVAudioCodec::MpegAudio:
+        return "MP3";
+    case EQVAudioCodec::Wma1:
+    case EQVAudioCodec::Wma2:
+        return "WMA";
+    }
+    return "";
+}
+
+} // namespace
+
+const std::vector<std::string>& SizeModeTexts()
+{
+    static const std::vector<std::string> texts = {"Size Priority", "Bitrate Priority",
+                                                   "Quality Priority"};
+    return texts;
+}
+
+const std::vector<std::string>& PresetLabels()
+{
+    static const std::vector<std::string> labels = {
+        "HD VIDEO 1080P 16:9", "HD VIDEO 1080P 4:3", "HD VIDEO 720P 16:9", "HD VIDEO 720P 4:3",
+        "SD VIDEO 480P 16:9",  "SD VIDEO 480P 4:3",  "SD VIDEO 360P 16:9", "SD VIDEO 360P 4:3",
+        "SD VIDEO 240P 16:9",  "SD VIDEO 240P 4:3"};
+    return labels;
+}
+
+const std::array<int32_t, 14>& FormatListOrder()
+{
+    static const std::array<int32_t, 14> order = {0, 7, 1, 2, 3, 4, 5, 6, 8, 9, 10, 11, 12, 13};
+    return order;
+}
+
+std::string FormatLabel(int32_t nType)
+{
+    const tagQVOutputType* pType = FindOutputType(nType);
+    if (pType == nullptr)
+        return "";
+    if (nType == 0 || nType == 7)
+        return ContainerName(pType->eContainer, nType);
+    return std::string(ContainerName(pType->eContainer, nType)) + " (" +
+           VideoName(pType->eVideoCodec, nType) + " + " + AudioName(*pType) + ")";
+}
+
+bool IsH264Type(int32_t nType)
+{
+    const tagQVOutputType* pType = FindOutputType(nType);
+    return pType != nullptr && pType->eVideoCodec == EQVVideoCodec::H264;
+}
+
+int QualityEntryCount(int32_t nType)
+{
+    return nType == 1 || nType == 5 ? 31 : 49;
+}
+
+int OverlayQualityEntryCount(int32_t nPreset)
+{
+    return 5 - ClampPresetIndex(nPreset) / 2;
+}
+
+tagQVFormatDefaults FormatDefaults(int32_t nType, int32_t nPreset)
+{
+    tagQVFormatDefaults defaults;
+    const tagQVOutputType* pType = FindOutputType(nType);
+    if (pType == nullptr)
+        return defaults;
+    const bool bHigh = nPreset > 3;
+    if (pType->eVideoCodec == EQVVideoCodec::H264)
+    {
+        defaults.nSizeMode = kQualityPriority;
+        defaults.nQualityIndex = 24;
+    }
+    else if (pType->eContainer == EQVContainer::Avi)
+    {
+        defaults.nSizeMode = kQualityPriority;
+        defaults.nQualityIndex = bHigh ? 9 : 4;
+    }
+    else
+    {
+        // Windows Media and MPEG program streams run at a bitrate.
+        defaults.nSizeMode = kBitratePriority;
+        defaults.bitrateText = bHigh ? "2500" : "6000";
+        defaults.bWindowsMediaCodecs = pType->eContainer == EQVContainer::Asf;
+    }
+    return defaults;
+}
+
+int32_t DefaultWmvCodecEntry(const std::vector<std::string>& names)
+{
+    int32_t nLastV8 = -1;
+    for (size_t i = 0; i < names.size(); ++i)
+    {
+        if (EqualsIgnoringCase(names[i], "Windows Media Video 9"))
+            return static_cast<int32_t>(i);
+        if (Contains(names[i], "Windows Media Video V8"))
+            nLastV8 = static_cast<int32_t>(i);
+    }
+    return nLastV8;
+}
+
+int32_t DefaultWmaCodecEntry(const std::vector<std::string>& names)
+{
+    for (size_t i = 0; i < names.size(); ++i)
+        if (Contains(names[i], "Windows Media Audio 9.") && !Contains(names[i], "Lossless"))
+            return static_cast<int32_t>(i);
+    return -1;
+}
+
+int32_t DefaultWmaFormatEntry(const std::vector<std::string>& descriptions)
+{
+    for (size_t i = 0; i < descriptions.size(); ++i)
+        if (Contains(descriptions[i], "128 kbps"))
+            return static_cast<int32_t>(i);
+    return -1;
+}
+
+const std::vector<std::string>& AudioBitrateTexts()
+{
+    static const std::vector<std::string> texts = {
+        "32 Kbps",  "40 Kbps",  "48 Kbps",  "56 Kbps",  "64 Kbps",  "80 Kbps",  "96 Kbps",
+        "112 Kbps", "128 Kbps", "160 Kbps", "192 Kbps", "224 Kbps", "256 Kbps", "320 Kbps",
+        "384 Kbps", "448 Kbps", "512 Kbps", "576 Kbps", "640 Kbps"};
+    return texts;
+}
+
+const std::vector<std::string>& AudioSampleRateTexts()
+{
+    static const std::vector<std::string> texts = {"8000 Hz",  "11025 Hz", "12000 Hz", "16000 Hz",
+                                                   "22050 Hz", "24000 Hz", "32000 Hz", "44100 Hz",
+                                                   "48000 Hz", "64000 Hz", "88200 Hz", "96000 Hz"};
+    return texts;
+}
+
+const std::vector<std::string>& AudioChannelTexts()
+{
+    static const std::vector<std::string> texts = {"1 (Mono)", "2 (Stereo)"};
+    return texts;
+}
+
+int32_t LeadingNumber(const std::string& text)
+{
+    int32_t nValue = 0;
+    return ParseEditNumber(text.substr(0, text.find(' ')), &nValue) ? nValue : 0;
+}
+
+int32_t EntryWithLeadingNumber(const std::vector<std::string>& texts, int32_t nValue)
+{
+    if (nValue == 0)
+        return -1;
+    for (size_t i = 0; i < texts.size(); ++i)
+        if (LeadingNumber(texts[i]) == nValue)
+            return static_cast<int32_t>(i);
+    return -1;
+}
+
+int32_t ClampOutputWidth(int64_t nWidth)
+{
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(nWidth / 4 * 4, kMinOutputSize, kMaxOutputWidth));
+}
+
+int32_t ClampOutputHeight(int64_t nHeight)
+{
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(nHeight / 4 * 4, kMinOutputSize, kMaxOutputHeight));
+}
+
+bool ParseEditNumber(const std::string& text, int32_t* pValue)
+{
+    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0])))
+        return false;
+    int64_t nValue = 0;
+    for (char c : text)
+    {
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            break;
+        nValue = std::min<int64_t>(nValue * 10 + (c - '0'), std::numeric_limits<int32_t>::max());
+    }
+    *pValue = static_cast<int32_t>(nValue);
+    return true;
+}
+
+void StoreMovieSettings(const tagQVMovieSettingsChoice& choice, tagQVOutputSettings* pRecord)
+{
+    if (pRecord == nullptr)
+        return;
+    tagQVOutputSettings& record = *pRecord;
+    if (choice.nSizeMode >= kSizePriority && choice.nSizeMode <= kQualityPriority)
+        record.nSizeMode = choice.nSizeMode;
+    ParseEditNumber(choice.fileSizeText, &record.nFileSizeMB);
+    ParseEditNumber(choice.bitrateText, &record.nVideoBitrate);
+    ParseEditNumber(choice.widthText, &record.nWidth);
+    ParseEditNumber(choice.heightText, &record.nHeight);
+    record.nWidth = ClampOutputWidth(record.nWidth);
+    record.nHeight = ClampOutputHeight(record.nHeight);
+    if (choice.nQualityIndex >= 0)
+        record.nQuality = choice.nQualityIndex + 1;
+    record.bForceResize = choice.bForceResize ? 1 : 0;
+    record.bFlip = choice.bFlip ? 1 : 0;
+    if (choice.nOverlayQualityIndex >= 0)
+        record.nOverlayQuality = choice.nOverlayQualityIndex;
+    record.nOutputFormat = choice.nOutputType;
+
+    record.nWmvCodec = choice.nWmvCodecIndex;
+    record.nWmaCodec = choice.nWmaCodecIndex;
+    record.nWmaFormat = choice.nWmaFormatCode;
+
+    record.nAudioBitrate = LeadingNumber(choice.audioBitrateText);
+    record.nAudioSampleRate = LeadingNumber(choice.audioSampleRateText);
+    // No channel entry would otherwise reach the engine as "more than stereo".
+    if (choice.nAudioChannelsIndex == 0 || choice.nAudioChannelsIndex == 1)
+        record.nAudioChannels = choice.nAudioChannelsIndex;
+}
+
+const std::vector<tagQVHelpEntry>& MovieSettingsHelp()
+{
+    static const std::vector<tagQVHelpEntry> entries = {
+        {16, "Vantrel predefined some usual HD and SD video profiles."},
+        {17, "Vantrel provides three methods to customize the target video quality and file "
+             "size."},
+        {18, "Here we can input the target video File Size, larger file size will get the "
+             "higher video quality."},
+        {19, "Here we can input the target video Bitrate, higher video Bitrate will get the "
+             "higher video Quality, but larger video file size."},
+        {20, "Here we can select a Quality Factor, usually select a value between 10 and 25 "
+             "will get nice video Quality, but the lower Quality Factor value will get the "
+             "higher video Quality and the larger video file size."},
+        {21, "For some special video file, you need to enable this option to optimize the "
+             "quality."},
+        {36, "Enable this option, deinterlacing the source video file, will get the better "
+             "quality when editing some special video file, such as MTS file, etc."},
+        {23, "Here we can set quality of Overlay videos, higher <Overlay Quality> will provide "
+             "higher quality of Overlay videos, but will need more system memory. When making "
+             "HD videos, if the program stops or reports error, you can try to reduce this "
+             "value, and we suggested that, 1gb memory or above for <Overlay Quality 3>, 2gb "
+             "or above for <Overlay Quality 4>, 4gb or above for <Overlay Quality 5>."},
+        {37, "Video Format"},
+        {39, "Windows Media Video Code"},
+        {40, "Windows Media Audio Code"},
+        {41, "Windows Media Audio Format"},
+        {48, "Enable this option will make the 3D videos more smooth, but may slightly reduce "
+             "the video quality."},
+        {50, "Here we can set the Audio Bitrate of target video, higher Audio Bitrate, higher "
+             "Audio Quality and Larger size."},
+        {52, "Here we can set the Audio Sample Rate(in samples/sec, Hz) of the target video."},
+        {54, "Here we can set the number of the Audio Channels of the target video."},
+    };
+    return entries;
+}
+
+} // namespace qv
