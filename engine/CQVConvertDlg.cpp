@@ -8,6 +8,7 @@
 #include "media/CQVFFMpegCapture.h"
 #include "project/LineTypes.h"
 #include "platform/ProgramFolder.h"
+#include "protocol/JobFolder.h"
 #include "project/CQVProjectReader.h"
 
 #include <chrono>
@@ -27,7 +28,7 @@ CQVConvertDlg::CQVConvertDlg(CQVEngineGlobals& globals) : m_globals(globals)
     context.pOutputSettings = &m_globals.outputSettings;
     context.dScaleFactorForPlay = m_globals.dScaleFactorForPlay;
     CQVProjectReader reader(&context);
-    std::string project = ProgramPath(m_bSingleFile ? "tmp/listctrl.qvprj" : "tmp/qvengine.qvprj");
+    std::string project = JobPath(m_bSingleFile ? "listctrl.qvprj" : "qvengine.qvprj");
     // A project that neither parser can read leaves the empty lines: the job then runs on
     // an empty timeline, as the front-end expects.
     m_bProjectLoaded = IsLoaded(reader.ReadFile(project, &m_globals.timeline));
@@ -53,7 +54,7 @@ CQVConvertDlg::CQVConvertDlg(CQVEngineGlobals& globals) : m_globals(globals)
     {
         pProfile = std::make_shared<CQVWmProfile>();
         tagQVEncodeSettings chain;
-        nProfileResult = LoadProfileFile(ProgramPath("tmp/wmv.prx"), pProfile.get());
+        nProfileResult = LoadProfileFile(JobPath("wmv.prx"), pProfile.get());
         if (nProfileResult == 0)
             nProfileResult = ConfigureFromProfile(*pProfile, &chain);
         if (nProfileResult == 0)

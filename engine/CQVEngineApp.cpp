@@ -5,16 +5,12 @@
 #include "media/CQVItemEffects.h"
 #include "media/FFMpegCommon.h"
 #include "platform/ProgramFolder.h"
+#include "protocol/JobFolder.h"
 
 #include <QByteArray>
 #include <QGuiApplication>
 #include <cstdlib>
 #include <ctime>
-
-extern "C"
-{
-#include <libavdevice/avdevice.h>
-}
 
 namespace qv
 {
@@ -69,9 +65,9 @@ EngineRunMode CQVEngineApp::StartUp(CQVEngineGlobals& globals, int* pExitStatus)
         *pExitStatus = kEngineNoSettings;
         return EngineRunMode::None;
     }
-    globals.tempFolder = globals.engineFolder + "tmp/";
+    globals.tempFolder = JobFolder();
     std::srand(static_cast<unsigned>(std::time(nullptr)));
-    ReadSmoothingSetting(ProgramPath("skin/3dsmoothing.xml"), &globals.n3DSmoothing);
+    ReadSmoothingSetting(SettingsReadPath("3dsmoothing.xml"), &globals.n3DSmoothing);
     InitializeMediaLibraries();
     return ChooseRunMode(globals, pExitStatus);
 }
@@ -79,7 +75,7 @@ EngineRunMode CQVEngineApp::StartUp(CQVEngineGlobals& globals, int* pExitStatus)
 bool CQVEngineApp::LoadOutputSettings(CQVEngineGlobals& globals)
 {
     globals.outputSettings.SelectPreset(globals.pBlock->nPresetIndex);
-    if (globals.outputSettings.ReadOptionFile(ProgramPath("tmp/option.dat")) < 0)
+    if (globals.outputSettings.ReadOptionFile(JobPath("option.dat")) < 0)
         return false;
     const tagQVOutputSettings& current = globals.outputSettings.Current();
     globals.nOutputWidth = current.nWidth;
@@ -91,10 +87,10 @@ bool CQVEngineApp::LoadOutputSettings(CQVEngineGlobals& globals)
 
 void CQVEngineApp::InitializeMediaLibraries()
 {
-    // FFmpeg 5.1 registers codecs, filters and formats by itself; devices still need it.
-    // The engine reports only through the block: FFmpeg's console messages are silenced.
+    // FFmpeg 5.1 registers codecs, filters and formats by itself, and no capture device
+    // is ever opened. The engine reports only through the block: FFmpeg's console
+    // messages are silenced.
     QVSilenceFFMpegLog();
-    avdevice_register_all();
 }
 
 EngineRunMode CQVEngineApp::ChooseRunMode(CQVEngineGlobals& globals, int* pExitStatus)
@@ -108,7 +104,7 @@ EngineRunMode CQVEngineApp::ChooseRunMode(CQVEngineGlobals& globals, int* pExitS
         return EngineRunMode::None;
     }
 
-    ReadH264Settings(ProgramPath("skin/h264.dat"), &globals.h264);
+    ReadH264Settings(SettingsReadPath("h264.dat"), &globals.h264);
     if (block.nState == kStateIdle)
     {
         *pExitStatus = kEngineNothingToDo;

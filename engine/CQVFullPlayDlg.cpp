@@ -4,6 +4,7 @@
 #include "encode/CQVTimeLinePlayer.h"
 #include "encode/CVideoMixerUserCallback.h"
 #include "platform/ProgramFolder.h"
+#include "protocol/JobFolder.h"
 #include "project/CQVProjectReader.h"
 
 #include <chrono>
@@ -23,7 +24,7 @@ CQVFullPlayDlg::CQVFullPlayDlg(CQVEngineGlobals& globals) : m_globals(globals)
     CQVProjectReader reader(&context);
     // A project that cannot be read plays as an empty timeline: a short black picture.
     m_bProjectLoaded =
-        IsLoaded(reader.ReadFile(ProgramPath("tmp/qvengine.qvprj"), &m_globals.timeline));
+        IsLoaded(reader.ReadFile(JobPath("qvengine.qvprj"), &m_globals.timeline));
     if (m_bProjectLoaded)
     {
         m_globals.dScaleFactorForPlay = context.dScaleFactorForPlay;

@@ -145,8 +145,9 @@ std::function<void(CQVMainDlg*, int)>& CQVMainDlg::PreviewCommand()
 CQVMainDlg::CQVMainDlg(CQVPlatformWindow* pParent)
     : CQVDialogBase(pParent), m_pRender(std::make_unique<CQVRenderFlow>(this))
 {
-    // Downloaded message files would land here; the folder is part of the program's layout.
-    MakeFolders(FrontEndGlobals().SkinPath("internet/"));
+    // Downloaded message files would land here: skin/ beside the programs, the user's config
+    // folder when installed (nothing is written under an installed prefix).
+    MakeFolders(FrontEndGlobals().SettingsWritePath("internet/"));
 }
 
 CQVMainDlg::~CQVMainDlg()
@@ -169,6 +170,20 @@ void CQVMainDlg::OnInitDialog()
     ChooseDefaultWindowsMediaCodecs(&record);
     InstallDropHandler();
     UpdateEmptyHint();
+    if (!m_startupFiles.isEmpty())
+        PostMessage(kMsgAddStartupFiles);
+}
+
+void CQVMainDlg::AddHandedFiles(const QStringList& files)
+{
+    if (m_bRendering)
+    {
+        if (m_pStrip)
+            m_pStrip->SetLines(
+                {QStringLiteral("%1 file(s) not added: a render is running").arg(files.size())});
+        return;
+    }
+    AddFiles(files);
 }
 
 void CQVMainDlg::InstallDropHandler()
@@ -377,6 +392,12 @@ bool CQVMainDlg::OnCommand(unsigned nId, intptr_t lParam)
 
 intptr_t CQVMainDlg::OnMessage(unsigned nMsg, uintptr_t wParam, intptr_t lParam)
 {
+    if (nMsg == kMsgAddStartupFiles)
+    {
+        AddFiles(m_startupFiles);
+        m_startupFiles.clear();
+        return 0;
+    }
     if (nMsg == kMsgListCellEdited)
     {
         RowEdited(static_cast<int>(lParam & 0xFFFF));
@@ -424,6 +445,13 @@ void CQVMainDlg::OnCancel()
         m_pRender->Stop();
     }
     CQVDialogBase::OnCancel();
+}
+
+void CQVMainDlg::CloseNow()
+{
+    if (m_pRender->IsRendering())
+        m_pRender->Stop();
+    EndDialog(kIdCancel);
 }
 
 void CQVMainDlg::OnClose()

@@ -48,6 +48,8 @@ public:
         kCommandExit = 57665,
         kCommandCopyCrop = 300,
     };
+    // Posted once the window is open: adds the command line's files.
+    static constexpr unsigned kMsgAddStartupFiles = 0x0400 + 100;
     static constexpr int kWidth = 1000;
     static constexpr int kHeight = 650;
 
@@ -64,6 +66,12 @@ public:
     // Refused (0) while rendering.
     int AddFiles(const QStringList& paths);
 
+    // Files from the command line, added once the window shows.
+    void SetStartupFiles(const QStringList& files) { m_startupFiles = files; }
+    // Files handed over by a later copy of the program: added, or refused with a line in the
+    // message strip while rendering (as drops are).
+    void AddHandedFiles(const QStringList& files);
+
     // A row's cells, indexed by EFileColumn; empty for a row that does not exist.
     QStringList RowCells(int nRow) const;
     void SetRowState(int nRow, const QString& strState, double dProgress);
@@ -79,6 +87,8 @@ public:
 
     // The caption strip drags the window (x from 60 to W - 74, y below 30), unless maximised.
     bool IsCaptionPoint(QPoint pt) const override;
+    // Ends the window without asking, stopping a render first (the program is asked to end).
+    void CloseNow();
     bool IsMaximised() const { return m_bMaximised; }
     void ToggleMaximise();
     void Minimise();
@@ -120,6 +130,7 @@ private:
     bool m_bRendering = false;
     bool m_bMaximised = false;
     QRect m_restoreRect;
+    QStringList m_startupFiles;
 };
 
 } // namespace qv

@@ -1,12 +1,20 @@
 #include "frontend/CQVVelomakeApp.h"
 
+#include "frontend/CQVInstanceChannel.h"
 #include "frontend/CQVMainDlg.h"
 #include "frontend/FrontEndGlobals.h"
 #include "frontend/TempFolder.h"
 #include "media/FFMpegCommon.h"
 #include "platform/ProgramFolder.h"
+#include "protocol/JobFolder.h"
 #include "ui/CQVControlClasses.h"
 #include "ui/CQVTheme.h"
+
+#include <QSocketNotifier>
+#include <csignal>
+#include <fcntl.h>
+#include <memory>
+#include <unistd.h>
 
 namespace qv
 {
@@ -20,7 +28,7 @@ bool CQVVelomakeApp::InitInstance()
 {
     CQVFrontEndGlobals& globals = FrontEndGlobals();
     globals.programFolder = ProgramFolder();
-    globals.tempFolder = globals.programFolder + "tmp/";
+    globals.dataFolder = DataFolder();
 
     if (!m_lock.Acquire(kInstanceLockName))
     {
@@ -28,9 +36,18 @@ bool CQVVelomakeApp::InitInstance()
         return false;
     }
     m_bStarted = true;
+    // Installed, the job folder is the user's own; beside the programs it is their tmp/.
+    globals.tempFolder = JobFolder();
+    if (IsInstalledLayout())
+        globals.settingsFolder = UserConfigFolder();
+    if (globals.tempFolder.empty())
+    {
+        m_eResult = kNoJobFolder;
+        return false;
+    }
 
     CQVTheme::LoadFile(globals.SkinPath("uicolors/UIColors.uic"));
-    ReadH264Settings(globals.SkinPath("h264.dat"), &globals.h264);
+    ReadH264Settings(globals.SettingsReadPath("h264.dat"), &globals.h264);
 
     globals.outputSettings.SelectPreset(kFallbackPreset);
     globals.nOutputWidth = globals.outputSettings.Current().nWidth;
@@ -47,9 +64,50 @@ bool CQVVelomakeApp::InitInstance()
     return true;
 }
 
-void CQVVelomakeApp::Run()
+namespace
+{
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnTerminationSignal(int)
+{
+    const char c = 1;
+    // Only async-signal-safe work here: the GUI thread does the rest.
+    [[maybe_unused]] const ssize_t n = write(g_signalPipe[1], &c, 1);
+}
+
+} // namespace
+
+void CQVVelomakeApp::Run(const QStringList& files)
 {
     CQVMainDlg dialog;
+    // A logout or kill asks the program to end: close the window as the user would, so
+    // that the render stops and tmp/, the block and the lock are cleaned up.
+    std::unique_ptr<QSocketNotifier> pNotifier;
+    if (g_signalPipe[0] < 0 && pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) == 0)
+    {
+        struct sigaction action = {};
+        action.sa_handler = OnTerminationSignal;
+        sigemptyset(&action.sa_mask);
+        for (int nSignal : {SIGTERM, SIGINT, SIGHUP})
+            sigaction(nSignal, &action, nullptr);
+    }
+    if (g_signalPipe[0] >= 0)
+    {
+        pNotifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(pNotifier.get(), &QSocketNotifier::activated,
+                         [&dialog]
+                         {
+                             char buffer[16];
+                             while (read(g_signalPipe[0], buffer, sizeof buffer) > 0)
+                             {
+                             }
+                             dialog.CloseNow();
+                         });
+    }
+    dialog.SetStartupFiles(files);
+    CQVInstanceChannel channel;
+    channel.Listen([&dialog](const QStringList& handed) { dialog.AddHandedFiles(handed); });
     dialog.DoModal();
 }
 

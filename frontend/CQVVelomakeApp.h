@@ -4,6 +4,8 @@
 
 #include "platform/InstanceLock.h"
 
+#include <QStringList>
+
 namespace qv
 {
 
@@ -16,6 +18,7 @@ public:
         kRanWindow = 0,      // the main window ran and closed
         kSecondInstance = 1, // another copy holds the lock: nothing shown
         kNoControlBlock = 2, // the control block could not be made: nothing shown
+        kNoJobFolder = 3,    // the job folder is missing and cannot be made, or not ours
     };
 
     static constexpr const char* kInstanceLockName = "{813DD306-A138-4797-AFCD-946180F23014}";
@@ -27,8 +30,9 @@ public:
     // settings table with preset 4 and the decoder values, the control block, the skin
     // classes. False, with the result set, when the program must end without a window.
     bool InitInstance();
-    // The main window, modally. Needs a successful InitInstance.
-    void Run();
+    // The main window, modally, with the files added once it shows; files that later copies
+    // hand over are added too. Needs a successful InitInstance.
+    void Run(const QStringList& files = QStringList());
     // Clean-up (skipped for a second instance): tmp/ emptied, the block removed, unlocked.
     // Safe to call twice.
     void ExitInstance();

@@ -13,9 +13,15 @@ namespace qv
 
 struct CQVFrontEndGlobals
 {
-    // --- fixed at start-up: the program folder and its "tmp/" (both end in "/")
+    // --- fixed at start-up (all end in "/"): the program folder, the folder holding skin/
+    // (the same, or the installed data folder), and the job folder ("tmp/" beside the
+    // programs, or the user's runtime folder when installed)
     std::string programFolder;
+    std::string dataFolder;
     std::string tempFolder;
+    // Where the settings files the dialogs write go ("skin/" beside the programs, or the
+    // user's config folder when installed); empty: "skin/" of the data folder.
+    std::string settingsFolder;
 
     // --- the output settings table with its current record (edited by the movie settings)
     CQVOutputSettingsTable outputSettings{PresetTable::FrontEnd};
@@ -31,8 +37,15 @@ struct CQVFrontEndGlobals
 
     std::string SkinPath(const std::string& relative) const
     {
-        return programFolder + "skin/" + relative;
+        return (dataFolder.empty() ? programFolder : dataFolder) + "skin/" + relative;
     }
+    // A written settings file ("h264.dat", "3dsmoothing.xml"): where it is written, and where
+    // it is read (the written one, else the shipped default).
+    std::string SettingsWritePath(const std::string& name) const
+    {
+        return settingsFolder.empty() ? SkinPath(name) : settingsFolder + name;
+    }
+    std::string SettingsReadPath(const std::string& name) const;
     std::string TempPath(const std::string& relative) const { return tempFolder + relative; }
 };
 

@@ -93,7 +93,7 @@ bool WriteJobFiles(const tagQVJobRow& row, double* pdDuration, std::string* pFai
             *pFailedFile = path;
         return false;
     };
-    const std::string h264Path = globals.SkinPath("h264.dat");
+    const std::string h264Path = globals.SettingsWritePath("h264.dat");
     if (!WriteH264Settings(h264Path, globals.h264))
         return fail(h264Path);
     const std::string optionPath = globals.TempPath("option.dat");

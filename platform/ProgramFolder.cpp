@@ -23,12 +23,38 @@ const std::string& ProgramFolder()
     return folder;
 }
 
+bool IsInstalledLayout()
+{
+    return DataFolder() != ProgramFolder();
+}
+
+const std::string& DataFolder()
+{
+    static const std::string folder = []
+    {
+        const std::string& program = ProgramFolder();
+        // <prefix>/bin/ beside <prefix>/share/vantrel/: the programs were installed.
+        if (program.size() > 5 && program.compare(program.size() - 5, 5, "/bin/") == 0)
+        {
+            const std::string prefix = program.substr(0, program.size() - 4);
+            const std::string share = prefix + "share/vantrel/";
+            struct stat info;
+            if (stat((share + "skin").c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+                return share;
+        }
+        return program;
+    }();
+    return folder;
+}
+
 std::string ProgramPath(const std::string& relativePath)
 {
     std::string path = relativePath;
     for (char& c : path)
         if (c == '\\')
             c = '/';
+    if (path.compare(0, 5, "skin/") == 0)
+        return DataFolder() + path;
     return ProgramFolder() + path;
 }
 

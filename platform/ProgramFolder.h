@@ -11,8 +11,15 @@ namespace qv
 // Empty only when the executable's path cannot be read at all.
 const std::string& ProgramFolder();
 
-// ProgramFolder() + relativePath. A relative path written with "\" separators is
-// accepted and turned into "/" (the job files name paths that way).
+// The folder that holds skin/: the program folder, or <prefix>/share/vantrel/ when the
+// programs run from <prefix>/bin/ and that folder exists (an installed layout). Ends in "/".
+const std::string& DataFolder();
+// Whether the programs run from an installed layout (decided by the layout alone: tests run
+// as root, so write access tells nothing).
+bool IsInstalledLayout();
+
+// ProgramFolder() + relativePath; a path in "skin/" is under DataFolder() instead. A relative path
+// written with "\" separators is accepted and turned into "/" (the job files name paths that way).
 std::string ProgramPath(const std::string& relativePath);
 
 // The part of a path after the last "/" or "\" (the whole path when it has neither).

@@ -62,7 +62,7 @@ int CQVUIManager::LiveCount()
 
 bool CQVUIManager::LoadSkin(CQVPlatformWindow* pWindow, const std::string& relativePath)
 {
-    return LoadSkinFrom(pWindow, ProgramFolder(), relativePath);
+    return LoadSkinFrom(pWindow, DataFolder(), relativePath);
 }
 
 bool CQVUIManager::LoadSkinFrom(CQVPlatformWindow* pWindow, const std::string& baseFolder,

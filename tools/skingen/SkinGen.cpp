@@ -455,12 +455,15 @@ QImage ToolTipBackground()
     return image;
 }
 
+// The program's icon, designed on a 26-pixel grid and scaled for the desktop's sizes.
 QImage CaptionIcon(int nSize)
 {
     QImage image(nSize, nSize, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
     Prepare(p);
+    p.scale(nSize / 26.0, nSize / 26.0);
+    nSize = 26;
     QLinearGradient fill(0, 0, 0, nSize);
     fill.setColorAt(0, kAccent);
     fill.setColorAt(1, kAccentDark);
@@ -515,6 +518,9 @@ int main(int argc, char** argv)
         {"btn/tooltip.png", ToolTipBackground()},
         {"flag/waiting.png", WaitingImage(64)},
         {"flag/icon.png", CaptionIcon(26)},
+        {"icons/48.png", CaptionIcon(48)},
+        {"icons/128.png", CaptionIcon(128)},
+        {"icons/256.png", CaptionIcon(256)},
     };
     bool bOk = true;
     for (const auto& entry : images)
