@@ -156,7 +156,7 @@ void CQVH264SettingsDlg::OnOK()
         globals.h264.nProfileIndex = Combo(kIdProfile)->GetSelection();
         globals.h264.nPFrameIndex = Combo(kIdPFrames)->GetSelection();
         globals.h264.nBFrameIndex = Combo(kIdBFrames)->GetSelection();
-        WriteH264Settings(globals.SkinPath("h264.dat"), globals.h264);
+        WriteH264Settings(globals.SettingsWritePath("h264.dat"), globals.h264);
     }
     CQVDialogBase::OnOK();
 }

@@ -567,7 +567,7 @@ void CQVMovieSettingsDlg::OnOK()
     globals.nOutputHeight = record.nHeight;
 
     globals.n3DSmoothing = Check(kIdSmoothing)->GetCheck() ? 1 : 0;
-    WriteSmoothingSetting(globals.SkinPath("3dsmoothing.xml"), globals.n3DSmoothing);
+    WriteSmoothingSetting(globals.SettingsWritePath("3dsmoothing.xml"), globals.n3DSmoothing);
     CQVDialogBase::OnOK();
 }
 

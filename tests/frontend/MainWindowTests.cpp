@@ -1,6 +1,8 @@
 // The main window with real input on the offscreen platform: adding, dropping, moving and
 // editing rows, the row menu's crop copy, maximise and minimise, and a screenshot.
+#include "frontend/CQVCropDlg.h"
 #include "frontend/CQVMainDlg.h"
+#include "frontend/FrontEndCommands.h"
 #include "frontend/CQVMessageStrip.h"
 #include "project/AudioSubstitutes.h"
 #include "tests/frontend/FrontEndTestSupport.h"
@@ -10,6 +12,7 @@
 #include "ui/CQVListCtrl.h"
 
 #include <QLineEdit>
+#include <QTimer>
 #include <QMimeData>
 #include <QUrl>
 #include <QWindow>
@@ -241,4 +244,43 @@ TEST_F(MainWindowTest, ScreenshotWithFiveRows)
     const QImage shot = dialog.GetContentImage();
     ASSERT_EQ(shot.size(), QSize(1000, 650));
     shot.save(QString::fromStdString(FrontEndGlobals().programFolder + "main-window.png"));
+}
+
+TEST_F(MainWindowTest, CropAndSettingsCommandsWriteBackToTheRows)
+{
+    InstallFrontEndCommands();
+    dialog.AddFiles({QString::fromStdString(VideoClip(160, 120, "a.mp4"))});
+    pList->SetCellText(kColumnCropX, 0, "8", false);
+    pList->SetCellText(kColumnCropWidth, 0, "100", false);
+    dialog.SetRowState(0, QStringLiteral("Finish"), 100);
+    pList->SelectRow(0);
+    // Clears "Enable" and presses OK in whichever skinned dialog is active.
+    auto press = [](std::vector<std::pair<int, int>> controls)
+    {
+        QTimer::singleShot(500,
+                           [controls]
+                           {
+                               auto* pActive = dynamic_cast<CQVDialogBase*>(
+                                   CQVPlatformWindow::GetActiveWindow());
+                               ASSERT_NE(pActive, nullptr);
+                               for (const auto& [nId, nKind] : controls)
+                               {
+                                   CQVButton* pControl = pActive->GetUIManager()->Find(nId, nKind);
+                                   ASSERT_NE(pControl, nullptr) << nId;
+                                   QTest::mouseClick(pActive->GetWidget(), Qt::LeftButton, {},
+                                                     pControl->GetRect().center());
+                                   DeliverPosted();
+                               }
+                           });
+    };
+    press({{CQVCropDlg::kIdEnable, kKindCheck}, {kIdOk, kKindTextButton}});
+    ClickControl(CQVMainDlg::kIdCrop);
+    EXPECT_EQ(dialog.RowCells(0).mid(kColumnCropX, 4), (QStringList{"0", "0", "160", "120"}))
+        << "a cleared Enable means the full frame";
+    EXPECT_EQ(pList->GetCellText(kColumnState, 0), QStringLiteral("Ready"));
+
+    dialog.SetRowState(0, QStringLiteral("Finish"), 100);
+    press({{kIdOk, kKindTextButton}});
+    ClickControl(CQVMainDlg::kIdSettings);
+    EXPECT_EQ(pList->GetCellText(kColumnState, 0), QStringLiteral("Ready"));
 }
