@@ -57,6 +57,17 @@ run)
 test)
     configure_and_build ON
     cd "$build"
+    # The Debian package: what it holds, and that apt could install it here.
+    rm -f vantrel_*.deb
+    cpack -G DEB >/dev/null
+    deb=$(ls vantrel_*.deb)
+    contents=$(dpkg-deb -c "$deb")
+    for f in ./usr/bin/Vantrel ./usr/bin/VantrelEngine ./usr/share/vantrel/skin/mainwnd.xml \
+        ./usr/share/applications/vantrel.desktop ./usr/share/icons/hicolor/256x256/apps/vantrel.png; do
+        grep -q " $f\$" <<<"$contents" || { echo "$deb lacks $f" >&2; exit 1; }
+    done
+    apt-get install -s "./$deb" >/dev/null
+    echo "Package $deb: contents and dependencies check out"
     # GUI tests need a real X server; the rest ignore DISPLAY.
     xvfb-run -a -s "-screen 0 1600x1200x24" \
         ctest --output-on-failure --timeout 600 -j "$jobs"
