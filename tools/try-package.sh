@@ -11,8 +11,8 @@ build=${1:-$top/build}
 [ "$(id -u)" -eq 0 ] || { echo "run as root" >&2; exit 2; }
 command -v debootstrap >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y debootstrap
 
-mirror=$(grep -hoE '^(URIs:|deb) *(\[[^]]*\] *)?https?://[^ ]+' /etc/apt/sources.list /etc/apt/sources.list.d/*.sources \
-    2>/dev/null | grep -v security | head -n1 | grep -oE 'https?://[^ ]+')
+mirror=$({ grep -hvE '^[[:space:]]*#' /etc/apt/sources.list /etc/apt/sources.list.d/*.sources \
+    /etc/apt/sources.list.d/*.list 2>/dev/null || true; } | grep -oE 'https?://[^ ]+' | grep -v security | head -n1)
 [ -n "$mirror" ] || { echo "no Debian mirror in this machine's apt sources" >&2; exit 1; }
 
 (cd "$build" && rm -f vantrel_*.deb && cpack -G DEB >/dev/null)
