@@ -16,9 +16,9 @@ constexpr double kUnitsPerSecond = 10000000.0;
 
 } // namespace
 
-tagQVWindowRect PreviewWindowRect(int nOwnerWidth, int nOwnerHeight, int32_t b3D,
-                                  int32_t bShowPreview, double dZoom, int* pPictureX,
-                                  int* pPictureY)
+tagQVWindowRect PreviewWindowRect(int nOwnerWidth, int nOwnerHeight, int nPictureWidth,
+                                  int nPictureHeight, int32_t b3D, int32_t bShowPreview,
+                                  double dZoom, int* pPictureX, int* pPictureY)
 {
     tagQVWindowRect rect;
     int nPictureX = 0;
@@ -41,6 +41,18 @@ tagQVWindowRect PreviewWindowRect(int nOwnerWidth, int nOwnerHeight, int32_t b3D
         rect = {1 - mx, 31 - my, nBandWidth + 2 * mx, nBandHeight + 2 * my};
         nPictureX = mx;
         nPictureY = my;
+        if (nPictureWidth > 0 && nPictureWidth < rect.nWidth)
+        {
+            rect.x += (rect.nWidth - nPictureWidth) / 2;
+            rect.nWidth = nPictureWidth;
+            nPictureX = 0;
+        }
+        if (nPictureHeight > 0 && nPictureHeight < rect.nHeight)
+        {
+            rect.y += (rect.nHeight - nPictureHeight) / 2;
+            rect.nHeight = nPictureHeight;
+            nPictureY = 0;
+        }
     }
     else
         rect = {0, 0, nOwnerWidth, nOwnerHeight};
@@ -166,9 +178,9 @@ int32_t CQVTimeLinePlayer::BuildPreviewGraph()
         int nPictureX = 0;
         int nPictureY = 0;
         CQVVideoRenderer& video = m_pPreview->Video();
-        const tagQVWindowRect rect =
-            PreviewWindowRect(video.HostWidth(), video.HostHeight(), m_preview.b3D,
-                              m_preview.bShowPreview, m_preview.dZoom, &nPictureX, &nPictureY);
+        const tagQVWindowRect rect = PreviewWindowRect(
+            video.HostWidth(), video.HostHeight(), m_preview.nWidth, m_preview.nHeight,
+            m_preview.b3D, m_preview.bShowPreview, m_preview.dZoom, &nPictureX, &nPictureY);
         nResult = video.Place(rect, nPictureX, nPictureY);
         if (nResult < 0)
             return nResult;

@@ -31,13 +31,15 @@ struct tagQVPreviewSetup
     int32_t* pPreviewFailed = nullptr; // bPreviewFailed of the control block, or null
 };
 
-// The video window's rectangle inside an owner window of W x H, and where the picture's
-// top-left corner sits inside that window (*pPictureX, *pPictureY; may be null). With the
-// preview shown and zoom 1 it is the owner's picture band: (1, 31), (W - 2) x (H - 71).
-// An empty rectangle for a 3D project.
-tagQVWindowRect PreviewWindowRect(int nOwnerWidth, int nOwnerHeight, int32_t b3D,
-                                  int32_t bShowPreview, double dZoom, int* pPictureX = nullptr,
-                                  int* pPictureY = nullptr);
+// The video window's rectangle inside an owner window of W x H for pictures of the given
+// size, and where the picture's top-left corner sits inside that window (*pPictureX,
+// *pPictureY; may be null). With the preview shown and zoom 1 it is the owner's picture
+// band, (1, 31) and (W - 2) x (H - 71), where the picture is drawn 1:1 and clipped; a band
+// wider or taller than the picture (an owner kept usable for a small output) gets the
+// window only where the picture is, centred in the band. An empty rectangle for a 3D project.
+tagQVWindowRect PreviewWindowRect(int nOwnerWidth, int nOwnerHeight, int nPictureWidth,
+                                  int nPictureHeight, int32_t b3D, int32_t bShowPreview,
+                                  double dZoom, int* pPictureX = nullptr, int* pPictureY = nullptr);
 
 class CQVTimeLinePlayer : public CQVVideoConverter
 {
