@@ -1,0 +1,94 @@
+#include "frontend/PreviewCommand.h"
+
+#include "frontend/CQVMainDlg.h"
+#include "frontend/CQVPreviewMovieDlg.h"
+#include "frontend/FileListColumns.h"
+#include "frontend/FrontEndGlobals.h"
+#include "project/FrontEndProject.h"
+#include "project/LineTypes.h"
+#include "ui/CQVMessageDlg.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace qv
+{
+
+namespace
+{
+
+constexpr double kMinimumPreviewSeconds = 0.5;
+
+// Items that would play: the camera line's do not count.
+bool HasPlayableItem(const ProjectTimeline& project)
+{
+    for (const TimelineLine& line : project.lines)
+        if (line.eMediaTypeLine != kLineCamera && !line.items.empty())
+            return true;
+    return false;
+}
+
+} // namespace
+
+QString PreviewTimeText(double dSeconds)
+{
+    // Whole milliseconds first, so that 95.25 s reads 35.2, never a rounded 35.3.
+    const double dMilliseconds = std::isfinite(dSeconds) ? std::trunc(dSeconds * 1000.0) : 0.0;
+    const long long m =
+        dMilliseconds > 0.0 ? static_cast<long long>(std::min(dMilliseconds, 3.6e15)) : 0;
+    return QString::asprintf("%02lld:%02lld:%02lld.%01lld", m / 3600000, m / 60000 % 60,
+                             m / 1000 % 60, m % 1000 / 100);
+}
+
+double PreviewPercent(double dPosition, double dLength)
+{
+    if (!(dLength > 0.0) || !(dPosition > 0.0))
+        return 0.0;
+    return std::min(100.0, dPosition * 100.0 / dLength);
+}
+
+QSize PreviewDialogSize(int nOutputWidth, int nOutputHeight)
+{
+    return QSize(std::max(nOutputWidth + 2, kPreviewMinWidth), nOutputHeight + 70);
+}
+
+EPreviewResult PreviewRow(const tagQVJobRow& row, const tagQVRowCrop& crop,
+                          CQVPlatformWindow* pOwner)
+{
+    CQVFrontEndGlobals& globals = FrontEndGlobals();
+    if (globals.controlBlock.Block() == nullptr)
+        return EPreviewResult::NoBlock;
+    ApplyOutputSize(crop);
+    const ProjectTimeline project = BuildJobProject(row, 1);
+    if (!HasPlayableItem(project) || !(project.Length() >= kMinimumPreviewSeconds))
+    {
+        ShowMessageBox(QStringLiteral("The timeline is empty, please edit and try again!"), 0,
+                       pOwner);
+        return EPreviewResult::EmptyTimeline;
+    }
+    double dDuration = 0.0;
+    std::string failedFile;
+    if (!WriteJobFiles(row, &dDuration, &failedFile))
+    {
+        ShowMessageBox(QStringLiteral("The preview could not start: %1 could not be written.")
+                           .arg(QString::fromStdString(failedFile)),
+                       0, pOwner);
+        return EPreviewResult::FilesNotWritten;
+    }
+    globals.controlBlock.StartPreview(globals.outputSettings.Current().nPresetIndex, dDuration);
+    CQVPreviewMovieDlg dialog(pOwner);
+    dialog.DoModal();
+    return EPreviewResult::Shown;
+}
+
+void InstallPreviewCommand()
+{
+    CQVMainDlg::PreviewCommand() = [](CQVMainDlg* pDialog, int nRow)
+    {
+        const QStringList cells = pDialog->RowCells(nRow);
+        if (!cells.isEmpty())
+            PreviewRow(JobRowFromCells(cells), RowCropFromCells(cells), pDialog);
+    };
+}
+
+} // namespace qv
