@@ -23,8 +23,7 @@ CQVFullPlayDlg::CQVFullPlayDlg(CQVEngineGlobals& globals) : m_globals(globals)
     context.dScaleFactorForPlay = m_globals.dScaleFactorForPlay;
     CQVProjectReader reader(&context);
     // A project that cannot be read plays as an empty timeline: a short black picture.
-    m_bProjectLoaded =
-        IsLoaded(reader.ReadFile(JobPath("qvengine.qvprj"), &m_globals.timeline));
+    m_bProjectLoaded = IsLoaded(reader.ReadFile(JobPath("qvengine.qvprj"), &m_globals.timeline));
     if (m_bProjectLoaded)
     {
         m_globals.dScaleFactorForPlay = context.dScaleFactorForPlay;
