@@ -14,9 +14,10 @@ constexpr int kText = CQVListCtrl::kTypeText;
 constexpr int kEdit = CQVListCtrl::kTypeEdit;
 constexpr int kProgress = CQVListCtrl::kTypeProgress;
 
+// "Duration" is 10 wider than the other number columns: at 60 its title was cut off.
 const tagQVFileColumn kColumns[kFileColumnCount] = {
     {"File", 250, kText, true},       {"State", 210, kProgress, true},
-    {"Duration", 60, kText, true},    {"Start", 60, kEdit, false},
+    {"Duration", 70, kText, true},    {"Start", 60, kEdit, false},
     {"End", 60, kEdit, false},        {"Sync Audio", 100, kEdit, false},
     {"Volume", 60, kEdit, false},     {"Speed", 60, kEdit, false},
     {"New Width", 100, kEdit, false}, {"New Height", 100, kEdit, false},
