@@ -149,8 +149,9 @@ void CQVCropDlg::LayoutControls()
     {
         int nId, nKind, x, y, w, h;
     } places[] = {
-        {kIdZoom, kKindComboBox, 138, 4, 60, 22},
-        {kIdDetect, kKindTextButton, 206, 4, 60, 22},
+        // 4 pixels wider than the row of edits' boxes, so that "100%" is not cut short.
+        {kIdZoom, kKindComboBox, 138, 4, 64, 22},
+        {kIdDetect, kKindTextButton, 210, 4, 60, 22},
         {kIdEnable, kKindCheck, 20, 40, 75, 20},
         {kIdLabelX, kKindStatic, 20, 77, 18, 20},
         {kIdCropX, kKindEdit, 40, 75, 60, 22},
