@@ -237,7 +237,7 @@ void CQVCropDlg::RedrawImageArea()
 {
     if (!IsWindow())
         return;
-    const QRect changed = m_area.Compose(m_geometry.VisibleRect(), IsEnableChecked());
+    const QRegion changed = m_area.Compose(m_geometry.VisibleRect(), IsEnableChecked());
     if (changed.isEmpty())
         return;
     if (GetContentImage().isNull())
@@ -245,13 +245,18 @@ void CQVCropDlg::RedrawImageArea()
         Invalidate();
         return;
     }
-    // A view of the changed part, without copying it first.
+    // Views of the changed parts, without copying them first; the window shows them together
+    // at its next update.
     const QImage& bitmap = m_area.Bitmap();
-    const QImage part(bitmap.constBits() +
-                          static_cast<ptrdiff_t>(changed.y()) * bitmap.bytesPerLine() +
-                          static_cast<ptrdiff_t>(changed.x()) * 4,
-                      changed.width(), changed.height(), bitmap.bytesPerLine(), bitmap.format());
-    BlitImage(part, m_area.Area().x() + changed.x(), m_area.Area().y() + changed.y());
+    const QPoint origin = m_area.Area().topLeft();
+    for (const QRect& part : changed)
+    {
+        const QImage view(bitmap.constBits() +
+                              static_cast<ptrdiff_t>(part.y()) * bitmap.bytesPerLine() +
+                              static_cast<ptrdiff_t>(part.x()) * 4,
+                          part.width(), part.height(), bitmap.bytesPerLine(), bitmap.format());
+        BlitImage(view, origin.x() + part.x(), origin.y() + part.y());
+    }
 }
 
 // --- values

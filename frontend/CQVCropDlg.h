@@ -122,7 +122,8 @@ private:
     void OnEditChanged(int nId);
     void OnEnableChanged();
     void ShowFrameAt(double dSeconds);
-    // Recomposes the image area and copies what changed to the window in one transfer.
+    // Recomposes the image area off-screen and copies the parts that changed to the
+    // window, which shows them together at its next update.
     void RedrawImageArea();
     void ApplyZoom(double dZoom);
     // The window at the size for the zoom; kept where it is (or centred) when it fits the

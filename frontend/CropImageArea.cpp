@@ -28,7 +28,7 @@ void CQVCropImageArea::SetLayout(const QRect& imageArea, const QRect& imageRect)
 void CQVCropImageArea::Rebuild()
 {
     m_bAllStale = true;
-    m_lastDrawn = QRect();
+    m_lastCrop = QRect();
     if (m_area.width() <= 0 || m_area.height() <= 0)
     {
         m_bitmap = m_still = m_plain = QImage();
@@ -56,27 +56,46 @@ void CQVCropImageArea::Rebuild()
     m_bitmap = m_still.copy();
 }
 
-QRect CQVCropImageArea::Compose(const QRect& visibleCrop, bool bEnabled)
+namespace
+{
+
+// The outline (x .. x + w, y .. y + h) and the handles, which lie within 5 pixels of it.
+QRegion OutlineRing(const QRect& crop)
+{
+    if (crop.isEmpty())
+        return QRegion();
+    const int z = CQVCropGeometry::kZoneSize;
+    QRegion ring(crop.x(), crop.y(), crop.width() + 1, crop.height() + 1);
+    if (crop.width() > 2 * z && crop.height() > 2 * z)
+        ring -= QRegion(crop.x() + z, crop.y() + z, crop.width() - 2 * z + 1,
+                        crop.height() - 2 * z + 1);
+    return ring;
+}
+
+} // namespace
+
+QRegion CQVCropImageArea::Compose(const QRect& visibleCrop, bool bEnabled)
 {
     if (m_bitmap.isNull())
-        return QRect();
-    const QRect crop = visibleCrop.translated(-m_area.topLeft());
-    // The one-pixel outline covers x .. x + w and y .. y + h.
-    const QRect drawn = crop.isEmpty()
-                            ? QRect()
-                            : QRect(crop.x(), crop.y(), crop.width() + 1, crop.height() + 1)
-                                  .intersected(m_bitmap.rect());
-    QRect changed = m_bAllStale ? m_bitmap.rect() : m_lastDrawn.united(drawn);
+        return QRegion();
+    const QRect crop = visibleCrop.isEmpty() ? QRect() : visibleCrop.translated(-m_area.topLeft());
+    // What differs from the last composition: where the crop's inside came or went, and both
+    // outlines (the colour may have changed too).
+    const QRegion changed = (m_bAllStale ? QRegion(m_bitmap.rect())
+                                         : (QRegion(m_lastCrop) ^ QRegion(crop)) |
+                                               OutlineRing(m_lastCrop) | OutlineRing(crop)) &
+                            QRegion(m_bitmap.rect());
+    if (!changed.isEmpty())
     {
         QPainter painter(&m_bitmap);
         painter.setCompositionMode(QPainter::CompositionMode_Source);
-        const QRect restore = m_bAllStale ? m_bitmap.rect() : m_lastDrawn;
-        if (!restore.isEmpty())
-            painter.drawImage(restore.topLeft(), m_still, restore);
+        painter.setClipRegion(changed);
+        const QRect bounds = changed.boundingRect();
+        painter.drawImage(bounds.topLeft(), m_still, bounds);
         if (!crop.isEmpty())
         {
             // The frame shows unveiled inside the crop.
-            const QRect inside = crop.intersected(m_imageRect);
+            const QRect inside = crop.intersected(m_imageRect).intersected(bounds);
             if (!m_plain.isNull() && !inside.isEmpty())
                 painter.drawImage(inside.topLeft(), m_plain,
                                   inside.translated(-m_imageRect.topLeft()));
@@ -88,7 +107,7 @@ QRect CQVCropImageArea::Compose(const QRect& visibleCrop, bool bEnabled)
                 painter.fillRect(handle, color);
         }
     }
-    m_lastDrawn = drawn;
+    m_lastCrop = crop;
     m_bAllStale = false;
     return changed;
 }

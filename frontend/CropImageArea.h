@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QImage>
 #include <QRect>
+#include <QRegion>
 
 namespace qv
 {
@@ -27,8 +28,9 @@ public:
 
     // Brings the bitmap up to date for the visible crop R (client coordinates, empty for
     // none) and returns the part of the area that changed since the last Compose, in area
-    // coordinates (the whole area after SetFrame or SetLayout).
-    QRect Compose(const QRect& visibleCrop, bool bEnabled);
+    // coordinates (the whole area after SetFrame or SetLayout). Only that part is drawn:
+    // a crop that moves by a few pixels changes thin strips and its outline, not its inside.
+    QRegion Compose(const QRect& visibleCrop, bool bEnabled);
     // The composed image area: Format_ARGB32_Premultiplied, the image area's size.
     const QImage& Bitmap() const { return m_bitmap; }
     QRect Area() const { return m_area; }
@@ -42,7 +44,7 @@ private:
     QImage m_plain;    // the stretched frame
     QImage m_still;    // the grey area with the veiled frame: the bitmap without a crop
     QImage m_bitmap;
-    QRect m_lastDrawn; // area coordinates of the last crop and its outline
+    QRect m_lastCrop; // area coordinates of the last crop drawn; empty for none
     bool m_bAllStale = true;
 };
 

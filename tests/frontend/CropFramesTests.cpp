@@ -117,7 +117,7 @@ TEST(CropImageArea, VeilOutsideTheCropOutlineAndHandles)
     area.SetFrame(frame);
     area.SetLayout(QRect(10, 105, 100, 80), QRect(30, 130, 40, 30));
     const QRect crop(35, 135, 20, 10); // client coordinates
-    EXPECT_EQ(area.Compose(crop, true), QRect(0, 0, 100, 80));
+    EXPECT_EQ(area.Compose(crop, true), QRegion(0, 0, 100, 80));
     const QImage& bitmap = area.Bitmap();
     ASSERT_EQ(bitmap.size(), QSize(100, 80));
     const auto At = [&](int x, int y) { return bitmap.pixel(x - 10, y - 105); };
@@ -132,9 +132,12 @@ TEST(CropImageArea, VeilOutsideTheCropOutlineAndHandles)
 
     // Only what the crop touched changes, and the pieces add up to a fresh composition.
     const QRect moved(50, 140, 15, 12);
-    EXPECT_EQ(area.Compose(moved, false), QRect(25, 30, 31, 18));
-    EXPECT_EQ(area.Compose(QRect(), false), QRect(40, 35, 16, 13));
-    area.Compose(moved, false);
+    EXPECT_EQ(area.Compose(moved, false).boundingRect(), QRect(25, 30, 31, 18));
+    EXPECT_EQ(area.Compose(QRect(), false), QRegion(40, 35, 16, 13));
+    area.Compose(moved.translated(-1, -1), false);
+    const QRegion nudged = area.Compose(moved, false);
+    EXPECT_EQ(nudged.boundingRect(), QRect(39, 34, 17, 14));
+    EXPECT_FALSE(nudged.contains(QPoint(47, 41))) << "the inside that both crops share";
     CQVCropImageArea fresh;
     fresh.SetFrame(frame);
     fresh.SetLayout(QRect(10, 105, 100, 80), QRect(30, 130, 40, 30));
