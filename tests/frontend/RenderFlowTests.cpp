@@ -244,7 +244,8 @@ TEST_F(RenderFlowTest, AKilledEngineFailsItsRowWithinTwoTicks)
     QElapsedTimer clock;
     clock.start();
     ASSERT_TRUE(WaitFor([&] { return State(0) == QStringLiteral("Failed"); }, 5000));
-    EXPECT_LT(clock.elapsed(), 2100);
+    // Two ticks of one second, and the reaping and repaint after them on a busy machine.
+    EXPECT_LT(clock.elapsed(), 2600);
     ASSERT_TRUE(WaitIdle());
     EXPECT_EQ(State(1), QStringLiteral("Finish"));
     EXPECT_EQ(State(0), QStringLiteral("Failed")) << "the end of the batch keeps failures";
