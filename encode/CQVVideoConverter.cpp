@@ -1,5 +1,7 @@
 #include "encode/CQVVideoConverter.h"
 
+#include "media/FrameComposition.h"
+
 #include <cmath>
 
 extern "C"
@@ -74,6 +76,9 @@ int32_t CQVVideoConverter::Close()
 {
     Stop();
     m_pGraph.reset();
+    // No streaming thread is left to compose: the decoders can go.
+    if (m_setup.pTimeline != nullptr)
+        ReleaseItemDecoders(*m_setup.pTimeline);
     m_nDeliveredFrames = 0;
     if (m_pEvents)
         m_pEvents->SetNotifyWindow(0, 0, 0);

@@ -19,6 +19,7 @@
 #include "encode/IQVVideoMixerUserCallback.h"
 #include "platform/CQVMessageWindow.h"
 #include "project/OutputSettings.h"
+#include "project/ProjectTimeline.h"
 #include "project/SettingsFiles.h"
 
 #include <atomic>
@@ -39,6 +40,9 @@ struct tagQVConverterSetup
     tagQVH264Settings h264;           // the indices of "skin/h264.dat"
     double dDuration = 0.0;           // the timeline length D in seconds; below 0.5 counts as 0.5
     int32_t* pGraphRunning = nullptr; // bGraphRunning of the control block, or null
+    // The project the callbacks compose; Close frees its items' decoders. Not owned; it
+    // outlives the converter (whose destructor closes). Null frees none.
+    ProjectTimeline* pTimeline = nullptr;
 };
 
 // Graph states.
@@ -100,8 +104,10 @@ public:
     // Paused: 0. No graph: 0. Running: holds the streams. Stopped: -1 (a stopped
     // conversion cannot go on; Run builds a new one).
     virtual int32_t Pause();
-    // Stops, resets the delivered-frame counter, detaches the notify window and releases
-    // the graph and its event queue. Returns 0.
+    // Stops, releases the graph, frees the item decoders of the project's main video line
+    // and type-3 lines (a new build opens them at its own start), resets the
+    // delivered-frame counter, detaches the notify window and releases the event queue.
+    // Returns 0.
     virtual int32_t Close();
     // Delivered frames / frame rate; 0.0 when the frame rate is 0 or not a number.
     virtual double GetDeliveredSeconds();

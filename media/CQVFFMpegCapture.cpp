@@ -28,9 +28,12 @@ bool CQVFFMpegCapture::GetFrameAtTime(double dSeconds)
     if (!HasVideo())
         return false;
     PositionNear(dSeconds);
+    // A picture stamped 0 has a timestamp too: only a stream without any is left where the
+    // positioning put it.
     if (PictureTimestamp() != AV_NOPTS_VALUE)
     {
-        while (PtsToSeconds(PictureTimestamp()) < dSeconds - 1.0)
+        const double dUntil = dSeconds - 1.0 - TimestampTolerance();
+        while (PtsToSeconds(PictureTimestamp()) < dUntil)
         {
             if (!ReadNextFrame())
                 break;

@@ -316,6 +316,22 @@ double CQVFFMpegCaptureBase::TimeBase() const
     return m_pVideoStream ? QVRatio(m_pVideoStream->time_base) : 0.0;
 }
 
+double CQVFFMpegCaptureBase::TimestampTolerance() const
+{
+    constexpr double kMinTolerance = 0.001;
+    const double dTick = TimeBase();
+    const double dRate = GetFrameRate();
+    if (dTick <= 0.0 || dRate < kQVMediaEpsilon)
+        return kMinTolerance;
+    double dTolerance = kMinTolerance;
+    // Pictures that fall on whole ticks are stored exactly (MP4, MPEG, AVI, whose tick is
+    // the frame itself); only the others are rounded to a tick.
+    const double dTicksPerFrame = 1.0 / (dRate * dTick);
+    if (std::fabs(dTicksPerFrame - std::round(dTicksPerFrame)) > 1e-6 * dTicksPerFrame)
+        dTolerance = std::max(dTolerance, dTick);
+    return std::min(dTolerance, 0.25 / dRate);
+}
+
 double CQVFFMpegCaptureBase::GetDuration() const
 {
     if (!m_pFormat)

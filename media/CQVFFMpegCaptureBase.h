@@ -68,6 +68,12 @@ public:
     bool HasVideo() const { return m_pCodec != nullptr; }
     // Seconds per stream timestamp unit; 0 without a video stream.
     double TimeBase() const;
+    // Seconds by which a picture's timestamp may lie before a time and the picture still
+    // count as the one at that time. Containers that store coarse timestamps (Matroska,
+    // WebM and FLV keep whole milliseconds) put a picture up to a tick early: 1 ms, or one
+    // tick when a frame is not a whole number of ticks, but never more than a quarter of
+    // a frame, so that the picture before is never taken for the one at the time.
+    double TimestampTolerance() const;
 
     // --- the current picture
     bool HasPicture() const;

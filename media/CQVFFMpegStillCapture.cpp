@@ -4,7 +4,6 @@
 #include <QString>
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 namespace qv
@@ -57,10 +56,9 @@ bool CQVFFMpegStillCapture::GetFrameAtTime(double dSeconds)
     if (!HasVideo())
         return false;
     PositionNear(dSeconds);
-    // Whole milliseconds, so that a picture stamped a hair before t by rounding counts as at t.
-    const long long nTargetMs = std::llround(dSeconds * 1000.0);
-    while (PictureTimestamp() != AV_NOPTS_VALUE &&
-           std::llround(PtsToSeconds(PictureTimestamp()) * 1000.0) < nTargetMs)
+    // A picture that the container's rounding stamped a little before t counts as at t.
+    const double dUntil = dSeconds - TimestampTolerance();
+    while (PictureTimestamp() != AV_NOPTS_VALUE && PtsToSeconds(PictureTimestamp()) < dUntil)
     {
         if (!ReadNextFrame())
             break;

@@ -6,8 +6,10 @@
 #include "media/ItemTiming.h"
 #include "media/RewindFrames.h"
 #include "media/StretchDib.h"
+#include "project/LineTypes.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace qv
 {
@@ -15,9 +17,11 @@ namespace qv
 namespace
 {
 
-// Times and frame counts are products of doubles: 30 × (23 ÷ 30) may come out as
-// 22.999…, and a picture stamped exactly at the target may read a hair below it. Such
-// rounding must neither drop a frame nor show one twice, so comparisons allow this much.
+// The overlay line whose video items keep decoders between frames, as the main line's do.
+constexpr int32_t kLineOverlayVideo = 3;
+
+// Frame counts are products of doubles: 30 × (23 ÷ 30) may come out as 22.999…, which
+// must not move a frame.
 constexpr double kRoundingTolerance = 1e-6;
 
 // The frame index of a time, truncated.
@@ -26,37 +30,37 @@ int64_t FrameIndexAt(double dFrameRate, double dSeconds)
     return QVTruncToInt64(dFrameRate * dSeconds + kRoundingTolerance);
 }
 
-// The picture's reference time in stream units: its presentation timestamp when above 0,
-// else its decoding timestamp (may be "no value").
-int64_t ReferenceTimestamp(const CQVFFMpegCapture& decoder)
+// The index of the first frame at or after a time, as the timestamp walk finds it.
+int64_t FirstFrameAtOrAfter(double dFrameRate, double dSeconds)
 {
-    const int64_t nPts = decoder.PicturePts();
-    return nPts > 0 ? nPts : decoder.PictureDts();
+    return QVTruncToInt64(std::ceil(dFrameRate * dSeconds - kRoundingTolerance));
 }
 
-// Walks the decoder forward to the picture of the source time. It never goes back: a
-// target behind the current picture keeps the current picture.
+// Walks the decoder forward to the first picture at or after the source time. It never
+// goes back: a target behind the current picture keeps the current picture.
 void WalkDecoder(CQVFFMpegCapture& decoder, double dSourceTime)
 {
-    if (decoder.PicturePts() > 0 || decoder.PictureDts() > 0)
+    // A picture stamped 0 (the first of most files) has a timestamp as much as any other:
+    // only a stream without timestamps (raw elementary streams) is walked by counting.
+    if (decoder.PictureTimestamp() != AV_NOPTS_VALUE)
     {
-        // Milliseconds from the stream's start, the clock of source times everywhere else
+        // Seconds from the stream's start, the clock of source times everywhere else
         // (positioning, sound): a stream whose clock starts late (MPEG program streams
         // start near half a second) would otherwise show its pictures that much too late.
-        const double dTarget = dSourceTime * 1000.0;
-        double dCurrent = decoder.PtsToSeconds(ReferenceTimestamp(decoder)) * 1000.0;
-        while (dCurrent < dTarget - kRoundingTolerance)
+        const double dUntil = dSourceTime - decoder.TimestampTolerance();
+        while (decoder.PtsToSeconds(decoder.PictureTimestamp()) < dUntil)
         {
             if (!decoder.ReadNextFrame())
                 break;
             decoder.SetTimelineFrameIndex(decoder.TimelineFrameIndex() + 1);
-            dCurrent = decoder.PtsToSeconds(ReferenceTimestamp(decoder)) * 1000.0;
         }
         return;
     }
-    // No timestamp on the picture: count frames instead.
-    const int64_t nTarget = FrameIndexAt(decoder.GetFrameRate(), dSourceTime);
-    if (nTarget >= decoder.GetFrameCount())
+    // The timeline frame index is the current picture's (-1 before the first). A stream
+    // that declares no length is read until it ends.
+    const int64_t nTarget = FirstFrameAtOrAfter(decoder.GetFrameRate(), dSourceTime);
+    const int64_t nFrameCount = decoder.GetFrameCount();
+    if (nFrameCount > 0 && nTarget >= nFrameCount)
         return;
     const int64_t nDelta = nTarget - decoder.TimelineFrameIndex();
     decoder.SetTimelineFrameIndex(nTarget);
@@ -178,6 +182,11 @@ int OpenItemDecoder(const tagQVCompositionContext& context, tagQVMediaData& item
     const double dSource = MapToSourceTime(item, context.dCurrentTime);
     decoder->SetTimelineFrameIndex(FrameIndexAt(decoder->GetFrameRate(), dSource));
     decoder->GetFrameAtTime(dSource);
+    // Counting frames starts from the picture the positioning reached (the first picture,
+    // or where a seek landed), not from the one asked for; -1 when none was decoded.
+    if (decoder->PictureTimestamp() == AV_NOPTS_VALUE)
+        decoder->SetTimelineFrameIndex(
+            decoder->HasPicture() ? std::max<int64_t>(decoder->FramesDecoded() - 1, 0) : -1);
     runtime.pDecoder = std::move(decoder);
     return 1;
 }
@@ -215,6 +224,20 @@ void ReleaseLineItem(tagQVCompositionContext& context, tagQVMediaData* pItem, in
         }
     }
     context.pSlotItems[nSlot] = pItem;
+}
+
+void ReleaseItemDecoders(ProjectTimeline& timeline)
+{
+    auto release = [](TimelineLine& line)
+    {
+        for (const auto& pItem : line.items)
+            if (CQVItemRuntime* pRuntime = FindItemRuntime(*pItem))
+                pRuntime->pDecoder.reset();
+    };
+    for (TimelineLine& line : timeline.lines)
+        if (line.eMediaTypeLine == kLineMainVideo || line.eMediaTypeLine == kLineOverlayVideo)
+            release(line);
+    release(timeline.secondLine);
 }
 
 } // namespace qv

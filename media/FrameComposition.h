@@ -7,6 +7,7 @@
 #pragma once
 
 #include "media/tagQVCompositionContext.h"
+#include "project/ProjectTimeline.h"
 #include "project/tagQVMediaData.h"
 
 #include <cstdint>
@@ -58,5 +59,10 @@ int RenderItemFrame(tagQVCompositionContext& context, double dTime, tagQVMediaDa
 // The item it replaces loses its decoder, and a main-line one also its picture caches and
 // prepared mask; at most one decoder per slot stays open.
 void ReleaseLineItem(tagQVCompositionContext& context, tagQVMediaData* pItem, int nSlot);
+
+// Frees the open decoders of the items of the main video line (with the second line its
+// items were moved to) and of every line of type 3. Decoders only move forward, so a new
+// run of the project must open them afresh at its own start. Only while nothing composes.
+void ReleaseItemDecoders(ProjectTimeline& timeline);
 
 } // namespace qv

@@ -348,51 +348,93 @@ TEST(EndToEndConversion, HalfSpeedDoublesTheLengthAndKeepsTheSound)
     EXPECT_NEAR(MeanVolume(output, 0.2, 1.8), -24.1, 1.5) << "sound all the way through";
 }
 
-// Converts a trim of one of the numbered test sources (160 x 120) into an MP4 of the
-// same size; empty when the conversion did not complete.
-static std::string ConvertNumberedTrim(CQVEngineDriver& driver, test::EMedia eMedia, double dStart,
-                                       double dEnd)
+// Output picture n shows output time (n + 1) / 30; an item shows, at item time u, the first
+// source picture at or after trim + u × speed, counted from the stream's start. Each clip
+// is converted once, with one item per trim and speed, 1.5 s apart (whole output
+// pictures) and 1.1 s long. Every picture of an item from its opening to 1 s in is checked
+// exactly: a picture early or late is a fault.
+TEST(EndToEndConversion, EveryOutputPictureIsTheSourcePictureItsTimeNames)
 {
-    tagQVJobRow row = SourceRow();
-    row.source = test::MediaPath(eMedia);
-    row.dDuration = 3.0;
-    row.dStartTime = dStart;
-    row.dEndTime = dEnd;
-    row.nVideoWidth = 160;
-    row.nVideoHeight = 120;
-    std::string output = driver.ProgramPath("trimmed.mp4");
-    if (row.source.empty() ||
-        Convert(driver, BuildJobProject(row, 1), Mp4Settings(160, 120), output) != kEngineCompleted)
-        return "";
-    return output;
-}
-
-TEST(EndToEndConversion, ATrimStartShowsTheRightSourcePictures)
-{
-    CQVEngineDriver driver;
-    ASSERT_TRUE(driver.Ready());
-    // 90 numbered pictures at 30 fps.
-    std::string output = ConvertNumberedTrim(driver, test::EMedia::H264, 2.0, 3.0);
-    ASSERT_FALSE(output.empty());
-    std::vector<uint8_t> pixels;
-    for (int frame : {5, 20})
+    using test::ENumberedContainer;
+    struct tagClip
     {
-        ASSERT_TRUE(test::DecodeFrameBgra(output, frame, 160, 120, &pixels));
-        // Output picture n shows output time (n + 1) / 30, source 2 s later.
-        EXPECT_NEAR(test::ReadFrameNumber(pixels.data(), 160 * 4, 160, 120, false), 61 + frame, 1)
-            << "output picture " << frame;
-    }
-}
+        ENumberedContainer eContainer;
+        const char* szName;
+        int nRate;
+    };
+    const tagClip kClips[] = {
+        {ENumberedContainer::Mp4BFrames, "mp4", 30}, {ENumberedContainer::Mp4BFrames, "mp4", 25},
+        {ENumberedContainer::Mp4BFrames, "mp4", 15}, {ENumberedContainer::Matroska, "mkv", 30},
+        {ENumberedContainer::Matroska, "mkv", 25},   {ENumberedContainer::Matroska, "mkv", 15},
+        {ENumberedContainer::Avi, "avi", 30},        {ENumberedContainer::Avi, "avi", 25},
+        {ENumberedContainer::Avi, "avi", 15},        {ENumberedContainer::MpegPs, "mpg", 25},
+        {ENumberedContainer::RawH264, "h264", 30},
+    };
+    const int kTrimsMs[] = {0, 17, 517, 1000};
+    const int kSpeeds[] = {1, 2};
+    constexpr int kSpacingPictures = 45; // 1.5 s
+    constexpr double kItemLength = 1.1;
 
-TEST(EndToEndConversion, ATrimStartIntoAProgramStreamLandsOnTheRightPicture)
-{
     CQVEngineDriver driver;
     ASSERT_TRUE(driver.Ready());
-    // 75 numbered pictures at 25 fps.
-    std::string output = ConvertNumberedTrim(driver, test::EMedia::Mpeg2Ps, 1.5, 2.5);
-    ASSERT_FALSE(output.empty());
-    std::vector<uint8_t> pixels;
-    ASSERT_TRUE(test::DecodeFrameBgra(output, 5, 160, 120, &pixels));
-    // Output picture 5 shows output time 0.2 s: source 1.7 s, picture 42.
-    EXPECT_NEAR(test::ReadFrameNumber(pixels.data(), 160 * 4, 160, 120, false), 42, 1);
+    for (const tagClip& clip : kClips)
+    {
+        const std::string source = test::NumberedClipPath(clip.eContainer, clip.nRate);
+        ASSERT_FALSE(source.empty()) << clip.szName << clip.nRate;
+        tagQVJobRow row;
+        row.source = source;
+        row.dDuration = 4.0;
+        row.nVideoWidth = 160;
+        row.nVideoHeight = 120;
+        ProjectTimeline project = BuildJobProject(row, 1);
+        TimelineLine& main = project.lines[0];
+        main.items.clear();
+        for (int nTrim : kTrimsMs)
+            for (int nSpeed : kSpeeds)
+            {
+                row.dStartTime = nTrim / 1000.0;
+                row.dPlaybackRate = nSpeed;
+                row.dEndTime = row.dStartTime + kItemLength * nSpeed;
+                auto item = std::make_unique<tagQVMediaData>();
+                FillItemFromRow(row, int32_t(main.items.size()) + 1, nullptr, item.get());
+                item->dEditorStartTime = main.items.size() * kSpacingPictures / 30.0;
+                item->dEditorEndTime = item->dEditorStartTime + kItemLength;
+                main.items.push_back(std::move(item));
+            }
+        main.LinkItems();
+        const std::string output = driver.ProgramPath("timing.mp4");
+        ASSERT_EQ(Convert(driver, project, Mp4Settings(160, 120), output), kEngineCompleted)
+            << clip.szName << clip.nRate;
+
+        std::string pictures;
+        ASSERT_EQ(test::RunProgram("ffmpeg",
+                                   {"-nostdin", "-v", "error", "-i", output, "-f", "rawvideo",
+                                    "-pix_fmt", "bgra", "-"},
+                                   &pictures, nullptr),
+                  0);
+        constexpr size_t kPictureBytes = 160 * 120 * 4;
+        int nItem = 0;
+        for (int nTrim : kTrimsMs)
+            for (int nSpeed : kSpeeds)
+            {
+                std::vector<int> shown, named;
+                // The first item opens at 1/30 s, the others at their start.
+                for (int k = nItem == 0 ? 1 : 0; k <= 30; ++k)
+                {
+                    const size_t n = size_t(nItem * kSpacingPictures + k - 1);
+                    ASSERT_LE((n + 1) * kPictureBytes, pictures.size());
+                    shown.push_back(test::ReadFrameNumber(
+                        reinterpret_cast<const uint8_t*>(pictures.data()) + n * kPictureBytes,
+                        160 * 4, 160, 120, false));
+                    // Source picture j stands at j / rate; the first at or after
+                    // trim + k / 30 × speed, in whole numbers.
+                    const int64_t nNumerator =
+                        int64_t(30) * nTrim * clip.nRate + int64_t(1000) * k * nSpeed * clip.nRate;
+                    named.push_back(int((nNumerator + 29999) / 30000));
+                }
+                EXPECT_EQ(shown, named) << clip.szName << " " << clip.nRate << " fps, trim "
+                                        << nTrim << " ms, speed " << nSpeed;
+                ++nItem;
+            }
+    }
 }

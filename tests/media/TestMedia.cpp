@@ -121,9 +121,13 @@ bool RunFFMpeg(const std::string& arguments)
     return std::system(command.c_str()) == 0;
 }
 
-std::string MediaPath(EMedia eMedia)
+namespace
 {
-    const tagRecipe recipe = Recipe(eMedia);
+
+// The recipe's file in the cache folder, made when missing. bPatch100 declares 100 frames
+// in the AVI headers of the made file.
+std::string CachedMedia(const tagRecipe& recipe, bool bPatch100)
+{
     const size_t nHash = std::hash<std::string>()(recipe.arguments);
     std::ostringstream name;
     name << recipe.szName << "-" << std::hex << nHash << recipe.szExtension;
@@ -138,10 +142,40 @@ std::string MediaPath(EMedia eMedia)
         CacheFolder() + "/part-" + std::to_string(getpid()) + "-" + name.str();
     if (!RunFFMpeg(recipe.arguments + " \"" + partial + "\""))
         return std::string();
-    if (eMedia == EMedia::Declares100 && !PatchDeclaredFrames(partial, 100))
+    if (bPatch100 && !PatchDeclaredFrames(partial, 100))
         return std::string();
     fs::rename(partial, path, error);
     return error ? std::string() : path;
+}
+
+} // namespace
+
+std::string MediaPath(EMedia eMedia)
+{
+    return CachedMedia(Recipe(eMedia), eMedia == EMedia::Declares100);
+}
+
+std::string NumberedClipPath(ENumberedContainer eContainer, int nFrameRate)
+{
+    const std::string source = PatternSource(160, 120, nFrameRate, 4 * nFrameRate);
+    const std::string h264 = " -c:v libx264 -preset veryfast -pix_fmt yuv420p -crf 18"
+                             " -x264-params bframes=2:b-adapt=0:keyint=" +
+                             std::to_string(nFrameRate) + ":scenecut=0";
+    switch (eContainer)
+    {
+    case ENumberedContainer::Mp4BFrames:
+        return CachedMedia({"numbered", ".mp4", source + h264}, false);
+    case ENumberedContainer::Matroska:
+        return CachedMedia({"numbered", ".mkv", source + h264}, false);
+    case ENumberedContainer::RawH264:
+        return CachedMedia({"numbered", ".h264", source + h264}, false);
+    case ENumberedContainer::Avi:
+        return CachedMedia({"numbered", ".avi", source + " -c:v mpeg4 -q:v 2"}, false);
+    case ENumberedContainer::MpegPs:
+        return CachedMedia(
+            {"numbered", ".mpg", source + " -c:v mpeg2video -q:v 2 -g 12 -bf 2 -f mpeg"}, false);
+    }
+    return std::string();
 }
 
 int ReadFrameNumber(const uint8_t* pImage, int nStride, int nWidth, int nHeight, bool bBottomUp)

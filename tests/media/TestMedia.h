@@ -33,6 +33,18 @@ enum class EMedia
 // Path of the file, made when missing; empty when ffmpeg failed (the test then fails).
 std::string MediaPath(EMedia eMedia);
 
+// Numbered clips for the timing tests: 160×120, 4 s, no sound; picture n stands at n ÷ rate.
+enum class ENumberedContainer
+{
+    Mp4BFrames, // H.264 with two B-frames (the first picture's decoding time is negative)
+    Matroska,   // the same H.264 stream; Matroska rounds timestamps to whole milliseconds
+    Avi,        // MPEG-4 part 2; the time base is the frame itself
+    MpegPs,     // MPEG-2 with B-frames in a program stream, whose clock starts late; 25 or
+                // 30 fps only
+    RawH264,    // the H.264 stream with no container: no timestamps and no length
+};
+std::string NumberedClipPath(ENumberedContainer eContainer, int nFrameRate);
+
 // Runs ffmpeg with the arguments (after "-y -loglevel error"); true on exit code 0.
 bool RunFFMpeg(const std::string& arguments);
 
