@@ -28,7 +28,6 @@ namespace
 
 const int kEditIds[4] = {CQVCropDlg::kIdCropX, CQVCropDlg::kIdCropY, CQVCropDlg::kIdCropWidth,
                          CQVCropDlg::kIdCropHeight};
-const int kLargestEditValue = 10000000;
 
 const QString kNoPictureMessage =
     QStringLiteral("Detect found no picture: the sampled frames are all black or cannot be "
@@ -275,7 +274,8 @@ int CQVCropDlg::EditValue(int nId) const
     const qlonglong nValue = pEdit->GetText().trimmed().toLongLong(&bNumber);
     if (!bNumber)
         return 0;
-    return static_cast<int>(std::clamp<qlonglong>(nValue, -kLargestEditValue, kLargestEditValue));
+    return static_cast<int>(std::clamp<qlonglong>(nValue, -CQVCropGeometry::kLargestValue,
+                                                  CQVCropGeometry::kLargestValue));
 }
 
 tagQVCropValues CQVCropDlg::EditValues() const

@@ -85,8 +85,9 @@ void CQVCropGeometry::SetLayout(double dZoom, QSize clientSize)
 
 void CQVCropGeometry::SetDisplayFromSource(const tagQVCropValues& source)
 {
-    m_crop = QRect(ToDisplay(source.x, m_dZoom), ToDisplay(source.y, m_dZoom),
-                   ToDisplay(source.w, m_dZoom), ToDisplay(source.h, m_dZoom));
+    const auto Display = [this](int nValue)
+    { return ToDisplay(std::clamp(nValue, -kLargestValue, kLargestValue), m_dZoom); };
+    m_crop = QRect(Display(source.x), Display(source.y), Display(source.w), Display(source.h));
 }
 
 tagQVCropValues CQVCropGeometry::SourceFromDisplay() const

@@ -51,6 +51,8 @@ public:
     // The image area is (10, 105, client width - 20, client height - 145).
     static constexpr int kAreaLeft = 10;
     static constexpr int kAreaTop = 105;
+    // Source values are held within +-this many pixels, so that no sum of them overflows.
+    static constexpr int kLargestValue = 10000000;
 
     // 1.0, 0.8 and 0.5 for the zoom box's entries 0, 1 and 2; 1.0 for any other index.
     static double ZoomForIndex(int nIndex);
@@ -79,6 +81,7 @@ public:
     QRect ImageRect() const { return m_imageRect; }
 
     // --- the crop in display pixels, relative to the image rectangle
+    // trunc(value x zoom) of each source value held within +-kLargestValue.
     void SetDisplayFromSource(const tagQVCropValues& source);
     void SetDisplayCrop(const QRect& crop) { m_crop = crop; }
     QRect DisplayCrop() const { return m_crop; }

@@ -110,8 +110,11 @@ TEST(CropGeometry, HitZonesInTheirOrderWithTheirCursors)
     }
     // R is clipped by the image; a crop that misses the image, or has no width, has none.
     EXPECT_EQ(LaidOut(1.0, {1800, 1000, 500, 500}).VisibleRect(), QRect(1820, 1132, 120, 80));
+    // A row's absurd values are held, with no overflow on the way.
+    const int nHuge = std::numeric_limits<int>::max();
     for (const tagQVCropValues& crop :
-         {tagQVCropValues{2000, 0, 50, 50}, tagQVCropValues{10, 10, 0, 50}})
+         {tagQVCropValues{2000, 0, 50, 50}, tagQVCropValues{10, 10, 0, 50},
+          tagQVCropValues{nHuge, nHuge, nHuge, nHuge}})
     {
         const CQVCropGeometry outside = LaidOut(1.0, crop);
         EXPECT_TRUE(outside.VisibleRect().isEmpty());
