@@ -2,10 +2,12 @@
 
 #include "encode/WindowsMediaResults.h"
 #include "project/CQVXmlDocument.h"
+#include "project/FileKeyTable.h"
 #include "project/TextCodec.h"
 
 #include <charconv>
 #include <limits>
+#include <type_traits>
 
 namespace qv
 {
@@ -62,88 +64,26 @@ public:
         m_out += u'>';
         m_out += kLineEnd;
     }
-    void Rect(int nDepth, const char* pszName, const tagQVWmRect& rect)
-    {
-        Open(nDepth, pszName);
-        Number("left", rect.nLeft);
-        Number("top", rect.nTop);
-        Number("right", rect.nRight);
-        Number("bottom", rect.nBottom);
-        EndEmpty();
-    }
 
 private:
     std::u16string& m_out;
 };
 
-void WriteStream(const tagQVWmStreamConfig& config, CQVTagWriter* pWriter)
-{
-    CQVTagWriter& w = *pWriter;
-    const bool bVideo = config.eType == EQVWmMediaType::Video;
-    w.Open(1, "streamconfig");
-    w.Ascii("majortype", bVideo ? "video" : "audio");
-    w.Number("streamnumber", config.wStreamNumber);
-    w.Text("streamname", config.szStreamName);
-    w.Number("bitrate", config.nBitrate);
-    w.Number("bufferwindow", config.nBufferWindowMs);
-    w.Ascii("rfc1766langid", config.language);
-    w.EndOpen();
-    for (const auto& property : config.Properties())
-    {
-        w.Open(2, "property");
-        w.Ascii("name", property.first);
-        w.Number("value", property.second);
-        w.EndEmpty();
-    }
-    if (bVideo)
-    {
-        const tagQVWmVideoFormat& format = config.video;
-        w.Open(2, "videomediaprops");
-        w.Number("maxkeyframespacing", config.nMaxKeyFrameSpacing);
-        w.Number("quality", config.nQuality);
-        w.EndEmpty();
-        w.Open(2, "videoformat");
-        w.Ascii("codec", format.codec);
-        w.Ascii("fourcc", format.fourcc);
-        w.Number("biwidth", format.nWidth);
-        w.Number("biheight", format.nHeight);
-        w.Number("dwbitrate", format.nBitrate);
-        w.Number("avgtimeperframe", format.nAvgTimePerFrame);
-        w.EndOpen();
-        w.Rect(3, "rcsource", format.rcSource);
-        w.Rect(3, "rctarget", format.rcTarget);
-        w.Close(2, "videoformat");
-    }
-    else
-    {
-        const tagQVWmAudioFormat& format = config.audio;
-        w.Open(2, "audioformat");
-        w.Ascii("codec", format.codec);
-        w.Number("wformattag", format.nFormatTag);
-        w.Number("nchannels", format.nChannels);
-        w.Number("nsamplespersec", format.nSampleRate);
-        w.Number("navgbytespersec", format.nAvgBytesPerSec);
-        w.Number("nblockalign", format.nBlockAlign);
-        w.Number("wbitspersample", format.nBitsPerSample);
-        w.EndEmpty();
-    }
-    w.Close(1, "streamconfig");
-}
-
 // --- reading: every value is required and must parse whole
 
-bool ReadText(const CQVXmlNode& node, std::u16string_view name, std::u16string* pValue)
+bool ReadText(const CQVXmlNode& node, const char* pszName, std::u16string* pValue)
 {
+    const std::u16string name = Widen(pszName);
     if (!node.HasAttribute(name))
         return false;
     *pValue = UnescapeXmlAttribute(node.GetString(name, u""));
     return true;
 }
 
-bool ReadAscii(const CQVXmlNode& node, std::u16string_view name, std::string* pValue)
+bool ReadAscii(const CQVXmlNode& node, const char* pszName, std::string* pValue)
 {
     std::u16string text;
-    if (!ReadText(node, name, &text))
+    if (!ReadText(node, pszName, &text))
         return false;
     std::string ascii;
     for (char16_t c : text)
@@ -156,10 +96,10 @@ bool ReadAscii(const CQVXmlNode& node, std::u16string_view name, std::string* pV
     return true;
 }
 
-template <class T> bool ReadNumber(const CQVXmlNode& node, std::u16string_view name, T* pValue)
+template <class T> bool ReadNumber(const CQVXmlNode& node, const char* pszName, T* pValue)
 {
     std::string text;
-    if (!ReadAscii(node, name, &text) || text.empty())
+    if (!ReadAscii(node, pszName, &text) || text.empty())
         return false;
     int64_t nValue = 0;
     const char* pEnd = text.data() + text.size();
@@ -171,77 +111,210 @@ template <class T> bool ReadNumber(const CQVXmlNode& node, std::u16string_view n
     return true;
 }
 
-bool ReadRect(const CQVXmlNode* pNode, tagQVWmRect* pRect)
+// --- the text described once: each element's attributes in the order they are written.
+//     A reader needs every one of them.
+
+template <class R> struct tagQVWmKey
 {
-    return pNode != nullptr && ReadNumber(*pNode, u"left", &pRect->nLeft) &&
-           ReadNumber(*pNode, u"top", &pRect->nTop) &&
-           ReadNumber(*pNode, u"right", &pRect->nRight) &&
-           ReadNumber(*pNode, u"bottom", &pRect->nBottom);
+    const char* pszName;
+    void (*pWrite)(const char* pszName, const R& record, CQVTagWriter* pWriter);
+    bool (*pRead)(const CQVXmlNode& node, const char* pszName, R* pRecord);
+};
+
+// The kind of a key follows its field: an integer is a whole number that must fit the
+// field (int16, int32 or int64), a std::string printable ASCII, a std::u16string any text.
+template <auto P> constexpr tagQVWmKey<KeyRecordOf<P>> WmKey(const char* pszName)
+{
+    using R = KeyRecordOf<P>;
+    using T = KeyValueOf<P>;
+    return {pszName,
+            [](const char* pszKey, const R& record, CQVTagWriter* pWriter)
+            {
+                if constexpr (std::is_integral_v<T>)
+                    pWriter->Number(pszKey, record.*P);
+                else if constexpr (std::is_same_v<T, std::string>)
+                    pWriter->Ascii(pszKey, record.*P);
+                else
+                    pWriter->Text(pszKey, record.*P);
+            },
+            [](const CQVXmlNode& node, const char* pszKey, R* pRecord)
+            {
+                if constexpr (std::is_integral_v<T>)
+                    return ReadNumber(node, pszKey, &(pRecord->*P));
+                else if constexpr (std::is_same_v<T, std::string>)
+                    return ReadAscii(node, pszKey, &(pRecord->*P));
+                else
+                    return ReadText(node, pszKey, &(pRecord->*P));
+            }};
+}
+
+struct tagQVWmProfileHead
+{
+    int32_t nVersion = 0;
+    std::u16string name;
+    std::u16string description;
+};
+
+struct tagQVWmProperty
+{
+    std::string name; // not empty
+    int32_t nValue = 0;
+};
+
+constexpr const char* kProfileElement = "profile";
+constexpr const char* kStreamElement = "streamconfig";
+constexpr const char* kPropertyElement = "property";
+constexpr const char* kVideoPropsElement = "videomediaprops";
+constexpr const char* kVideoFormatElement = "videoformat";
+constexpr const char* kAudioFormatElement = "audioformat";
+
+// The first attribute of streamconfig names which of the two formats follows.
+constexpr const char* kMajorTypeKey = "majortype";
+constexpr const char* kMajorTypeVideo = "video";
+constexpr const char* kMajorTypeAudio = "audio";
+
+constexpr tagQVWmKey<tagQVWmProfileHead> kProfileKeys[] = {
+    WmKey<&tagQVWmProfileHead::nVersion>("version"),
+    WmKey<&tagQVWmProfileHead::name>("name"),
+    WmKey<&tagQVWmProfileHead::description>("description"),
+};
+using S = tagQVWmStreamConfig;
+constexpr tagQVWmKey<S> kStreamKeys[] = {
+    WmKey<&S::wStreamNumber>("streamnumber"), WmKey<&S::szStreamName>("streamname"),
+    WmKey<&S::nBitrate>("bitrate"),           WmKey<&S::nBufferWindowMs>("bufferwindow"),
+    WmKey<&S::language>("rfc1766langid"),
+};
+constexpr tagQVWmKey<tagQVWmProperty> kPropertyKeys[] = {
+    WmKey<&tagQVWmProperty::name>("name"),
+    WmKey<&tagQVWmProperty::nValue>("value"),
+};
+constexpr tagQVWmKey<S> kVideoPropsKeys[] = {
+    WmKey<&S::nMaxKeyFrameSpacing>("maxkeyframespacing"),
+    WmKey<&S::nQuality>("quality"),
+};
+using V = tagQVWmVideoFormat;
+constexpr tagQVWmKey<V> kVideoFormatKeys[] = {
+    WmKey<&V::codec>("codec"),        WmKey<&V::fourcc>("fourcc"),
+    WmKey<&V::nWidth>("biwidth"),     WmKey<&V::nHeight>("biheight"),
+    WmKey<&V::nBitrate>("dwbitrate"), WmKey<&V::nAvgTimePerFrame>("avgtimeperframe"),
+};
+constexpr tagQVWmKey<tagQVWmRect> kRectKeys[] = {
+    WmKey<&tagQVWmRect::nLeft>("left"),
+    WmKey<&tagQVWmRect::nTop>("top"),
+    WmKey<&tagQVWmRect::nRight>("right"),
+    WmKey<&tagQVWmRect::nBottom>("bottom"),
+};
+// The children of videoformat.
+constexpr std::pair<const char*, tagQVWmRect V::*> kVideoRects[] = {
+    {"rcsource", &V::rcSource},
+    {"rctarget", &V::rcTarget},
+};
+using A = tagQVWmAudioFormat;
+constexpr tagQVWmKey<A> kAudioFormatKeys[] = {
+    WmKey<&A::codec>("codec"),
+    WmKey<&A::nFormatTag>("wformattag"),
+    WmKey<&A::nChannels>("nchannels"),
+    WmKey<&A::nSampleRate>("nsamplespersec"),
+    WmKey<&A::nAvgBytesPerSec>("navgbytespersec"),
+    WmKey<&A::nBlockAlign>("nblockalign"),
+    WmKey<&A::nBitsPerSample>("wbitspersample"),
+};
+
+template <class R, size_t N>
+void WriteKeys(const tagQVWmKey<R> (&keys)[N], const R& record, CQVTagWriter* pWriter)
+{
+    for (const tagQVWmKey<R>& key : keys)
+        key.pWrite(key.pszName, record, pWriter);
+}
+
+// An element with attributes only.
+template <class R, size_t N>
+void WriteElement(int nDepth, const char* pszName, const tagQVWmKey<R> (&keys)[N], const R& record,
+                  CQVTagWriter* pWriter)
+{
+    pWriter->Open(nDepth, pszName);
+    WriteKeys(keys, record, pWriter);
+    pWriter->EndEmpty();
+}
+
+// False when the element is missing or lacks a key, or a value does not parse.
+template <class R, size_t N>
+bool ReadKeys(const tagQVWmKey<R> (&keys)[N], const CQVXmlNode* pNode, R* pRecord)
+{
+    if (pNode == nullptr)
+        return false;
+    for (const tagQVWmKey<R>& key : keys)
+        if (!key.pRead(*pNode, key.pszName, pRecord))
+            return false;
+    return true;
+}
+
+const CQVXmlNode* Child(const CQVXmlNode& node, const char* pszName)
+{
+    return node.FirstChildElement(Widen(pszName));
+}
+
+void WriteStream(const tagQVWmStreamConfig& config, CQVTagWriter* pWriter)
+{
+    CQVTagWriter& w = *pWriter;
+    const bool bVideo = config.eType == EQVWmMediaType::Video;
+    w.Open(1, kStreamElement);
+    w.Ascii(kMajorTypeKey, bVideo ? kMajorTypeVideo : kMajorTypeAudio);
+    WriteKeys(kStreamKeys, config, &w);
+    w.EndOpen();
+    for (const auto& property : config.Properties())
+        WriteElement(2, kPropertyElement, kPropertyKeys, {property.first, property.second}, &w);
+    if (bVideo)
+    {
+        WriteElement(2, kVideoPropsElement, kVideoPropsKeys, config, &w);
+        w.Open(2, kVideoFormatElement);
+        WriteKeys(kVideoFormatKeys, config.video, &w);
+        w.EndOpen();
+        for (const auto& rect : kVideoRects)
+            WriteElement(3, rect.first, kRectKeys, config.video.*rect.second, &w);
+        w.Close(2, kVideoFormatElement);
+    }
+    else
+        WriteElement(2, kAudioFormatElement, kAudioFormatKeys, config.audio, &w);
+    w.Close(1, kStreamElement);
 }
 
 bool ReadVideo(const CQVXmlNode& stream, tagQVWmStreamConfig* pConfig)
 {
-    const CQVXmlNode* pProps = stream.FirstChildElement(u"videomediaprops");
-    const CQVXmlNode* pFormat = stream.FirstChildElement(u"videoformat");
-    if (pProps == nullptr || pFormat == nullptr)
+    const CQVXmlNode* pFormat = Child(stream, kVideoFormatElement);
+    if (!ReadKeys(kVideoPropsKeys, Child(stream, kVideoPropsElement), pConfig) ||
+        !ReadKeys(kVideoFormatKeys, pFormat, &pConfig->video))
         return false;
-    tagQVWmVideoFormat& format = pConfig->video;
-    return ReadNumber(*pProps, u"maxkeyframespacing", &pConfig->nMaxKeyFrameSpacing) &&
-           ReadNumber(*pProps, u"quality", &pConfig->nQuality) &&
-           ReadAscii(*pFormat, u"codec", &format.codec) &&
-           ReadAscii(*pFormat, u"fourcc", &format.fourcc) &&
-           ReadNumber(*pFormat, u"biwidth", &format.nWidth) &&
-           ReadNumber(*pFormat, u"biheight", &format.nHeight) &&
-           ReadNumber(*pFormat, u"dwbitrate", &format.nBitrate) &&
-           ReadNumber(*pFormat, u"avgtimeperframe", &format.nAvgTimePerFrame) &&
-           ReadRect(pFormat->FirstChildElement(u"rcsource"), &format.rcSource) &&
-           ReadRect(pFormat->FirstChildElement(u"rctarget"), &format.rcTarget);
-}
-
-bool ReadAudio(const CQVXmlNode& stream, tagQVWmStreamConfig* pConfig)
-{
-    const CQVXmlNode* pFormat = stream.FirstChildElement(u"audioformat");
-    if (pFormat == nullptr)
-        return false;
-    tagQVWmAudioFormat& format = pConfig->audio;
-    return ReadAscii(*pFormat, u"codec", &format.codec) &&
-           ReadNumber(*pFormat, u"wformattag", &format.nFormatTag) &&
-           ReadNumber(*pFormat, u"nchannels", &format.nChannels) &&
-           ReadNumber(*pFormat, u"nsamplespersec", &format.nSampleRate) &&
-           ReadNumber(*pFormat, u"navgbytespersec", &format.nAvgBytesPerSec) &&
-           ReadNumber(*pFormat, u"nblockalign", &format.nBlockAlign) &&
-           ReadNumber(*pFormat, u"wbitspersample", &format.nBitsPerSample);
+    for (const auto& rect : kVideoRects)
+        if (!ReadKeys(kRectKeys, Child(*pFormat, rect.first), &(pConfig->video.*rect.second)))
+            return false;
+    return true;
 }
 
 bool ReadStream(const CQVXmlNode& stream, tagQVWmStreamConfig* pConfig)
 {
     std::string type;
-    if (!ReadAscii(stream, u"majortype", &type))
+    if (!ReadAscii(stream, kMajorTypeKey, &type))
         return false;
-    if (type == "video")
+    if (type == kMajorTypeVideo)
         pConfig->eType = EQVWmMediaType::Video;
-    else if (type == "audio")
+    else if (type == kMajorTypeAudio)
         pConfig->eType = EQVWmMediaType::Audio;
     else
         return false;
-    if (!ReadNumber(stream, u"streamnumber", &pConfig->wStreamNumber) ||
-        !ReadText(stream, u"streamname", &pConfig->szStreamName) ||
-        !ReadNumber(stream, u"bitrate", &pConfig->nBitrate) ||
-        !ReadNumber(stream, u"bufferwindow", &pConfig->nBufferWindowMs) ||
-        !ReadAscii(stream, u"rfc1766langid", &pConfig->language))
+    if (!ReadKeys(kStreamKeys, &stream, pConfig))
         return false;
-    for (const CQVXmlNode* pProperty = stream.FirstChildElement(u"property"); pProperty != nullptr;
+    for (const CQVXmlNode* pProperty = Child(stream, kPropertyElement); pProperty != nullptr;
          pProperty = pProperty->NextSiblingElement())
     {
-        std::string name;
-        int32_t nValue = 0;
-        if (!ReadAscii(*pProperty, u"name", &name) || name.empty() ||
-            !ReadNumber(*pProperty, u"value", &nValue))
+        tagQVWmProperty property;
+        if (!ReadKeys(kPropertyKeys, pProperty, &property) || property.name.empty())
             return false;
-        pConfig->SetProperty(name, nValue);
+        pConfig->SetProperty(property.name, property.nValue);
     }
-    return pConfig->eType == EQVWmMediaType::Video ? ReadVideo(stream, pConfig)
-                                                   : ReadAudio(stream, pConfig);
+    return pConfig->eType == EQVWmMediaType::Video
+               ? ReadVideo(stream, pConfig)
+               : ReadKeys(kAudioFormatKeys, Child(stream, kAudioFormatElement), &pConfig->audio);
 }
 
 } // namespace
@@ -306,14 +379,12 @@ std::u16string CQVWmProfile::ToText() const
 {
     std::u16string text;
     CQVTagWriter writer(&text);
-    writer.Open(0, "profile");
-    writer.Number("version", m_nVersion);
-    writer.Text("name", m_name);
-    writer.Text("description", m_description);
+    writer.Open(0, kProfileElement);
+    WriteKeys(kProfileKeys, {m_nVersion, m_name, m_description}, &writer);
     writer.EndOpen();
     for (const tagQVWmStreamConfig& stream : m_streams)
         WriteStream(stream, &writer);
-    writer.Close(0, "profile");
+    writer.Close(0, kProfileElement);
     return text;
 }
 
@@ -324,13 +395,14 @@ int32_t CQVWmProfile::FromText(std::u16string_view text)
     m_streams.clear();
     CQVXmlDocument document;
     const CQVXmlNode* pRoot =
-        document.Parse(text) ? document.FirstChildElement(u"profile") : nullptr;
-    CQVWmProfile profile;
-    if (pRoot == nullptr || !ReadNumber(*pRoot, u"version", &profile.m_nVersion) ||
-        profile.m_nVersion != kQVWmProfileVersion9 || !ReadText(*pRoot, u"name", &profile.m_name) ||
-        !ReadText(*pRoot, u"description", &profile.m_description))
+        document.Parse(text) ? document.FirstChildElement(Widen(kProfileElement)) : nullptr;
+    tagQVWmProfileHead head;
+    if (!ReadKeys(kProfileKeys, pRoot, &head) || head.nVersion != kQVWmProfileVersion9)
         return kQVWmInvalidData;
-    for (const CQVXmlNode* pStream = pRoot->FirstChildElement(u"streamconfig"); pStream != nullptr;
+    CQVWmProfile profile(head.nVersion);
+    profile.m_name = std::move(head.name);
+    profile.m_description = std::move(head.description);
+    for (const CQVXmlNode* pStream = Child(*pRoot, kStreamElement); pStream != nullptr;
          pStream = pStream->NextSiblingElement())
     {
         tagQVWmStreamConfig config;

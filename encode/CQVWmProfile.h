@@ -19,8 +19,10 @@
 //     </streamconfig>
 //   </profile>
 //
-// codec is the FFmpeg encoder's name. The text checks structure and numbers only; what
-// the writer can take is checked where the profile is applied.
+// codec is the FFmpeg encoder's name. Each element's attributes are listed once, in one
+// table that both ToText and FromText walk; every one is required on reading. The text
+// checks structure and numbers only; what the writer can take is checked where the
+// profile is applied.
 #pragma once
 
 #include <cstdint>

@@ -2,8 +2,7 @@
 
 #include "platform/ProgramFolder.h"
 #include "project/CQVXmlDocument.h"
-#include "project/CQVXmlElementRef.h"
-#include "project/CQVXmlNode.h"
+#include "project/FileKeyTable.h"
 
 #include <QString>
 
@@ -13,15 +12,13 @@ namespace qv
 namespace
 {
 
-constexpr char16_t kRootName[] = u"WavFiles";
-constexpr char16_t kItemName[] = u"item";
-constexpr char16_t kSourceKey[] = u"source";
-constexpr char16_t kWavKey[] = u"wav";
-
-std::string Utf8(const char16_t* name)
-{
-    return QString::fromUtf16(name).toStdString();
-}
+constexpr const char* kRootElement = "WavFiles";
+constexpr const char* kItemElement = "item";
+constexpr tagQVFileKey<tagQVAudioSubstitute> kSubstitute[] = {
+    Key<&tagQVAudioSubstitute::source>("source"),
+    Key<&tagQVAudioSubstitute::wav>("wav"),
+};
+constexpr tagQVKeyTable<tagQVAudioSubstitute> kSubstituteKeys = KeyTable(kSubstitute);
 
 } // namespace
 
@@ -31,13 +28,16 @@ std::vector<tagQVAudioSubstitute> ReadAudioSubstitutes(const std::string& path)
     CQVXmlDocument document;
     if (!document.Load(path))
         return substitutes;
-    CQVXmlElementRef root(document.FirstChildElement(kRootName));
+    CQVXmlElementRef root(document.FirstChildElement(KeyName(kRootElement)));
     if (!root)
         return substitutes;
-    for (CQVXmlElementRef item = root.FirstChildElement(Utf8(kItemName).c_str()); item;
+    for (CQVXmlElementRef item = root.FirstChildElement(kItemElement); item;
          item = item.NextSiblingElement())
-        substitutes.push_back(
-            {item.GetPath(Utf8(kSourceKey).c_str(), ""), item.GetPath(Utf8(kWavKey).c_str(), "")});
+    {
+        tagQVAudioSubstitute substitute;
+        ReadKeys(kSubstituteKeys, item, &substitute);
+        substitutes.push_back(std::move(substitute));
+    }
     return substitutes;
 }
 
@@ -45,13 +45,9 @@ bool WriteAudioSubstitutes(const std::string& path,
                            const std::vector<tagQVAudioSubstitute>& substitutes)
 {
     CQVXmlDocument document;
-    CQVXmlNode* pRoot = document.AppendElement(kRootName);
+    CQVXmlNode* pRoot = document.AppendElement(KeyName(kRootElement));
     for (const tagQVAudioSubstitute& substitute : substitutes)
-    {
-        CQVXmlNode* pItem = pRoot->AppendElement(kItemName);
-        pItem->SetStringUtf8(kSourceKey, substitute.source);
-        pItem->SetStringUtf8(kWavKey, substitute.wav);
-    }
+        WriteKeys(kSubstituteKeys, substitute, AppendKeyElement(pRoot, kItemElement));
     return document.Save(path, XmlSaveMode::Utf16Le);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "project/CQVXmlElementRef.h"
+#include "project/FileKeyTable.h"
 #include "project/OutputSettings.h"
 #include "project/ProjectTimeline.h"
 
@@ -48,7 +49,7 @@ class CQVProjectReader
 public:
     // Values read from the file are clamped to this many seconds (and pixels stay int32):
     // later stages turn times into whole milliseconds and frame counts.
-    static constexpr double kMaxMagnitude = 1e9;
+    static constexpr double kMaxMagnitude = kQVMaxFileMagnitude;
 
     explicit CQVProjectReader(tagQVProjectReadContext* pContext);
 

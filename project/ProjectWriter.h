@@ -1,5 +1,6 @@
 // Writing a project file ("tmp/qvengine.qvprj") from the front-end's model: UTF-16LE with
-// a byte-order mark, elements and attributes in the order the engine's reader expects.
+// a byte-order mark, elements and attributes as the key tables of ProjectFileKeys.h list
+// them.
 #pragma once
 
 #include "project/CQVXmlDocument.h"

@@ -1,51 +1,81 @@
 #include "project/SettingsFiles.h"
 
 #include "project/CQVXmlDocument.h"
+#include "project/FileKeyTable.h"
 
 namespace qv
 {
 
-bool ReadH264Settings(const std::string& path, tagQVH264Settings* pSettings)
+namespace
+{
+
+// "skin/h264.dat": a missing key keeps the value the caller's record holds.
+constexpr const char* kH264Element = "Settings";
+constexpr tagQVFileKey<tagQVH264Settings> kH264[] = {
+    Key<&tagQVH264Settings::nProfileIndex>("nProfileIndex"),
+    Key<&tagQVH264Settings::nPFrameIndex>("nPFrameIndex"),
+    Key<&tagQVH264Settings::nBFrameIndex>("nBFrameIndex"),
+};
+
+// "skin/3dsmoothing.xml": a missing switch is off.
+struct tagQVSmoothingFile
+{
+    int32_t Enable = 0;
+};
+constexpr const char* kSmoothingElement = "_3DSmoothing";
+constexpr tagQVFileKey<tagQVSmoothingFile> kSmoothing[] = {
+    Key<&tagQVSmoothingFile::Enable>("Enable").Default(0),
+};
+
+// The one top-level element of a settings file. False (nothing read) when the file does
+// not load or lacks the element.
+template <class R, size_t N>
+bool ReadSettingsFile(const std::string& path, const char* pszElement,
+                      const tagQVFileKey<R> (&keys)[N], R* pRecord)
 {
     CQVXmlDocument document;
     if (!document.Load(path))
         return false;
-    const CQVXmlNode* settings = document.FirstChildElement(u"Settings");
-    if (!settings)
+    CQVXmlElementRef element(document.FirstChildElement(KeyName(pszElement)));
+    if (!element)
         return false;
-    pSettings->nProfileIndex = settings->GetInt(u"nProfileIndex", pSettings->nProfileIndex);
-    pSettings->nPFrameIndex = settings->GetInt(u"nPFrameIndex", pSettings->nPFrameIndex);
-    pSettings->nBFrameIndex = settings->GetInt(u"nBFrameIndex", pSettings->nBFrameIndex);
+    ReadKeys(KeyTable(keys), element, pRecord);
     return true;
+}
+
+template <class R, size_t N>
+bool WriteSettingsFile(const std::string& path, const char* pszElement,
+                       const tagQVFileKey<R> (&keys)[N], const R& record)
+{
+    CQVXmlDocument document;
+    WriteKeys(KeyTable(keys), record, document.AppendElement(KeyName(pszElement)));
+    return document.Save(path, XmlSaveMode::Utf16Le);
+}
+
+} // namespace
+
+bool ReadH264Settings(const std::string& path, tagQVH264Settings* pSettings)
+{
+    return ReadSettingsFile(path, kH264Element, kH264, pSettings);
 }
 
 bool WriteH264Settings(const std::string& path, const tagQVH264Settings& settings)
 {
-    CQVXmlDocument document;
-    CQVXmlNode* element = document.AppendElement(u"Settings");
-    element->SetInt(u"nProfileIndex", settings.nProfileIndex);
-    element->SetInt(u"nPFrameIndex", settings.nPFrameIndex);
-    element->SetInt(u"nBFrameIndex", settings.nBFrameIndex);
-    return document.Save(path, XmlSaveMode::Utf16Le);
+    return WriteSettingsFile(path, kH264Element, kH264, settings);
 }
 
 bool ReadSmoothingSetting(const std::string& path, int32_t* pEnable)
 {
-    CQVXmlDocument document;
-    if (!document.Load(path))
+    tagQVSmoothingFile file;
+    if (!ReadSettingsFile(path, kSmoothingElement, kSmoothing, &file))
         return false;
-    const CQVXmlNode* smoothing = document.FirstChildElement(u"_3DSmoothing");
-    if (!smoothing)
-        return false;
-    *pEnable = smoothing->GetInt(u"Enable", 0);
+    *pEnable = file.Enable;
     return true;
 }
 
 bool WriteSmoothingSetting(const std::string& path, int32_t nEnable)
 {
-    CQVXmlDocument document;
-    document.AppendElement(u"_3DSmoothing")->SetInt(u"Enable", nEnable);
-    return document.Save(path, XmlSaveMode::Utf16Le);
+    return WriteSettingsFile(path, kSmoothingElement, kSmoothing, tagQVSmoothingFile{nEnable});
 }
 
 } // namespace qv

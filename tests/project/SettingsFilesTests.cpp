@@ -1,4 +1,5 @@
 #include "ProjectTestSupport.h"
+#include "project/AudioSubstitutes.h"
 #include "project/CQVXmlDocument.h"
 #include "project/SettingsFiles.h"
 
@@ -88,6 +89,28 @@ TEST(SettingsFiles, SmoothingSwitchRoundTripsAndDefaultsToOff)
     enable = 1;
     ASSERT_TRUE(ReadSmoothingSetting(path, &enable));
     EXPECT_EQ(enable, 0);
+}
+
+// The list both programs share: paths with the characters the file escapes come back as
+// they were written, and an entry without "wav" reads as empty.
+TEST(SettingsFiles, AudioSubstituteListKeepsPathsAsWritten)
+{
+    CScratchFolder folder;
+    const std::string path = folder / "wavfiles.dat";
+    const std::vector<tagQVAudioSubstitute> list = {{"/clips/a <b> \"c\" & d.wmv", "/tmp/1.wav"},
+                                                    {"/clips/\xc3\xa9t\xc3\xa9.asf", ""}};
+    ASSERT_TRUE(WriteAudioSubstitutes(path, list));
+    const std::vector<tagQVAudioSubstitute> read = ReadAudioSubstitutes(path);
+    ASSERT_EQ(read.size(), 2u);
+    for (size_t i = 0; i < read.size(); ++i)
+    {
+        EXPECT_EQ(read[i].source, list[i].source);
+        EXPECT_EQ(read[i].wav, list[i].wav);
+    }
+    WriteAll(path, "<WavFiles><item source=\"/x\"/></WavFiles>");
+    ASSERT_EQ(ReadAudioSubstitutes(path).size(), 1u);
+    EXPECT_EQ(ReadAudioSubstitutes(path)[0].wav, "");
+    EXPECT_TRUE(ReadAudioSubstitutes(folder / "missing.dat").empty());
 }
 
 } // namespace
