@@ -43,6 +43,7 @@ CQVConvertDlg::CQVConvertDlg(CQVEngineGlobals& globals) : m_globals(globals)
     setup.pSettings = &m_globals.outputSettings.Current();
     setup.h264 = m_globals.h264;
     setup.dDuration = m_globals.timeline.Length();
+    setup.pTimeline = &m_globals.timeline;
     setup.pGraphRunning = &block.bGraphRunning;
     // Windows Media output takes its chain from the front-end's profile. It is read before
     // the composition is sized, so that pictures come at the size and rate the profile

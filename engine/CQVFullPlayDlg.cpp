@@ -41,6 +41,7 @@ CQVFullPlayDlg::CQVFullPlayDlg(CQVEngineGlobals& globals) : m_globals(globals)
     setup.pSettings = &m_globals.outputSettings.Current();
     setup.h264 = m_globals.h264;
     setup.dDuration = m_globals.timeline.Length();
+    setup.pTimeline = &m_globals.timeline; // restarts reopen the items' decoders
     setup.pGraphRunning = &block.bGraphRunning;
     tagQVPreviewSetup preview;
     preview.nWidth = m_globals.nOutputWidth;
