@@ -10,9 +10,10 @@ namespace qv
 class CQVFFMpegCapture : public CQVFFMpegCaptureBase
 {
 public:
-    // Opens the file (UTF-8 path). The image is nDestWidth × nDestHeight BGRA; with bFlip
-    // its rows are stored bottom row first. Failed() is 1 when the file cannot be opened
-    // or has no video stream (an audio-only file fails here).
+    // Opens the file (UTF-8 path). The image is nDestWidth × nDestHeight BGRA, upright as
+    // players show the stream (nDestWidth × nDestHeight is a displayed size, as the probe
+    // reports it); with bFlip its rows are stored bottom row first. Failed() is 1 when the file
+    // cannot be opened or has no video stream (an audio-only file fails here).
     CQVFFMpegCapture(const std::string& path, int nDestWidth, int nDestHeight, bool bFlip);
 
     // Closes what is open, then opens the path. False, and closed, when the file cannot

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 extern "C"
 {
@@ -50,6 +51,7 @@ void CQVFFMpegCaptureBase::ResetFields()
     std::fill(std::begin(m_destData), std::end(m_destData), nullptr);
     std::fill(std::begin(m_destLinesize), std::end(m_destLinesize), 0);
     m_bDraining = false;
+    m_turn = tagQVDisplayTurn();
     m_nCurrentFrameTimestamp = AV_NOPTS_VALUE;
     m_nFramesDecoded = 0;
     m_nFirstFrameIndex = -1;
@@ -70,6 +72,7 @@ void CQVFFMpegCaptureBase::Close()
     m_pPacket.reset();
     m_pCodec.reset();
     m_pImageBuffer.reset();
+    m_pTurnBuffer.reset();
     m_pFormat.reset();
     ResetFields();
 }
@@ -131,6 +134,7 @@ bool CQVFFMpegCaptureBase::OpenVideoStream(int nStreamIndex)
 
     m_nVideoStreamIndex = nStreamIndex;
     m_pVideoStream = pStream;
+    m_turn = QVDisplayTurnOfStream(pStream);
     m_pCodec = std::move(codec);
     m_pFrame = std::move(frame);
     m_pReceiveFrame = std::move(receiveFrame);
@@ -257,11 +261,10 @@ void CQVFFMpegCaptureBase::TakePicture(bool bCounted)
     {
         m_nCurrentFrameTimestamp = PictureTimestamp();
     }
-    if (m_bFlip)
-        FlipPicture(m_pFrame.get());
 }
 
-void CQVFFMpegCaptureBase::FlipPicture(AVFrame* pFrame) const
+void CQVFFMpegCaptureBase::FlipPlanes(const AVFrame* pFrame, uint8_t* data[AV_NUM_DATA_POINTERS],
+                                      int linesize[AV_NUM_DATA_POINTERS])
 {
     const AVPixFmtDescriptor* pDesc =
         av_pix_fmt_desc_get(static_cast<AVPixelFormat>(pFrame->format));
@@ -273,15 +276,54 @@ void CQVFFMpegCaptureBase::FlipPicture(AVFrame* pFrame) const
         // A palette is a table, not rows of the picture.
         if (i == 1 && (pDesc->flags & AV_PIX_FMT_FLAG_PAL))
             break;
-        if (pFrame->data[i] == nullptr)
+        if (data[i] == nullptr)
             continue;
         // Each plane by its own row count: chroma planes of 4:2:2 and 4:4:4 pictures are
         // as tall as the luma plane, and odd heights round the chroma rows up.
         const bool bChroma = (i == 1 || i == 2) && !(pDesc->flags & AV_PIX_FMT_FLAG_RGB);
         const int nRows =
             bChroma ? AV_CEIL_RSHIFT(pFrame->height, pDesc->log2_chroma_h) : pFrame->height;
-        pFrame->data[i] += static_cast<ptrdiff_t>(nRows - 1) * pFrame->linesize[i];
-        pFrame->linesize[i] = -pFrame->linesize[i];
+        data[i] += static_cast<ptrdiff_t>(nRows - 1) * linesize[i];
+        linesize[i] = -linesize[i];
+    }
+}
+
+void CQVFFMpegCaptureBase::TransposeImage(const uint8_t* pScaled, int nScaledStride, bool bFlipX,
+                                          bool bFlipY)
+{
+    // The scaled picture is the stored one: m_nDestHeight wide, m_nDestWidth tall. An image
+    // row is a stored column; tiles keep the column reads within a few cache lines.
+    constexpr int kTile = 16;
+    const int nStoredWidth = m_nDestHeight;
+    const int nStoredHeight = m_nDestWidth;
+    const ptrdiff_t nStep = bFlipY ? -ptrdiff_t(nScaledStride) : ptrdiff_t(nScaledStride);
+    for (int y0 = 0; y0 < m_nDestHeight; y0 += kTile)
+    {
+        const int y1 = std::min(y0 + kTile, m_nDestHeight);
+        for (int x0 = 0; x0 < m_nDestWidth; x0 += kTile)
+        {
+            const int x1 = std::min(x0 + kTile, m_nDestWidth);
+            const int sy0 = bFlipY ? nStoredHeight - 1 - x0 : x0;
+            for (int y = y0; y < y1; ++y)
+            {
+                const int sx = bFlipX ? nStoredWidth - 1 - y : y;
+                const uint8_t* pSource = pScaled + static_cast<ptrdiff_t>(sy0) * nScaledStride +
+                                         static_cast<ptrdiff_t>(sx) * 4;
+                uint8_t* pRow = m_destData[0] + static_cast<ptrdiff_t>(y) * m_destLinesize[0];
+                for (int x = x0; x < x1; ++x, pSource += nStep)
+                    std::memcpy(pRow + x * 4, pSource, 4);
+            }
+        }
+    }
+}
+
+void CQVFFMpegCaptureBase::MirrorImageRows()
+{
+    for (int y = 0; y < m_nDestHeight; ++y)
+    {
+        uint32_t* pRow = reinterpret_cast<uint32_t*>(m_destData[0] +
+                                                     static_cast<ptrdiff_t>(y) * m_destLinesize[0]);
+        std::reverse(pRow, pRow + m_nDestWidth);
     }
 }
 
@@ -475,22 +517,61 @@ bool CQVFFMpegCaptureBase::ConvertFrame(uint8_t** ppData, int* pnStride, int* pn
     av_image_fill_arrays(m_destData, m_destLinesize, m_pImageBuffer.get(), AV_PIX_FMT_BGRA,
                          m_nDestWidth, m_nDestHeight, 1);
 
+    // Bottom-up rows flip the displayed picture once more: in the stored picture's terms
+    // that is its x when the turn transposes it.
+    tagQVDisplayTurn turn = m_turn;
+    if (m_bFlip)
+    {
+        if (turn.bTranspose)
+            turn.bFlipX = !turn.bFlipX;
+        else
+            turn.bFlipY = !turn.bFlipY;
+    }
+    // A quarter turn is made on the BGRA picture, one pass over its pixels; the other turns
+    // scale straight into the image, flipping vertically by reading the rows backwards and
+    // horizontally by reversing the rows written.
+    const int nScaledWidth = turn.bTranspose ? m_nDestHeight : m_nDestWidth;
+    const int nScaledHeight = turn.bTranspose ? m_nDestWidth : m_nDestHeight;
+    uint8_t* scaledData[4] = {m_destData[0], nullptr, nullptr, nullptr};
+    int scaledLinesize[4] = {m_destLinesize[0], 0, 0, 0};
+    if (turn.bTranspose)
+    {
+        const int nSize = av_image_get_buffer_size(AV_PIX_FMT_BGRA, nScaledWidth, nScaledHeight, 1);
+        if (!m_pTurnBuffer && nSize > 0)
+            m_pTurnBuffer.reset(static_cast<uint8_t*>(av_mallocz(size_t(nSize) + kImagePadding)));
+        if (!m_pTurnBuffer ||
+            av_image_fill_arrays(scaledData, scaledLinesize, m_pTurnBuffer.get(), AV_PIX_FMT_BGRA,
+                                 nScaledWidth, nScaledHeight, 1) < 0)
+            return false;
+    }
+
     // The scaler follows the picture it reads: a stream that changes its size or format
     // midway must not be read with the dimensions of its first picture.
     if (!m_pScaler || pFrame->width != m_nScalerWidth || pFrame->height != m_nScalerHeight ||
         pFrame->format != m_nScalerFormat)
     {
         m_pScaler.reset(sws_getContext(
-            pFrame->width, pFrame->height, static_cast<AVPixelFormat>(pFrame->format), m_nDestWidth,
-            m_nDestHeight, AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr));
+            pFrame->width, pFrame->height, static_cast<AVPixelFormat>(pFrame->format), nScaledWidth,
+            nScaledHeight, AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr));
         if (!m_pScaler)
             return false;
         m_nScalerWidth = pFrame->width;
         m_nScalerHeight = pFrame->height;
         m_nScalerFormat = pFrame->format;
     }
-    sws_scale(m_pScaler.get(), pFrame->data, pFrame->linesize, 0, pFrame->height, m_destData,
-              m_destLinesize);
+    uint8_t* sourceData[AV_NUM_DATA_POINTERS];
+    int sourceLinesize[AV_NUM_DATA_POINTERS];
+    std::copy(std::begin(pFrame->data), std::end(pFrame->data), sourceData);
+    std::copy(std::begin(pFrame->linesize), std::end(pFrame->linesize), sourceLinesize);
+    if (!turn.bTranspose && turn.bFlipY)
+        FlipPlanes(pFrame, sourceData, sourceLinesize);
+    sws_scale(m_pScaler.get(), sourceData, sourceLinesize, 0, pFrame->height, scaledData,
+              scaledLinesize);
+
+    if (turn.bTranspose)
+        TransposeImage(scaledData[0], scaledLinesize[0], turn.bFlipX, turn.bFlipY);
+    else if (turn.bFlipX)
+        MirrorImageRows();
 
     if (ppData)
         *ppData = m_pImageData;

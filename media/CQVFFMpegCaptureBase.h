@@ -6,6 +6,7 @@
 // a failed read keeps the previous picture.
 #pragma once
 
+#include "media/DisplayTurn.h"
 #include "media/FFMpegCommon.h"
 
 #include <cstdint>
@@ -48,9 +49,10 @@ public:
     // FramesDecoded() at 0 and 1.
     void SeekToFrame(int64_t nTargetFrame);
 
-    // Scales the current picture into the BGRA image (one bicubic scaler) and hands out
-    // its descriptor; any out pointer may be null. False without an open stream or a
-    // picture, or when no scaler can be made for the picture.
+    // Scales the current picture into the BGRA image (one bicubic scaler), upright as the
+    // stream's display matrix shows it (a quarter turn and/or mirror; see DisplayTurn()),
+    // and hands out its descriptor; any out pointer may be null. False without an open
+    // stream or a picture, or when no scaler can be made for the picture.
     bool ConvertFrame(uint8_t** ppData, int* pnStride, int* pnWidth, int* pnHeight,
                       int* pnBytesPerPixel);
 
@@ -66,6 +68,9 @@ public:
     int64_t PtsToFrameIndex(int64_t nTimestamp) const;
 
     bool HasVideo() const { return m_pCodec != nullptr; }
+    // How the stream's pictures are shown; the image is in displayed orientation, so a
+    // transposing turn swaps the stored picture's width and height.
+    const tagQVDisplayTurn& DisplayTurn() const { return m_turn; }
     // Seconds per stream timestamp unit; 0 without a video stream.
     double TimeBase() const;
     // Seconds by which a picture's timestamp may lie before a time and the picture still
@@ -136,7 +141,13 @@ private:
     // 1 a picture arrived, 0 the decoder wants input, -1 the decoder is drained.
     int ReceivePicture();
     void TakePicture(bool bCounted);
-    void FlipPicture(AVFrame* pFrame) const;
+    // Points the planes at their last rows with negated line sizes: the scaler then reads
+    // the picture upside down.
+    static void FlipPlanes(const AVFrame* pFrame, uint8_t* data[AV_NUM_DATA_POINTERS],
+                           int linesize[AV_NUM_DATA_POINTERS]);
+    // The image from the scaled stored picture (m_nDestHeight × m_nDestWidth).
+    void TransposeImage(const uint8_t* pScaled, int nScaledStride, bool bFlipX, bool bFlipY);
+    void MirrorImageRows();
     void ResetFields();
 
     // --- owned FFmpeg objects, all reused for the life of the open file
@@ -152,6 +163,8 @@ private:
     int m_nScalerHeight = 0;
     int m_nScalerFormat = -1;
     QVBufferPtr m_pImageBuffer;
+    QVBufferPtr m_pTurnBuffer; // the scaled stored picture, only for a quarter turn
+    tagQVDisplayTurn m_turn;
     uint8_t* m_destData[8] = {};
     int m_destLinesize[8] = {};
     bool m_bDraining = false; // the decoder was told the input ended

@@ -33,9 +33,14 @@ bool CQVFFMpegStillCapture::Open(const std::string& path)
         m_nDestHeight = kMinHeight;
         if (m_bSizeFromStream)
         {
-            const AVCodecParameters* pParams = Format()->streams[nVideo]->codecpar;
-            m_nDestWidth = std::max(pParams->width / 4 * 4, kMinWidth);
-            m_nDestHeight = std::max(pParams->height / 4 * 4, kMinHeight);
+            // The size as the picture is shown: a portrait phone video stands upright.
+            const AVStream* pStream = Format()->streams[nVideo];
+            int nWidth = 0;
+            int nHeight = 0;
+            QVDisplayedSize(QVDisplayTurnOfStream(pStream), pStream->codecpar->width,
+                            pStream->codecpar->height, &nWidth, &nHeight);
+            m_nDestWidth = std::max(nWidth / 4 * 4, kMinWidth);
+            m_nDestHeight = std::max(nHeight / 4 * 4, kMinHeight);
         }
         if (!OpenVideoStream(nVideo))
         {

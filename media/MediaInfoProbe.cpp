@@ -19,9 +19,10 @@ double ProbeDuration(const AVFormatContext* pFormat, const AVStream* pStream)
 
 } // namespace
 
-int GetMediaInfoEx(const std::string& path, int* pbHasVideo, int* pbHasAudio, int* pnWidth,
-                   int* pnHeight, double* pdDuration, int64_t* pnExtra)
+int ProbeMediaInfo(const std::string& path, tagQVMediaInfo* pInfo)
 {
+    if (pInfo == nullptr)
+        return 0;
     QVFormatPtr format = QVOpenInput(path);
     if (!format)
         return 0;
@@ -30,16 +31,36 @@ int GetMediaInfoEx(const std::string& path, int* pbHasVideo, int* pbHasAudio, in
     const AVStream* pVideo = nVideo >= 0 ? format->streams[nVideo] : nullptr;
     const AVStream* pAudio = nAudio >= 0 ? format->streams[nAudio] : nullptr;
 
+    tagQVMediaInfo info;
+    info.bHasVideo = pVideo ? 1 : 0;
+    info.bHasAudio = pAudio ? 1 : 0;
+    if (pVideo)
+    {
+        info.turn = QVDisplayTurnOfStream(pVideo);
+        QVDisplayedSize(info.turn, pVideo->codecpar->width, pVideo->codecpar->height, &info.nWidth,
+                        &info.nHeight);
+    }
+    info.dDuration = ProbeDuration(format.get(), pVideo ? pVideo : pAudio);
+    *pInfo = info;
+    return 1;
+}
+
+int GetMediaInfoEx(const std::string& path, int* pbHasVideo, int* pbHasAudio, int* pnWidth,
+                   int* pnHeight, double* pdDuration, int64_t* pnExtra)
+{
+    tagQVMediaInfo info;
+    if (!ProbeMediaInfo(path, &info))
+        return 0;
     if (pbHasVideo)
-        *pbHasVideo = pVideo ? 1 : 0;
+        *pbHasVideo = info.bHasVideo;
     if (pbHasAudio)
-        *pbHasAudio = pAudio ? 1 : 0;
+        *pbHasAudio = info.bHasAudio;
     if (pnWidth)
-        *pnWidth = pVideo ? pVideo->codecpar->width : 0;
+        *pnWidth = info.nWidth;
     if (pnHeight)
-        *pnHeight = pVideo ? pVideo->codecpar->height : 0;
+        *pnHeight = info.nHeight;
     if (pdDuration)
-        *pdDuration = ProbeDuration(format.get(), pVideo ? pVideo : pAudio);
+        *pdDuration = info.dDuration;
     if (pnExtra)
         *pnExtra = 0;
     return 1;

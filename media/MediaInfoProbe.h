@@ -1,6 +1,8 @@
 // Media information for the front-end's file list: whether a file has video and sound,
-// its picture size and its duration, read with FFmpeg's probe.
+// its picture size as players show it and its duration, read with FFmpeg's probe.
 #pragma once
+
+#include "media/DisplayTurn.h"
 
 #include <cstdint>
 #include <string>
@@ -8,12 +10,25 @@
 namespace qv
 {
 
-// Fills the five outputs for the file (UTF-8 path) and returns non-zero when the file
-// could be opened and its streams read; returns 0 and leaves every output untouched
-// otherwise. Has video is 1 for a real video stream (not cover art); width and height are
-// that stream's, 0 without one; duration is in seconds (0 when the file does not say).
-// The 64-bit extra value is set to 0 (it exists for callers that pass it; none reads it).
-// Any output pointer may be null.
+struct tagQVMediaInfo
+{
+    int bHasVideo = 0; // 1 for a real video stream (not cover art)
+    int bHasAudio = 0;
+    int nWidth = 0;         // the displayed picture size: a quarter turn swaps the stored sides;
+    int nHeight = 0;        // 0 without video
+    double dDuration = 0.0; // seconds; 0 when the file does not say
+    // How the pictures are turned upright. bUnsupported notes a display matrix that is no
+    // quarter turn or mirror (its dRequestedDegrees says what it asked): such pictures are
+    // shown, cropped and converted as stored.
+    tagQVDisplayTurn turn;
+};
+
+// Fills *pInfo for the file (UTF-8 path) and returns non-zero when the file could be
+// opened and its streams read; returns 0 and leaves *pInfo untouched otherwise.
+int ProbeMediaInfo(const std::string& path, tagQVMediaInfo* pInfo);
+
+// The five outputs of ProbeMediaInfo with the same result; the 64-bit extra value is set
+// to 0 (it exists for callers that pass it; none reads it). Any output pointer may be null.
 int GetMediaInfoEx(const std::string& path, int* pbHasVideo, int* pbHasAudio, int* pnWidth,
                    int* pnHeight, double* pdDuration, int64_t* pnExtra);
 

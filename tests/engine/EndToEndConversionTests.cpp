@@ -4,6 +4,7 @@
 #include "project/FrontEndProject.h"
 #include "project/LineTypes.h"
 #include "project/ProjectWriter.h"
+#include "media/MediaInfoProbe.h"
 #include "tests/encode/MediaProbe.h"
 #include "tests/media/TestMedia.h"
 #include "tests/support/CQVEngineDriver.h"
@@ -436,5 +437,76 @@ TEST(EndToEndConversion, EveryOutputPictureIsTheSourcePictureItsTimeNames)
                                         << nTrim << " ms, speed " << nSpeed;
                 ++nItem;
             }
+    }
+}
+
+// Phone videos stand upright: a crop of the top-left quarter as players show the picture
+// converts to the top-left quarter of the upright picture, and the output carries no
+// display matrix. The item's own rotation still turns the result afterwards.
+TEST(EndToEndConversion, ATurnedSourceConvertsUpright)
+{
+    using test::ECornerColour;
+    struct tagCase
+    {
+        const char* szName;
+        std::string source;
+        int32_t nItemRotation; // clockwise degrees of the item's rotation record; 0: none
+        ECornerColour eMarker; // the corner block of the upright top-left quarter
+        int nQuarter;          // where it lands in the output: 0 top left, 1 top right,
+                               // 2 bottom right, 3 bottom left
+    };
+    const tagCase kCases[] = {
+        {"rotate 0", test::CornerClipPath(0), 0, ECornerColour::Red, 0},
+        {"rotate 90", test::CornerClipPath(90), 0, ECornerColour::Yellow, 0},
+        {"rotate 180", test::CornerClipPath(180), 0, ECornerColour::Green, 0},
+        {"rotate 270", test::CornerClipPath(270), 0, ECornerColour::White, 0},
+        {"mirrored", test::MirroredCornerClipPath(false), 0, ECornerColour::Yellow, 0},
+        {"transposed", test::MirroredCornerClipPath(true), 0, ECornerColour::Red, 0},
+        {"rotate 90, item turned 90", test::CornerClipPath(90), 90, ECornerColour::Yellow, 1},
+    };
+    CQVEngineDriver driver;
+    ASSERT_TRUE(driver.Ready());
+    for (const tagCase& c : kCases)
+    {
+        ASSERT_FALSE(c.source.empty()) << c.szName;
+        // The front-end crops in the size the probe reports.
+        tagQVMediaInfo info;
+        ASSERT_NE(ProbeMediaInfo(c.source, &info), 0) << c.szName;
+        tagQVJobRow row;
+        row.source = c.source;
+        row.dDuration = 1.0;
+        row.dEndTime = 1.0;
+        row.nVideoWidth = info.nWidth;
+        row.nVideoHeight = info.nHeight;
+        row.bCropped = true;
+        row.crop.enablecrop = 1;
+        row.crop.wcrop = info.nWidth / 2;
+        row.crop.hcrop = info.nHeight / 2;
+        ProjectTimeline project = BuildJobProject(row, 1);
+        if (c.nItemRotation != 0)
+        {
+            project.lines[0].items[0]->pRotation = std::make_unique<tagQVRotationData>();
+            project.lines[0].items[0]->pRotation->rotationangle = c.nItemRotation;
+        }
+        const int w = row.crop.wcrop, h = row.crop.hcrop;
+        const std::string output = driver.ProgramPath("upright.mp4");
+        ASSERT_EQ(Convert(driver, project, Mp4Settings(w, h), output), kEngineCompleted)
+            << c.szName;
+
+        std::vector<uint8_t> pixels;
+        ASSERT_TRUE(test::DecodeFrameBgra(output, 10, w, h, &pixels)) << c.szName;
+        const int kCentres[4][2] = {
+            {w / 4, h / 4}, {w * 3 / 4, h / 4}, {w * 3 / 4, h * 3 / 4}, {w / 4, h * 3 / 4}};
+        for (int q = 0; q < 4; ++q)
+        {
+            const uint8_t* pPixel =
+                pixels.data() + (size_t(kCentres[q][1]) * size_t(w) + size_t(kCentres[q][0])) * 4;
+            EXPECT_EQ(test::CornerColourAt(pPixel),
+                      q == c.nQuarter ? c.eMarker : ECornerColour::Blue)
+                << c.szName << ", quarter " << q;
+        }
+        std::string streams;
+        test::RunProgram("ffprobe", {"-v", "error", "-show_streams", output}, &streams, nullptr);
+        EXPECT_EQ(streams.find("Display Matrix"), std::string::npos) << c.szName;
     }
 }

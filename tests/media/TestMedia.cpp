@@ -155,6 +155,103 @@ std::string MediaPath(EMedia eMedia)
     return CachedMedia(Recipe(eMedia), eMedia == EMedia::Declares100);
 }
 
+namespace
+{
+
+const std::string& CornerBase()
+{
+    static const std::string path =
+        CachedMedia({"corners", ".mp4",
+                     "-f lavfi -i \"color=blue:s=480x360:r=30:d=1,"
+                     "drawbox=x=0:y=0:w=120:h=90:color=red:t=fill,"
+                     "drawbox=x=360:y=0:w=120:h=90:color=yellow:t=fill,"
+                     "drawbox=x=360:y=270:w=120:h=90:color=lime:t=fill,"
+                     "drawbox=x=0:y=270:w=120:h=90:color=white:t=fill\""
+                     " -c:v libx264 -preset veryfast -crf 12 -pix_fmt yuv420p"},
+                    false);
+    return path;
+}
+
+// The nine 32-bit values of the video track's matrix in the track header (version 0).
+bool PatchTrackMatrix(const std::string& path, const int32_t matrix[9])
+{
+    std::string bytes;
+    if (!ReadWholeFile(path, &bytes))
+        return false;
+    const size_t nHeader = bytes.find("tkhd");
+    if (nHeader == std::string::npos || nHeader + 4 + 40 + 36 > bytes.size() ||
+        bytes[nHeader + 4] != 0)
+        return false;
+    for (int i = 0; i < 9; ++i)
+    {
+        const uint32_t v = static_cast<uint32_t>(matrix[i]);
+        const char big[4] = {char(v >> 24), char((v >> 16) & 0xFF), char((v >> 8) & 0xFF),
+                             char(v & 0xFF)};
+        bytes.replace(nHeader + 4 + 40 + size_t(i) * 4, 4, big, 4);
+    }
+    return WriteWholeFile(path, bytes);
+}
+
+} // namespace
+
+std::string CornerClipPath(int nRotateTag)
+{
+    if (CornerBase().empty())
+        return std::string();
+    return CachedMedia({"corners-rotate", ".mp4",
+                        "-i \"" + CornerBase() +
+                            "\" -metadata:s:v:0 rotate=" + std::to_string(nRotateTag) + " -c copy"},
+                       false);
+}
+
+std::string MirroredCornerClipPath(bool bTransposed)
+{
+    if (CornerBase().empty())
+        return std::string();
+    const std::string name = bTransposed ? "corners-transposed" : "corners-mirrored";
+    const std::string path = CacheFolder() + "/" + name + ".mp4";
+    std::error_code error;
+    if (fs::exists(path, error))
+        return path;
+    // Made under a private name and renamed, as CachedMedia does.
+    const std::string partial = CacheFolder() + "/part-" + std::to_string(getpid()) + name;
+    // Rows of the matrix (a b u, c d v, x y w); a displayed point is (a p + c q, b p + d q).
+    const int32_t mirrored[9] = {-65536, 0, 0, 0, 65536, 0, 480 << 16, 0, 1 << 30};
+    const int32_t transposed[9] = {0, 65536, 0, 65536, 0, 0, 0, 0, 1 << 30};
+    if (!fs::copy_file(CornerBase(), partial, fs::copy_options::overwrite_existing, error) ||
+        !PatchTrackMatrix(partial, bTransposed ? transposed : mirrored))
+        return std::string();
+    fs::rename(partial, path, error);
+    return error ? std::string() : path;
+}
+
+ECornerColour CornerColourAt(const uint8_t* pPixel)
+{
+    struct tagReference
+    {
+        ECornerColour eColour;
+        int r, g, b;
+    };
+    static const tagReference kColours[] = {
+        {ECornerColour::Red, 255, 0, 0},   {ECornerColour::Yellow, 255, 255, 0},
+        {ECornerColour::Green, 0, 255, 0}, {ECornerColour::White, 255, 255, 255},
+        {ECornerColour::Blue, 0, 0, 255},
+    };
+    ECornerColour eBest = ECornerColour::Other;
+    int nBest = 60 * 60 * 3; // farther than this from every colour is none of them
+    for (const tagReference& c : kColours)
+    {
+        const int db = pPixel[0] - c.b, dg = pPixel[1] - c.g, dr = pPixel[2] - c.r;
+        const int nDistance = db * db + dg * dg + dr * dr;
+        if (nDistance < nBest)
+        {
+            nBest = nDistance;
+            eBest = c.eColour;
+        }
+    }
+    return eBest;
+}
+
 std::string NumberedClipPath(ENumberedContainer eContainer, int nFrameRate)
 {
     const std::string source = PatternSource(160, 120, nFrameRate, 4 * nFrameRate);

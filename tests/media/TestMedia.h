@@ -45,6 +45,28 @@ enum class ENumberedContainer
 };
 std::string NumberedClipPath(ENumberedContainer eContainer, int nFrameRate);
 
+// Clips for the display-rotation tests: 480×360 H.264 in MP4, 30 fps, 1 s, blue with a
+// 120×90 block in each corner: red top left, yellow top right, green bottom right, white
+// bottom left. CornerClipPath copies the stream with the "rotate" tag set to nRotateTag;
+// FFmpeg 5.1 turns the tag into a display matrix that players show turned nRotateTag°
+// counterclockwise (90: the red corner at the bottom left). MirroredCornerClipPath writes
+// a mirrored matrix into the track header instead: mirrored left-right, or with
+// bTransposed the stored rows shown as columns (the red corner stays at the top left).
+std::string CornerClipPath(int nRotateTag);
+std::string MirroredCornerClipPath(bool bTransposed);
+
+enum class ECornerColour
+{
+    Red,
+    Yellow,
+    Green,
+    White,
+    Blue, // the background
+    Other,
+};
+// The colour of the BGRA pixel, by its nearest of the five.
+ECornerColour CornerColourAt(const uint8_t* pPixel);
+
 // Runs ffmpeg with the arguments (after "-y -loglevel error"); true on exit code 0.
 bool RunFFMpeg(const std::string& arguments);
 
