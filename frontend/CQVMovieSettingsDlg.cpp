@@ -34,6 +34,8 @@ const int kRowHeight = 22;
 const int kHelpTop = 480;
 const int kFormatWidth = 230;
 const int kAdvancedWidth = 70;
+// The labels' text keeps clear of the frame drawn at x 10.
+const int kLabelLeft = 17;
 const int kHelpBottomMargin = 40;
 const char* const kDeinterlaceValue = "isDeinterlace";
 
@@ -197,7 +199,7 @@ void CQVMovieSettingsDlg::LayoutControls()
     auto row = [&](int nLabelId, int y, CQVButton* pControl, int nWidth)
     {
         if (CQVButton* pLabel = Label(nLabelId))
-            pLabel->Move(11, y, a - 11, kRowHeight, false);
+            pLabel->Move(kLabelLeft, y, a - kLabelLeft, kRowHeight, false);
         if (pControl)
             pControl->Move(x, y, nWidth, kRowHeight, false);
     };
