@@ -241,22 +241,23 @@ void CQVConversionGraph::VideoMixLoop()
     tagQVVideoSample sample;
     while (WaitWhilePaused())
     {
-        uint8_t* pBuffer = m_sampleQueue.AcquireFree();
-        if (pBuffer == nullptr)
+        tagQVSampleSlot* pSlot = m_sampleQueue.AcquireFree();
+        if (pSlot == nullptr)
             break;
-        if (!m_source.NextVideoSample(pBuffer, &sample))
+        if (!m_source.NextVideoSample(pSlot->pBuffer.get(), &sample))
         {
-            m_sampleQueue.ReleaseFree(pBuffer);
+            m_sampleQueue.ReleaseFree(pSlot);
             break;
         }
+        sample.pDirect = &pSlot->direct;
         const int32_t nResult = m_videoMixer.Process(sample);
         if (nResult != 0)
         {
-            m_sampleQueue.ReleaseFree(pBuffer);
+            m_sampleQueue.ReleaseFree(pSlot);
             EndWithCallbackResult(nResult);
             break;
         }
-        m_sampleQueue.PushFilled(pBuffer, sample.nIndex);
+        m_sampleQueue.PushFilled(pSlot, sample.nIndex);
     }
     m_sampleQueue.PushEnd();
     ThreadFinished();
@@ -266,12 +267,12 @@ void CQVConversionGraph::VideoEncodeLoop()
 {
     ClearUpperVectorState();
     int32_t nResult = 0;
-    uint8_t* pBuffer = nullptr;
+    tagQVSampleSlot* pSlot = nullptr;
     int64_t nIndex = 0;
-    while (nResult >= 0 && m_sampleQueue.PopFilled(&pBuffer, &nIndex))
+    while (nResult >= 0 && m_sampleQueue.PopFilled(&pSlot, &nIndex))
     {
-        nResult = m_videoEncoder.Process(pBuffer, nIndex);
-        m_sampleQueue.ReleaseFree(pBuffer);
+        nResult = m_videoEncoder.Process(pSlot->pBuffer.get(), &pSlot->direct, nIndex);
+        m_sampleQueue.ReleaseFree(pSlot);
     }
     if (nResult >= 0 && !IsAborting())
         nResult = m_videoEncoder.Finish();

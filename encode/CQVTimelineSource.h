@@ -6,6 +6,7 @@
 
 #include "encode/IQVAudioMixerUserCallback.h"
 #include "encode/IQVVideoMixerUserCallback.h"
+#include "media/tagQVDirectPicture.h"
 
 #include <cstdint>
 
@@ -20,6 +21,9 @@ struct tagQVVideoSample
     int64_t nIndex = 0;         // 0-based sample number
     int64_t nStartTime = 0;
     int64_t nStopTime = 0;
+    // Where the frame may go as the source's own pixels instead; null when the consumer
+    // takes only BGRA (the preview). Not owned.
+    tagQVDirectPicture* pDirect = nullptr;
 };
 
 struct tagQVAudioBuffer

@@ -37,7 +37,8 @@ int32_t CQVVideoEncoder::Open(const tagQVEncodeSettings& settings, bool bGlobalH
     return nResult < 0 ? nResult : 0;
 }
 
-int32_t CQVVideoEncoder::Process(const uint8_t* pSample, int64_t nIndex)
+int32_t CQVVideoEncoder::Process(const uint8_t* pSample, tagQVDirectPicture* pDirect,
+                                 int64_t nIndex)
 {
     if (!m_pContext || m_pMultiplexer == nullptr)
         return AVERROR(EINVAL);
@@ -45,18 +46,31 @@ int32_t CQVVideoEncoder::Process(const uint8_t* pSample, int64_t nIndex)
     int nResult = av_frame_make_writable(m_pFrame.get());
     if (nResult < 0)
         return nResult;
-    const int nHeight = m_pContext->height;
-    const int nStride = m_pContext->width * 4;
-    // Bottom-up rows: start at the last row and walk upwards.
-    const uint8_t* pSource[4] = {pSample + static_cast<ptrdiff_t>(nHeight - 1) * nStride, nullptr,
-                                 nullptr, nullptr};
-    const int nSourceStride[4] = {-nStride, 0, 0, 0};
-    sws_scale(m_pScaler.get(), pSource, nSourceStride, 0, nHeight, m_pFrame->data,
-              m_pFrame->linesize);
-    m_pFrame->pts = nIndex;
+    AVFrame* pInput = m_pFrame.get();
+    if (pDirect != nullptr && pDirect->Holds())
+    {
+        nResult = m_direct.Convert(*pDirect, m_pFrame.get(), &pInput);
+        if (nResult < 0)
+            return nResult;
+        m_nPassedThrough += m_direct.PassedThrough() ? 1 : 0;
+    }
+    else
+    {
+        const int nHeight = m_pContext->height;
+        const int nStride = m_pContext->width * 4;
+        // Bottom-up rows: start at the last row and walk upwards.
+        const uint8_t* pSource[4] = {pSample + static_cast<ptrdiff_t>(nHeight - 1) * nStride,
+                                     nullptr, nullptr, nullptr};
+        const int nSourceStride[4] = {-nStride, 0, 0, 0};
+        sws_scale(m_pScaler.get(), pSource, nSourceStride, 0, nHeight, m_pFrame->data,
+                  m_pFrame->linesize);
+    }
+    pInput->pts = nIndex;
     // The quantiser encoders take a fixed quantiser from each picture, not from the context.
-    m_pFrame->quality = m_pContext->global_quality;
-    nResult = avcodec_send_frame(m_pContext.get(), m_pFrame.get());
+    pInput->quality = m_pContext->global_quality;
+    nResult = avcodec_send_frame(m_pContext.get(), pInput);
+    if (pInput != m_pFrame.get())
+        av_frame_unref(pInput);
     if (nResult < 0)
         return nResult;
     return Drain();

@@ -1,8 +1,10 @@
-// The video encoder stage: converts each composed sample (bottom-up BGRA) to the
-// encoder's picture format, encodes it and hands the packets to the multiplexer.
+// The video encoder stage: converts each composed sample (bottom-up BGRA), or the region
+// of the source's own picture that a direct frame brings, to the encoder's picture format,
+// encodes it and hands the packets to the multiplexer.
 // Runs on the video encoding thread once opened.
 #pragma once
 
+#include "encode/CQVDirectPictureConverter.h"
 #include "encode/CQVEncoderBase.h"
 #include "encode/EncodeSettings.h"
 #include "encode/FFmpegHandles.h"
@@ -19,9 +21,12 @@ public:
     // or the negative AVERROR of a refused setting.
     int32_t Open(const tagQVEncodeSettings& settings, bool bGlobalHeader);
 
-    // Encodes one sample (stride width x 4, bottom row first) as frame nIndex.
-    // Returns 0 or a negative AVERROR.
-    int32_t Process(const uint8_t* pSample, int64_t nIndex);
+    // Encodes frame nIndex: the direct picture when pDirect holds one (it is released),
+    // else the sample (stride width x 4, bottom row first). 0 or a negative AVERROR.
+    int32_t Process(const uint8_t* pSample, tagQVDirectPicture* pDirect, int64_t nIndex);
+
+    // Frames that went to the encoder as the source's region without any conversion.
+    int64_t PassedThroughFrames() const { return m_nPassedThrough; }
 
     // Drains the pictures the encoder still holds. Returns 0 or a negative AVERROR.
     int32_t Finish();
@@ -30,6 +35,8 @@ public:
 
 private:
     QVSwsPtr m_pScaler;
+    CQVDirectPictureConverter m_direct;
+    int64_t m_nPassedThrough = 0;
 };
 
 } // namespace qv

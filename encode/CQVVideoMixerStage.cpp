@@ -30,7 +30,10 @@ int32_t CQVVideoMixerStage::Process(const tagQVVideoSample& sample)
         graphics.scale(1, -1);
     }
     int32_t nResult =
-        m_pCallback->FillFrame(&graphics, 0, 0, &m_header, sample.pBuffer, sample.nSize);
+        sample.pDirect != nullptr
+            ? m_pCallback->FillFrameOrDirect(&graphics, &m_header, sample.pBuffer, sample.nSize,
+                                             sample.pDirect)
+            : m_pCallback->FillFrame(&graphics, 0, 0, &m_header, sample.pBuffer, sample.nSize);
     if (nResult == 0)
         nResult = m_pCallback->DrawOverlays(&graphics, 0, 0, 0, sample.pBuffer, sample.nSize, 1);
     graphics.end();

@@ -17,35 +17,40 @@ bool CQVVideoSampleQueue::Open(int32_t nBuffers, int32_t nSize)
         return false;
     for (int32_t i = 0; i < nBuffers; ++i)
     {
-        std::unique_ptr<uint8_t[]> pBuffer(new (std::nothrow) uint8_t[static_cast<size_t>(nSize)]);
-        if (!pBuffer)
+        std::unique_ptr<tagQVSampleSlot> pSlot(new (std::nothrow) tagQVSampleSlot);
+        if (pSlot)
+        {
+            pSlot->pBuffer.reset(new (std::nothrow) uint8_t[static_cast<size_t>(nSize)]);
+            pSlot->direct.pFrame.reset(av_frame_alloc());
+        }
+        if (!pSlot || !pSlot->pBuffer || !pSlot->direct.pFrame)
         {
             m_storage.clear();
             m_free.clear();
             return false;
         }
-        m_free.push_back(pBuffer.get());
-        m_storage.push_back(std::move(pBuffer));
+        m_free.push_back(pSlot.get());
+        m_storage.push_back(std::move(pSlot));
     }
     return true;
 }
 
-uint8_t* CQVVideoSampleQueue::AcquireFree()
+tagQVSampleSlot* CQVVideoSampleQueue::AcquireFree()
 {
     std::unique_lock<std::mutex> lock(m_lock);
     m_changed.wait(lock, [this] { return m_bAborted || !m_free.empty(); });
     if (m_bAborted)
         return nullptr;
-    uint8_t* pBuffer = m_free.back();
+    tagQVSampleSlot* pSlot = m_free.back();
     m_free.pop_back();
-    return pBuffer;
+    return pSlot;
 }
 
-void CQVVideoSampleQueue::PushFilled(uint8_t* pBuffer, int64_t nIndex)
+void CQVVideoSampleQueue::PushFilled(tagQVSampleSlot* pSlot, int64_t nIndex)
 {
     {
         std::lock_guard<std::mutex> lock(m_lock);
-        m_filled.emplace_back(pBuffer, nIndex);
+        m_filled.emplace_back(pSlot, nIndex);
     }
     m_changed.notify_all();
 }
@@ -59,22 +64,24 @@ void CQVVideoSampleQueue::PushEnd()
     m_changed.notify_all();
 }
 
-void CQVVideoSampleQueue::ReleaseFree(uint8_t* pBuffer)
+void CQVVideoSampleQueue::ReleaseFree(tagQVSampleSlot* pSlot)
 {
+    // The decoder's buffer goes back to its pool before the slot is reused.
+    pSlot->direct.Clear();
     {
         std::lock_guard<std::mutex> lock(m_lock);
-        m_free.push_back(pBuffer);
+        m_free.push_back(pSlot);
     }
     m_changed.notify_all();
 }
 
-bool CQVVideoSampleQueue::PopFilled(uint8_t** ppBuffer, int64_t* pIndex)
+bool CQVVideoSampleQueue::PopFilled(tagQVSampleSlot** ppSlot, int64_t* pIndex)
 {
     std::unique_lock<std::mutex> lock(m_lock);
     m_changed.wait(lock, [this] { return m_bAborted || !m_filled.empty() || m_bEnded; });
     if (m_bAborted || m_filled.empty())
         return false;
-    *ppBuffer = m_filled.front().first;
+    *ppSlot = m_filled.front().first;
     *pIndex = m_filled.front().second;
     m_filled.pop_front();
     return true;

@@ -5,6 +5,7 @@
 #include "media/AnimationFrames.h"
 #include "media/FrameComposition.h"
 #include "media/FrameFinishing.h"
+#include "media/FramePath.h"
 #include "media/IQVItemEffects.h"
 #include "media/ItemTiming.h"
 #include "project/LineTypes.h"
@@ -76,12 +77,11 @@ std::vector<double> CVideoMixerUserCallback::RecentTimes() const
     return times;
 }
 
-void CVideoMixerUserCallback::RenderLine(TimelineLine& line, int nSlot, double dTime,
+void CVideoMixerUserCallback::RenderLine(tagQVMediaData* item, int nSlot, double dTime,
                                          tagQVMediaData** ppItem)
 {
     uint8_t* layer = m_layers[nSlot].data();
     int width = m_context.nOutputWidth, height = m_context.nOutputHeight;
-    tagQVMediaData* item = FindItemAt(line, dTime);
     if (item)
     {
         SelectAnimationFrame(m_context, dTime, *item);
@@ -101,9 +101,21 @@ int32_t CVideoMixerUserCallback::FillFrame(QPainter*, int32_t, int32_t,
                                            const tagQVBitmapInfoHeader* pHeader, uint8_t* pBuffer,
                                            int32_t nBufferSize)
 {
+    return Fill(pHeader, pBuffer, nBufferSize, nullptr);
+}
+
+int32_t CVideoMixerUserCallback::FillFrameOrDirect(QPainter*, const tagQVBitmapInfoHeader* pHeader,
+                                                   uint8_t* pBuffer, int32_t nBufferSize,
+                                                   tagQVDirectPicture* pDirect)
+{
+    return Fill(pHeader, pBuffer, nBufferSize, m_bConverting ? pDirect : nullptr);
+}
+
+int32_t CVideoMixerUserCallback::Fill(const tagQVBitmapInfoHeader* pHeader, uint8_t* pBuffer,
+                                      int32_t nBufferSize, tagQVDirectPicture* pDirect)
+{
     if (!pBuffer || nBufferSize <= 0)
         return 0;
-    std::memset(pBuffer, 0, static_cast<size_t>(nBufferSize));
     if (m_bConverting && m_pOwner)
         m_pOwner->CountDeliveredFrame();
     double time = m_pOwner ? m_pOwner->GetDeliveredSeconds() : 0.0;
@@ -125,13 +137,27 @@ int32_t CVideoMixerUserCallback::FillFrame(QPainter*, int32_t, int32_t,
     if (!pHeader || pHeader->biWidth != m_context.nOutputWidth ||
         std::abs(pHeader->biHeight) != m_context.nOutputHeight || layerBytes == 0 ||
         nBufferSize < layerBytes)
+    {
+        std::memset(pBuffer, 0, static_cast<size_t>(nBufferSize));
         return 0;
+    }
 
+    tagQVMediaData* pMain = m_pMainLine ? FindItemAt(*m_pMainLine, time) : nullptr;
+    tagQVMediaData* pSecond = FindItemAt(m_timeline.secondLine, time);
+    if (ChooseFramePath(m_context, pMain, pSecond, pDirect != nullptr) == EQVFramePath::kDirect &&
+        RenderItemDirect(m_context, time, *pMain, pDirect))
+    {
+        ReleaseLineItem(m_context, pMain, 0);
+        ReleaseLineItem(m_context, nullptr, 1);
+        return 0;
+    }
+
+    std::memset(pBuffer, 0, static_cast<size_t>(nBufferSize));
     tagQVMediaData* itemA = nullptr;
     tagQVMediaData* itemB = nullptr;
     if (m_pMainLine)
-        RenderLine(*m_pMainLine, 0, time, &itemA);
-    RenderLine(m_timeline.secondLine, 1, time, &itemB);
+        RenderLine(pMain, 0, time, &itemA);
+    RenderLine(pSecond, 1, time, &itemB);
 
     if (itemA && itemB)
         FinishTwoItems(m_context, *itemA, *itemB, m_layers[0].data(), m_layers[1].data(), pBuffer,

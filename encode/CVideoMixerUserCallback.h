@@ -44,6 +44,11 @@ public:
     int32_t FillFrame(QPainter* pGraphics, int32_t nUnused1, int32_t nUnused2,
                       const tagQVBitmapInfoHeader* pHeader, uint8_t* pBuffer,
                       int32_t nBufferSize) override;
+    // Conversions only: a frame whose path (ChooseFramePath) is direct is handed out in
+    // *pDirect; the preview's frames are always composed.
+    int32_t FillFrameOrDirect(QPainter* pGraphics, const tagQVBitmapInfoHeader* pHeader,
+                              uint8_t* pBuffer, int32_t nBufferSize,
+                              tagQVDirectPicture* pDirect) override;
     int32_t DrawOverlays(QPainter* pGraphics, int32_t nUnused1, int32_t nUnused2, int32_t nUnused3,
                          uint8_t* pBuffer, int32_t nBufferSize, int32_t bDraw) override;
 
@@ -56,7 +61,9 @@ public:
     const std::array<int16_t, 128>& Levels() const { return m_levels; }
 
 private:
-    void RenderLine(TimelineLine& line, int nSlot, double dTime, tagQVMediaData** ppItem);
+    int32_t Fill(const tagQVBitmapInfoHeader* pHeader, uint8_t* pBuffer, int32_t nBufferSize,
+                 tagQVDirectPicture* pDirect);
+    void RenderLine(tagQVMediaData* pItem, int nSlot, double dTime, tagQVMediaData** ppItem);
 
     ProjectTimeline& m_timeline;
     TimelineLine* m_pMainLine = nullptr;

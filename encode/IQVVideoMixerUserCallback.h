@@ -10,6 +10,8 @@ class QPainter;
 namespace qv
 {
 
+struct tagQVDirectPicture;
+
 // Describes a video sample: the layout of a Windows bitmap information header (40 bytes).
 // A positive height means the rows are stored bottom row first.
 #pragma pack(push, 1)
@@ -42,6 +44,17 @@ public:
     virtual int32_t FillFrame(QPainter* pGraphics, int32_t nUnused1, int32_t nUnused2,
                               const tagQVBitmapInfoHeader* pHeader, uint8_t* pBuffer,
                               int32_t nBufferSize) = 0;
+
+    // As FillFrame, for a consumer that also takes the source's own pixels: a frame that
+    // needs nothing but the crop and the size may be handed out in *pDirect instead, the
+    // BGRA sample then left as it was. The default always fills the sample.
+    virtual int32_t FillFrameOrDirect(QPainter* pGraphics, const tagQVBitmapInfoHeader* pHeader,
+                                      uint8_t* pBuffer, int32_t nBufferSize,
+                                      tagQVDirectPicture* pDirect)
+    {
+        (void)pDirect;
+        return FillFrame(pGraphics, 0, 0, pHeader, pBuffer, nBufferSize);
+    }
 
     // Draws what goes over the composed picture; does nothing when bDraw is 0 (the mixer
     // stage passes 1). Results as for FillFrame.

@@ -82,6 +82,9 @@ public:
 
     // --- the current picture
     bool HasPicture() const;
+    // The picture as the decoder gave it: its own pixel format, stored orientation, top row
+    // first. Null without a picture. Valid until the next read; av_frame_ref keeps it.
+    const AVFrame* DecodedPicture() const { return HasPicture() ? m_pFrame.get() : nullptr; }
     // Presentation and decoding timestamps the picture's packet carried (stream units);
     // AV_NOPTS_VALUE when missing or when there is no picture.
     int64_t PicturePts() const;

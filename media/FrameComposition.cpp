@@ -165,6 +165,35 @@ tagQVSourceRect ComputeSourceRect(const tagQVMediaData& item, int nDecodeWidth, 
     return rect;
 }
 
+tagQVSourceRect ComputeDirectRegion(const tagQVMediaData& item, int nPictureWidth,
+                                    int nPictureHeight)
+{
+    tagQVSourceRect region;
+    region.nWidth = nPictureWidth;
+    region.nHeight = nPictureHeight;
+    const int nDecodeWidth = DecodeDimension(item.nVideoWidth);
+    const int nDecodeHeight = DecodeDimension(item.nVideoHeight);
+    if (nDecodeWidth <= 0 || nDecodeHeight <= 0 || nPictureWidth <= 0 || nPictureHeight <= 0)
+        return region;
+    const tagQVSourceRect rect = ComputeSourceRect(item, nDecodeWidth, nDecodeHeight);
+    if (rect.bWholePicture)
+        return region;
+    // Main-line pictures are decoded bottom row first: their rectangle counts rows upwards.
+    const int nTop = item.eMediaTypeLine == 0 ? nDecodeHeight - rect.y - rect.nHeight : rect.y;
+    const double dScaleX = static_cast<double>(nPictureWidth) / nDecodeWidth;
+    const double dScaleY = static_cast<double>(nPictureHeight) / nDecodeHeight;
+    const int64_t x = std::clamp<int64_t>(QVTruncToInt64(rect.x * dScaleX), 0, nPictureWidth - 1);
+    const int64_t y = std::clamp<int64_t>(QVTruncToInt64(nTop * dScaleY), 0, nPictureHeight - 1);
+    region.x = static_cast<int>(x);
+    region.y = static_cast<int>(y);
+    region.nWidth = static_cast<int>(
+        std::clamp<int64_t>(QVTruncToInt64(rect.nWidth * dScaleX), 1, nPictureWidth - x));
+    region.nHeight = static_cast<int>(
+        std::clamp<int64_t>(QVTruncToInt64(rect.nHeight * dScaleY), 1, nPictureHeight - y));
+    region.bWholePicture = false;
+    return region;
+}
+
 int OpenItemDecoder(const tagQVCompositionContext& context, tagQVMediaData& item, int nDecodeWidth,
                     int nDecodeHeight)
 {
@@ -201,6 +230,34 @@ int RenderItemFrame(tagQVCompositionContext& context, double dTime, tagQVMediaDa
     if (item.eMediaType == 2)
         return RenderImageItemFrame(context, dTime, item, pFrame, nWidth, nHeight);
     return 0;
+}
+
+int RenderItemDirect(tagQVCompositionContext& context, double dTime, tagQVMediaData& item,
+                     tagQVDirectPicture* pDirect)
+{
+    if (pDirect == nullptr || !pDirect->pFrame)
+        return 0;
+    pDirect->Clear();
+    if (!OpenItemDecoder(context, item, DecodeDimension(item.nVideoWidth),
+                         DecodeDimension(item.nVideoHeight)))
+        return 0;
+    CQVFFMpegCapture& decoder = *ItemRuntime(item).pDecoder;
+    const tagQVSourceTime source = ComputeSourceTime(item, dTime);
+    if (source.pHold != nullptr)
+        return 0;
+    WalkDecoder(decoder, source.dSourceTime);
+
+    const AVFrame* pPicture = decoder.DecodedPicture();
+    if (pPicture == nullptr || pPicture->width <= 0 || pPicture->height <= 0 ||
+        !sws_isSupportedInput(static_cast<AVPixelFormat>(pPicture->format)) ||
+        av_frame_ref(pDirect->pFrame.get(), pPicture) < 0)
+        return 0;
+    const tagQVSourceRect region = ComputeDirectRegion(item, pPicture->width, pPicture->height);
+    pDirect->x = region.x;
+    pDirect->y = region.y;
+    pDirect->nWidth = region.nWidth;
+    pDirect->nHeight = region.nHeight;
+    return 1;
 }
 
 void ReleaseLineItem(tagQVCompositionContext& context, tagQVMediaData* pItem, int nSlot)

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "media/tagQVCompositionContext.h"
+#include "media/tagQVDirectPicture.h"
 #include "project/ProjectTimeline.h"
 #include "project/tagQVMediaData.h"
 
@@ -36,6 +37,12 @@ struct tagQVSourceRect
 // the top of the picture. The result is clipped to the decoded picture.
 tagQVSourceRect ComputeSourceRect(const tagQVMediaData& item, int nDecodeWidth, int nDecodeHeight);
 
+// The same part of the item's stored picture (nPictureWidth × nPictureHeight, top row
+// first): the rectangle ComputeSourceRect gives at the decoded size, mapped back to stored
+// pixels with the same truncations, so that both paths show the same region.
+tagQVSourceRect ComputeDirectRegion(const tagQVMediaData& item, int nPictureWidth,
+                                    int nPictureHeight);
+
 // Makes sure a video item (eMediaType 0) has an open decoder of the given size, flipped
 // for main-line items, positioned at the source time of the context's current time.
 // 1 when the item has a usable decoder, 0 otherwise (a failed decoder is not kept, so the
@@ -54,6 +61,13 @@ int OpenItemDecoder(const tagQVCompositionContext& context, tagQVMediaData& item
 // another kind of item, or bad arguments.
 int RenderItemFrame(tagQVCompositionContext& context, double dTime, tagQVMediaData& item,
                     uint8_t* pFrame, int nWidth, int nHeight);
+
+// Walks a video item's decoder to output time dTime exactly as RenderItemFrame does, then
+// hands out the decoded picture and its region (ComputeDirectRegion) instead of drawing
+// it. 1 when *pDirect holds the picture; 0 (holding nothing) without a decoder, a picture
+// or a format the scaler reads, or inside a hold, which is drawn by RenderItemFrame.
+int RenderItemDirect(tagQVCompositionContext& context, double dTime, tagQVMediaData& item,
+                     tagQVDirectPicture* pDirect);
 
 // Makes pItem (may be null) the current item of slot 0 (main line) or 1 (second line).
 // The item it replaces loses its decoder, and a main-line one also its picture caches and

@@ -1,0 +1,157 @@
+#include "encode/CQVDirectPictureConverter.h"
+
+extern "C"
+{
+#include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
+}
+
+namespace qv
+{
+
+namespace
+{
+
+bool IsFullRangeFormat(int nFormat)
+{
+    switch (nFormat)
+    {
+    case AV_PIX_FMT_YUVJ420P:
+    case AV_PIX_FMT_YUVJ422P:
+    case AV_PIX_FMT_YUVJ444P:
+    case AV_PIX_FMT_YUVJ440P:
+    case AV_PIX_FMT_YUVJ411P:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsFullRange(const AVFrame& frame)
+{
+    return IsFullRangeFormat(frame.format) || frame.color_range == AVCOL_RANGE_JPEG;
+}
+
+// The scaler's chroma position of a region whose left (or top) edge lies nRemainder luma
+// pixels past a chroma sample, in 1/256 luma pixel: the cropped chroma plane starts at that
+// earlier sample. The scaler's own default siting, (128 << s) - 128, is kept otherwise.
+int ChromaPosition(int nLog2Subsampling, int nRemainder)
+{
+    return (128 << nLog2Subsampling) - 128 - nRemainder * 256;
+}
+
+void ClearDecoderProperties(AVFrame* pFrame)
+{
+    pFrame->pict_type = AV_PICTURE_TYPE_NONE;
+    pFrame->key_frame = 0;
+    pFrame->interlaced_frame = 0;
+    pFrame->top_field_first = 0;
+    while (pFrame->nb_side_data > 0)
+        av_frame_remove_side_data(pFrame, pFrame->side_data[0]->type);
+}
+
+} // namespace
+
+CQVDirectPictureConverter::CQVDirectPictureConverter() : m_pRegion(av_frame_alloc()) {}
+
+int32_t CQVDirectPictureConverter::Convert(tagQVDirectPicture& picture, AVFrame* pTarget,
+                                           AVFrame** ppInput)
+{
+    m_bPassedThrough = false;
+    if (!m_pRegion || !picture.Holds() || pTarget == nullptr || ppInput == nullptr)
+    {
+        picture.Clear();
+        return AVERROR(EINVAL);
+    }
+    AVFrame* pRegion = m_pRegion.get();
+    av_frame_unref(pRegion);
+    av_frame_move_ref(pRegion, picture.pFrame.get());
+    const AVPixFmtDescriptor* pDesc =
+        av_pix_fmt_desc_get(static_cast<AVPixelFormat>(pRegion->format));
+    if (pDesc == nullptr || picture.x < 0 || picture.y < 0 || picture.nWidth <= 0 ||
+        picture.nHeight <= 0 || picture.nWidth > pRegion->width - picture.x ||
+        picture.nHeight > pRegion->height - picture.y)
+    {
+        av_frame_unref(pRegion);
+        return AVERROR(EINVAL);
+    }
+    // The decoder's own cropping is already applied; this crop comes on top of it.
+    pRegion->crop_left = static_cast<size_t>(picture.x);
+    pRegion->crop_top = static_cast<size_t>(picture.y);
+    pRegion->crop_right = static_cast<size_t>(pRegion->width - picture.x - picture.nWidth);
+    pRegion->crop_bottom = static_cast<size_t>(pRegion->height - picture.y - picture.nHeight);
+    int nResult = av_frame_apply_cropping(pRegion, AV_FRAME_CROP_UNALIGNED);
+    if (nResult < 0)
+    {
+        av_frame_unref(pRegion);
+        return nResult;
+    }
+
+    // Plane offsets fall on chroma samples: a left edge between two of them leaves the
+    // chroma plane starting one sample early, which the scaler is told.
+    const int nChromaX = picture.x & ((1 << pDesc->log2_chroma_w) - 1);
+    const int nChromaY = picture.y & ((1 << pDesc->log2_chroma_h) - 1);
+    const bool bFullRange = IsFullRange(*pRegion);
+    if (pRegion->format == pTarget->format && pRegion->width == pTarget->width &&
+        pRegion->height == pTarget->height && nChromaX == 0 && nChromaY == 0 &&
+        bFullRange == IsFullRangeFormat(pTarget->format))
+    {
+        ClearDecoderProperties(pRegion);
+        m_bPassedThrough = true;
+        *ppInput = pRegion;
+        return 0;
+    }
+
+    if (!m_pScaler || pRegion->format != m_nFormat || pRegion->width != m_nWidth ||
+        pRegion->height != m_nHeight || nChromaX != m_nChromaX || nChromaY != m_nChromaY ||
+        bFullRange != m_bFullRange || pTarget->format != m_nTargetFormat ||
+        pTarget->width != m_nTargetWidth || pTarget->height != m_nTargetHeight)
+    {
+        m_pScaler.reset(sws_alloc_context());
+        SwsContext* pScaler = m_pScaler.get();
+        if (pScaler == nullptr)
+            nResult = AVERROR(ENOMEM);
+        const struct
+        {
+            const char* name;
+            int64_t value;
+        } options[] = {{"srcw", pRegion->width},
+                       {"srch", pRegion->height},
+                       {"src_format", pRegion->format},
+                       {"dstw", pTarget->width},
+                       {"dsth", pTarget->height},
+                       {"dst_format", pTarget->format},
+                       {"sws_flags", SWS_BICUBIC},
+                       {"src_range", bFullRange ? 1 : 0},
+                       {"dst_range", IsFullRangeFormat(pTarget->format) ? 1 : 0},
+                       {"src_h_chr_pos", ChromaPosition(pDesc->log2_chroma_w, nChromaX)},
+                       {"src_v_chr_pos", ChromaPosition(pDesc->log2_chroma_h, nChromaY)}};
+        for (const auto& option : options)
+            if (nResult >= 0)
+                nResult = av_opt_set_int(pScaler, option.name, option.value, 0);
+        if (nResult >= 0)
+            nResult = sws_init_context(pScaler, nullptr, nullptr);
+        if (nResult < 0)
+        {
+            m_pScaler.reset();
+            av_frame_unref(pRegion);
+            return nResult;
+        }
+        m_nFormat = pRegion->format;
+        m_nWidth = pRegion->width;
+        m_nHeight = pRegion->height;
+        m_nChromaX = nChromaX;
+        m_nChromaY = nChromaY;
+        m_bFullRange = bFullRange;
+        m_nTargetFormat = pTarget->format;
+        m_nTargetWidth = pTarget->width;
+        m_nTargetHeight = pTarget->height;
+    }
+    sws_scale(m_pScaler.get(), pRegion->data, pRegion->linesize, 0, pRegion->height, pTarget->data,
+              pTarget->linesize);
+    av_frame_unref(pRegion);
+    *ppInput = pTarget;
+    return 0;
+}
+
+} // namespace qv

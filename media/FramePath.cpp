@@ -1,0 +1,37 @@
+#include "media/FramePath.h"
+
+#include "media/CQVItemRuntime.h"
+#include "media/FrameComposition.h"
+
+namespace qv
+{
+
+namespace
+{
+
+// What an item asks to be drawn into its frame beyond the crop and the size.
+bool DrawsIntoTheFrame(const tagQVMediaData& item)
+{
+    return item.pColorAdjustment != nullptr || item.pMask != nullptr ||
+           (item.pRotation && item.pRotation->enablerotation != 0) ||
+           (item.pBorder && item.pBorder->BorderEnable != 0) || !item.snapshots.empty();
+}
+
+} // namespace
+
+EQVFramePath ChooseFramePath(const tagQVCompositionContext& context, tagQVMediaData* pMain,
+                             const tagQVMediaData* pSecond, bool bDirectWanted)
+{
+    if (!bDirectWanted || pMain == nullptr || pSecond != nullptr || pMain->eMediaType != 0 ||
+        pMain->eMediaTypeLine != 0 || DrawsIntoTheFrame(*pMain))
+        return EQVFramePath::kComposed;
+    if (!OpenItemDecoder(context, *pMain, DecodeDimension(pMain->nVideoWidth),
+                         DecodeDimension(pMain->nVideoHeight)))
+        return EQVFramePath::kComposed;
+    // A turned source is turned while it is converted to BGRA.
+    if (!ItemRuntime(*pMain).pDecoder->DisplayTurn().IsIdentity())
+        return EQVFramePath::kComposed;
+    return EQVFramePath::kDirect;
+}
+
+} // namespace qv
