@@ -62,9 +62,7 @@ public:
 
     // --- state, for the owner and tests
     double CurrentTime() const { return m_dCurrentTime; }
-    uint64_t PlayPosition() const { return m_nPosition; }
     const std::vector<tagQVMediaData*>& ListA() const { return m_listA; }
-    const std::vector<tagQVMediaData*>& ListB() const { return m_listB; }
     tagQVItemAudio* FindItemAudio(const tagQVMediaData* pItem);
 
     // The gain of an item at output time t (volume × fade), as the mix applies it.

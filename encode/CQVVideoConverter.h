@@ -84,8 +84,6 @@ public:
     {
         m_configure = std::move(configure);
     }
-    void SetSetup(const tagQVConverterSetup& setup) { m_setup = setup; }
-    const tagQVConverterSetup& Setup() const { return m_setup; }
 
     // Output frame rate in frames per second: 30 for a conversion.
     void SetFrameRate(double dFrameRate) { m_dFrameRate = dFrameRate; }
@@ -116,7 +114,6 @@ public:
 
     // Stores the output file's path (UTF-8). Returns 0.
     int32_t SetOutputPath(const std::string& path);
-    const std::string& OutputPath() const { return m_outputPath; }
 
     // The events of the current or last build; null before the first build and after
     // Close. Not owned by the caller.

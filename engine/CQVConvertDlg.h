@@ -41,9 +41,6 @@ public:
     // kEngineCompleted only when the output file was completed.
     int Run();
 
-    bool SingleFileMode() const { return m_bSingleFile; }
-    bool ProjectLoaded() const { return m_bProjectLoaded; }
-
 protected:
     void OnInitModal() override;
     void OnTimer(unsigned nId) override;

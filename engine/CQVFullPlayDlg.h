@@ -39,8 +39,6 @@ public:
     // kEngineCompleted for every other end.
     int Run();
 
-    bool ProjectLoaded() const { return m_bProjectLoaded; }
-
 protected:
     void OnInitModal() override;
     void OnTimer(unsigned nId) override;
