@@ -129,8 +129,25 @@ int32_t CQVDirectPictureConverter::Convert(tagQVDirectPicture& picture, AVFrame*
         for (const auto& option : options)
             if (nResult >= 0)
                 nResult = av_opt_set_int(pScaler, option.name, option.value, 0);
+        // Same sizes and formats take the scaler's plain copy, which knows no chroma
+        // siting; an identity filter of three taps keeps it on the filtering path.
+        SwsVector* pIdentity = nullptr;
+        SwsFilter filter{};
+        if (nResult >= 0 && (nChromaX != 0 || nChromaY != 0))
+        {
+            pIdentity = sws_allocVec(3);
+            if (pIdentity == nullptr)
+                nResult = AVERROR(ENOMEM);
+            else
+            {
+                pIdentity->coeff[0] = pIdentity->coeff[2] = 0.0;
+                pIdentity->coeff[1] = 1.0;
+                filter.chrH = pIdentity;
+            }
+        }
         if (nResult >= 0)
-            nResult = sws_init_context(pScaler, nullptr, nullptr);
+            nResult = sws_init_context(pScaler, pIdentity ? &filter : nullptr, nullptr);
+        sws_freeVec(pIdentity);
         if (nResult < 0)
         {
             m_pScaler.reset();

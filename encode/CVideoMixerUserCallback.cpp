@@ -149,6 +149,7 @@ int32_t CVideoMixerUserCallback::Fill(const tagQVBitmapInfoHeader* pHeader, uint
     {
         ReleaseLineItem(m_context, pMain, 0);
         ReleaseLineItem(m_context, nullptr, 1);
+        ++m_nDirectFrames;
         return 0;
     }
 

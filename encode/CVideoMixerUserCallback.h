@@ -57,6 +57,8 @@ public:
     // The last times, oldest first (at most 16).
     std::vector<double> RecentTimes() const;
     const tagQVCompositionContext& Context() const { return m_context; }
+    // Frames handed out in the source's own pixels since construction.
+    int64_t DirectFrames() const { return m_nDirectFrames; }
     // The levels fetched by the last DrawOverlays (64 left, 64 right).
     const std::array<int16_t, 128>& Levels() const { return m_levels; }
 
@@ -79,6 +81,7 @@ private:
     std::array<double, kHistorySize> m_history{};
     int m_nHistoryCount = 0;
     int m_nHistoryStart = 0;
+    int64_t m_nDirectFrames = 0;
     std::array<int16_t, 128> m_levels{};
 };
 

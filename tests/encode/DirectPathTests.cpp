@@ -1,0 +1,256 @@
+// Frames that need only the crop and the size reach the encoder in the source's own pixels:
+// the same region as the composed path, exact source rows and columns, and the path chosen
+// frame by frame.
+#include "MediaProbe.h"
+
+#include "encode/CQVDirectPictureConverter.h"
+#include "media/CQVItemRuntime.h"
+#include "media/FrameComposition.h"
+#include "media/FramePath.h"
+#include "media/ItemTiming.h"
+#include "tests/media/ComposeMedia.h"
+#include "tests/media/TestMedia.h"
+#include "tests/support/TestFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <vector>
+
+namespace qv::test
+{
+namespace
+{
+
+constexpr int kWidth = 160;
+constexpr int kHeight = 120;
+constexpr int kFrames = 10;
+
+// testsrc2 (colour bars, fine detail, motion) stored losslessly in the given pixel format.
+std::string MakeSource(const CQVTestFolder& folder, const std::string& format)
+{
+    const std::string path = folder / (format + ".nut");
+    const int nResult = RunProgram(
+        "ffmpeg",
+        {"-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc2=size=160x120:rate=30",
+         "-frames:v", std::to_string(kFrames), "-pix_fmt", format, "-c:v", "rawvideo", path},
+        nullptr, nullptr);
+    return nResult == 0 ? path : std::string();
+}
+
+std::unique_ptr<tagQVMediaData> CroppedItem(const std::string& path, int x, int y, int w, int h)
+{
+    auto item = MakeVideoItem(path, kWidth, kHeight, double(kFrames) / 30.0);
+    item->pCrop = std::make_unique<tagQVCropData>();
+    item->pCrop->enablecrop = 1;
+    item->pCrop->xcrop = x;
+    item->pCrop->ycrop = y;
+    item->pCrop->wcrop = w;
+    item->pCrop->hcrop = h;
+    return item;
+}
+
+QVFramePtr MakeFrame(AVPixelFormat eFormat, int nWidth, int nHeight)
+{
+    QVFramePtr pFrame(av_frame_alloc());
+    pFrame->format = eFormat;
+    pFrame->width = nWidth;
+    pFrame->height = nHeight;
+    EXPECT_EQ(av_frame_get_buffer(pFrame.get(), 0), 0);
+    return pFrame;
+}
+
+// The composed layer (bottom-up BGRA) as the encoder takes it: BGR0 to yuv420p, bicubic.
+QVFramePtr ComposedAsEncoderInput(const std::vector<uint8_t>& layer, int nWidth, int nHeight)
+{
+    QVFramePtr pFrame = MakeFrame(AV_PIX_FMT_YUV420P, nWidth, nHeight);
+    SwsContext* pScaler =
+        sws_getContext(nWidth, nHeight, AV_PIX_FMT_BGR0, nWidth, nHeight, AV_PIX_FMT_YUV420P,
+                       SWS_BICUBIC, nullptr, nullptr, nullptr);
+    const uint8_t* pSource[4] = {layer.data() + size_t(nHeight - 1) * nWidth * 4, nullptr, nullptr,
+                                 nullptr};
+    const int nStride[4] = {-nWidth * 4, 0, 0, 0};
+    sws_scale(pScaler, pSource, nStride, 0, nHeight, pFrame->data, pFrame->linesize);
+    sws_freeContext(pScaler);
+    return pFrame;
+}
+
+double PlanePsnr(const AVFrame& a, const AVFrame& b, int nPlane, int nWidth, int nHeight)
+{
+    double dSum = 0.0;
+    for (int y = 0; y < nHeight; ++y)
+        for (int x = 0; x < nWidth; ++x)
+        {
+            const double d = double(a.data[nPlane][y * a.linesize[nPlane] + x]) -
+                             b.data[nPlane][y * b.linesize[nPlane] + x];
+            dSum += d * d;
+        }
+    const double dMse = dSum / (double(nWidth) * nHeight);
+    return dMse == 0.0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / dMse);
+}
+
+TEST(DirectPath, GivesTheComposedPictureForEveryPixelFormat)
+{
+    CQVTestFolder folder;
+    const int x = 17, y = 9, w = 100, h = 80; // odd edges, inside the picture
+    for (const char* szFormat : {"yuv420p", "yuv422p", "yuv444p", "nv12", "rgb24"})
+    {
+        SCOPED_TRACE(szFormat);
+        const std::string source = MakeSource(folder, szFormat);
+        ASSERT_FALSE(source.empty());
+        auto pDirectItem = CroppedItem(source, x, y, w, h);
+        auto pComposedItem = CroppedItem(source, x, y, w, h);
+        tagQVCompositionContext direct, composed;
+        composed.nOutputWidth = direct.nOutputWidth = w;
+        composed.nOutputHeight = direct.nOutputHeight = h;
+        tagQVDirectPicture picture;
+        picture.pFrame.reset(av_frame_alloc());
+        std::vector<uint8_t> layer(size_t(w) * h * 4);
+        CQVDirectPictureConverter converter;
+        QVFramePtr pTarget = MakeFrame(AV_PIX_FMT_YUV420P, w, h);
+        for (int k = 1; k < kFrames; ++k)
+        {
+            const double t = k / 30.0;
+            direct.dCurrentTime = composed.dCurrentTime = t;
+            ASSERT_EQ(ChooseFramePath(direct, pDirectItem.get(), nullptr, true),
+                      EQVFramePath::kDirect);
+            ASSERT_EQ(RenderItemDirect(direct, t, *pDirectItem, &picture), 1);
+            ASSERT_EQ(RenderItemFrame(composed, t, *pComposedItem, layer.data(), w, h), 1);
+            AVFrame* pInput = nullptr;
+            ASSERT_EQ(converter.Convert(picture, pTarget.get(), &pInput), 0);
+            const QVFramePtr pComposed = ComposedAsEncoderInput(layer, w, h);
+            // What is left is the round trip through BGRA: chroma resampled twice, 8-bit
+            // rounding (30-45 dB here). A wrong region, or chroma read half a sample off at
+            // the odd edges, falls far below (23 dB).
+            EXPECT_GE(PlanePsnr(*pInput, *pComposed, 0, w, h), 40.0) << "Y, frame " << k;
+            EXPECT_GE(PlanePsnr(*pInput, *pComposed, 1, w / 2, h / 2), 30.0) << "U, frame " << k;
+            EXPECT_GE(PlanePsnr(*pInput, *pComposed, 2, w / 2, h / 2), 30.0) << "V, frame " << k;
+        }
+    }
+}
+
+TEST(DirectPath, OddAndEdgeCropsKeepTheSourceColumnsAndRows)
+{
+    CQVTestFolder folder;
+    struct
+    {
+        const char* szFormat;
+        int x, y, w, h;
+        bool bPassesThrough;
+    } const cases[] = {
+        {"yuv420p", 17, 9, 100, 80, false}, // odd left and top edges: the scaler takes them
+        {"yuv420p", 60, 40, 100, 80, true}, // reaches the right and bottom edges
+        {"yuv420p", 0, 0, 160, 120, true},  // the whole picture
+        {"yuv444p", 17, 9, 100, 80, false}, // another format: converted, luma unchanged
+        {"yuv444p", 59, 39, 100, 80, false},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.szFormat) + " " + std::to_string(c.x) + "," +
+                     std::to_string(c.y) + " " + std::to_string(c.w) + "x" + std::to_string(c.h));
+        const std::string source = MakeSource(folder, c.szFormat);
+        ASSERT_FALSE(source.empty());
+        auto pItem = CroppedItem(source, c.x, c.y, c.w, c.h);
+        tagQVCompositionContext context;
+        context.nOutputWidth = c.w;
+        context.nOutputHeight = c.h;
+        tagQVDirectPicture picture;
+        picture.pFrame.reset(av_frame_alloc());
+        ASSERT_EQ(RenderItemDirect(context, 3 / 30.0, *pItem, &picture), 1);
+        EXPECT_EQ(picture.x, c.x);
+        EXPECT_EQ(picture.y, c.y);
+        EXPECT_EQ(picture.nWidth, c.w);
+        EXPECT_EQ(picture.nHeight, c.h);
+        std::vector<uint8_t> expected;
+        for (int row = 0; row < c.h; ++row)
+            for (int col = 0; col < c.w; ++col)
+                expected.push_back(
+                    picture.pFrame->data[0][(c.y + row) * picture.pFrame->linesize[0] + c.x + col]);
+
+        CQVDirectPictureConverter converter;
+        QVFramePtr pTarget = MakeFrame(AV_PIX_FMT_YUV420P, c.w, c.h);
+        AVFrame* pInput = nullptr;
+        ASSERT_EQ(converter.Convert(picture, pTarget.get(), &pInput), 0);
+        EXPECT_EQ(converter.PassedThrough(), c.bPassesThrough);
+        EXPECT_FALSE(picture.Holds()) << "the decoder's picture is let go";
+        int nDifferent = 0;
+        for (int row = 0; row < c.h; ++row)
+            for (int col = 0; col < c.w; ++col)
+                nDifferent += pInput->data[0][row * pInput->linesize[0] + col] !=
+                              expected[size_t(row) * c.w + col];
+        EXPECT_EQ(nDifferent, 0);
+        if (pInput != pTarget.get())
+            av_frame_unref(pInput);
+    }
+}
+
+TEST(DirectPath, ARegionOutsideThePictureIsRefused)
+{
+    CQVTestFolder folder;
+    const std::string source = MakeSource(folder, "yuv420p");
+    ASSERT_FALSE(source.empty());
+    auto pItem = CroppedItem(source, 0, 0, 160, 120);
+    tagQVCompositionContext context;
+    tagQVDirectPicture picture;
+    picture.pFrame.reset(av_frame_alloc());
+    ASSERT_EQ(RenderItemDirect(context, 0.0, *pItem, &picture), 1);
+    picture.x = 100; // 100 + 160 > 160
+    CQVDirectPictureConverter converter;
+    QVFramePtr pTarget = MakeFrame(AV_PIX_FMT_YUV420P, 160, 120);
+    AVFrame* pInput = nullptr;
+    EXPECT_EQ(converter.Convert(picture, pTarget.get(), &pInput), AVERROR(EINVAL));
+    EXPECT_FALSE(picture.Holds());
+}
+
+TEST(DirectPath, EachFrameTakesThePathOfItsItem)
+{
+    CQVTestFolder folder;
+    const std::string source = MakeSource(folder, "yuv420p");
+    ASSERT_FALSE(source.empty());
+    // Three items of 10 frames each; what each case gives the middle one makes it composed.
+    const std::function<void(tagQVMediaData&)> effects[] = {
+        [](tagQVMediaData& item)
+        { item.pColorAdjustment = std::make_unique<tagQVColorAdjustment>(); },
+        [](tagQVMediaData& item) { item.pMask = std::make_unique<tagQVMaskData>(); },
+        [](tagQVMediaData& item) { item.pRotation = std::make_unique<tagQVRotationData>(); },
+        [](tagQVMediaData& item) { item.pBorder = std::make_unique<tagQVBorderData>(); },
+        [](tagQVMediaData& item) { item.snapshots.emplace_back(); },
+        [](tagQVMediaData& item) { item.source = CornerClipPath(90); },
+    };
+    for (const auto& effect : effects)
+    {
+        SCOPED_TRACE(&effect - effects);
+        TimelineLine line;
+        for (int i = 0; i < 3; ++i)
+        {
+            line.items.push_back(CroppedItem(source, 16, 8, 100, 80));
+            tagQVMediaData& item = *line.items.back();
+            item.dEditorStartTime = i * kFrames / 30.0;
+            item.dEditorEndTime = (i + 1) * kFrames / 30.0;
+        }
+        effect(*line.items[1]);
+        if (line.items[1]->source != source)
+            line.items[1]->nVideoWidth = 360, line.items[1]->nVideoHeight = 480;
+        tagQVCompositionContext context;
+        for (int k = 0; k < 3 * kFrames; ++k)
+        {
+            context.dCurrentTime = k / 30.0;
+            tagQVMediaData* pItem = FindItemAt(line, context.dCurrentTime);
+            ASSERT_NE(pItem, nullptr) << k;
+            const EQVFramePath eExpected =
+                pItem == line.items[1].get() ? EQVFramePath::kComposed : EQVFramePath::kDirect;
+            EXPECT_EQ(ChooseFramePath(context, pItem, nullptr, true), eExpected) << "frame " << k;
+            ReleaseLineItem(context, pItem, 0);
+        }
+        ReleaseLineItem(context, nullptr, 0);
+    }
+    // A second item at the same time, and the preview, always compose.
+    auto pItem = CroppedItem(source, 16, 8, 100, 80);
+    tagQVCompositionContext context;
+    EXPECT_EQ(ChooseFramePath(context, pItem.get(), pItem.get(), true), EQVFramePath::kComposed);
+    EXPECT_EQ(ChooseFramePath(context, pItem.get(), nullptr, false), EQVFramePath::kComposed);
+}
+
+} // namespace
+} // namespace qv::test
