@@ -55,19 +55,32 @@ bool CQVLumaFrameReader::Open(const std::string& path)
     m_pCodec->thread_count = QVProcessorCount();
     if (avcodec_open2(m_pCodec.get(), pDecoder, nullptr) < 0)
         return false;
-    m_nWidth = pStream->codecpar->width;
-    m_nHeight = pStream->codecpar->height;
-    if (m_nWidth <= 0 || m_nHeight <= 0 || m_nWidth > 16384 || m_nHeight > 16384)
+    m_nStoredWidth = pStream->codecpar->width;
+    m_nStoredHeight = pStream->codecpar->height;
+    if (m_nStoredWidth <= 0 || m_nStoredHeight <= 0 || m_nStoredWidth > 16384 ||
+        m_nStoredHeight > 16384)
         return false;
+    // A matrix that is no plain turn leaves the identity: pictures as stored, as the
+    // still capture shows them.
+    m_turn = QVDisplayTurnOfStream(pStream);
+    QVDisplayedSize(m_turn, m_nStoredWidth, m_nStoredHeight, &m_nWidth, &m_nHeight);
     m_pFrame.reset(av_frame_alloc());
     m_pReceive.reset(av_frame_alloc());
     m_pPacket.reset(av_packet_alloc());
-    m_nLumaStride = AlignUp(m_nWidth);
-    m_nChromaStride = AlignUp((m_nWidth + 1) / 2);
-    m_nChromaHeight = (m_nHeight + 1) / 2;
-    const size_t nBytes = static_cast<size_t>(m_nLumaStride) * m_nHeight +
+    m_nLumaStride = AlignUp(m_nStoredWidth);
+    m_nChromaStride = AlignUp((m_nStoredWidth + 1) / 2);
+    m_nChromaHeight = (m_nStoredHeight + 1) / 2;
+    const size_t nBytes = static_cast<size_t>(m_nLumaStride) * m_nStoredHeight +
                           2 * static_cast<size_t>(m_nChromaStride) * m_nChromaHeight;
     m_pPlanes.reset(static_cast<uint8_t*>(av_malloc(nBytes)));
+    if (!m_turn.IsIdentity())
+    {
+        m_nUprightStride = AlignUp(m_nWidth);
+        m_pUpright.reset(
+            static_cast<uint8_t*>(av_malloc(static_cast<size_t>(m_nUprightStride) * m_nHeight)));
+        if (!m_pUpright)
+            return false;
+    }
     return m_pFrame && m_pReceive && m_pPacket && m_pPlanes;
 }
 
@@ -137,9 +150,10 @@ bool CQVLumaFrameReader::ConvertLuma()
     if (!m_pScaler || m_nScalerFormat != pFrame->format || m_nScalerRange != nRange ||
         m_nScalerWidth != pFrame->width || m_nScalerHeight != pFrame->height)
     {
-        m_pScaler.reset(sws_getContext(
-            pFrame->width, pFrame->height, static_cast<AVPixelFormat>(pFrame->format), m_nWidth,
-            m_nHeight, AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
+        m_pScaler.reset(sws_getContext(pFrame->width, pFrame->height,
+                                       static_cast<AVPixelFormat>(pFrame->format), m_nStoredWidth,
+                                       m_nStoredHeight, AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr,
+                                       nullptr, nullptr));
         if (!m_pScaler)
             return false;
         const int* pCoefficients = sws_getCoefficients(SWS_CS_DEFAULT);
@@ -151,12 +165,38 @@ bool CQVLumaFrameReader::ConvertLuma()
         m_nScalerHeight = pFrame->height;
     }
     uint8_t* pLuma = m_pPlanes.get();
-    uint8_t* pCb = pLuma + static_cast<size_t>(m_nLumaStride) * m_nHeight;
+    uint8_t* pCb = pLuma + static_cast<size_t>(m_nLumaStride) * m_nStoredHeight;
     uint8_t* pCr = pCb + static_cast<size_t>(m_nChromaStride) * m_nChromaHeight;
     uint8_t* const planes[4] = {pLuma, pCb, pCr, nullptr};
     const int strides[4] = {m_nLumaStride, m_nChromaStride, m_nChromaStride, 0};
-    return sws_scale(m_pScaler.get(), pFrame->data, pFrame->linesize, 0, pFrame->height, planes,
-                     strides) > 0;
+    if (sws_scale(m_pScaler.get(), pFrame->data, pFrame->linesize, 0, pFrame->height, planes,
+                  strides) <= 0)
+        return false;
+    if (!m_turn.IsIdentity())
+        TurnLuma();
+    return true;
+}
+
+void CQVLumaFrameReader::TurnLuma()
+{
+    // Displayed row y is a stored column (transposed) or row, read from its first stored
+    // pixel in steps of one pixel or one stored row, backwards where the turn flips.
+    const uint8_t* pStored = m_pPlanes.get();
+    const ptrdiff_t nAlong = m_turn.bTranspose ? (m_turn.bFlipY ? -m_nLumaStride : m_nLumaStride)
+                                               : (m_turn.bFlipX ? -1 : 1);
+    for (int y = 0; y < m_nHeight; ++y)
+    {
+        int sx = m_turn.bTranspose ? y : 0;
+        int sy = m_turn.bTranspose ? 0 : y;
+        if (m_turn.bFlipX)
+            sx = m_nStoredWidth - 1 - sx;
+        if (m_turn.bFlipY)
+            sy = m_nStoredHeight - 1 - sy;
+        const uint8_t* pSource = pStored + static_cast<ptrdiff_t>(sy) * m_nLumaStride + sx;
+        uint8_t* pRow = m_pUpright.get() + static_cast<ptrdiff_t>(y) * m_nUprightStride;
+        for (int x = 0; x < m_nWidth; ++x, pSource += nAlong)
+            pRow[x] = *pSource;
+    }
 }
 
 bool CQVLumaFrameReader::ReadLumaAt(double dSeconds, const std::atomic<bool>* pCancel,
