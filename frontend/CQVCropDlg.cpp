@@ -2,6 +2,7 @@
 
 #include "frontend/BorderDetection.h"
 #include "frontend/CropFrames.h"
+#include "frontend/DisplayTurnNote.h"
 #include "frontend/TempFolder.h"
 #include "ui/CQVCheck.h"
 #include "ui/CQVComboBox.h"
@@ -83,6 +84,9 @@ void CQVCropDlg::RemoveFrameImages()
 
 void CQVCropDlg::OnInitDialog()
 {
+    // The base makes the controls, and the note's line is one of them only when needed.
+    if (IsRequestValid())
+        m_strTurnNote = UnsupportedTurnNoteOfFile(m_request.source);
     CQVDialogBase::OnInitDialog();
     if (!IsRequestValid())
     {
@@ -135,6 +139,12 @@ void CQVCropDlg::CreateControls()
         pManager->Add(nId, pEdit, kKindEdit);
     }
     pManager->Add(kIdTimeSlider, new CQVSlider(), kKindSlider);
+    if (!m_strTurnNote.isEmpty())
+    {
+        auto* pNote = new CQVStatic(m_strTurnNote);
+        pNote->SetTextAlign(CQVButton::kAlignLeft);
+        pManager->Add(kIdTurnNote, pNote, kKindStatic);
+    }
 }
 
 void CQVCropDlg::LayoutControls()
@@ -159,6 +169,8 @@ void CQVCropDlg::LayoutControls()
         {kIdCropWidth, kKindEdit, 223, 75, 60, 22},
         {kIdCropHeight, kKindEdit, 308, 75, 60, 22},
         {kIdTimeSlider, kKindSlider, 10, client.height() - 28, client.width() - 170, 18},
+        // Beside "Enable", wrapped into two lines where the window is narrow.
+        {kIdTurnNote, kKindStatic, 105, 32, client.width() - 115, 38},
     };
     for (const auto& place : places)
         if (CQVButton* pControl = pManager->Find(place.nId, place.nKind))

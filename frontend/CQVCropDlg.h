@@ -19,7 +19,8 @@
 // OK with a width or height of 0 (or below) leaves the cells as they were; OK with
 // "Enable" cleared writes the full frame (0, 0, Source W, Source H), that is no crop.
 // Cancel changes nothing. DoModal grabs the first frame (with the wait cursor) and empties
-// "tmp/tlframe/" when the run is over.
+// "tmp/tlframe/" when the run is over. A source whose display matrix is no plain turn is
+// shown as stored, and a line beside "Enable" says so.
 #pragma once
 
 #include "frontend/CropGeometry.h"
@@ -75,6 +76,7 @@ public:
         kIdTimeSlider = 23,
         kIdZoom = 24,
         kIdDetect = 25,
+        kIdTurnNote = 26, // only for a source shown as stored against its display matrix
     };
     // Posted by the border detection's thread when it is done.
     static constexpr unsigned kMsgDetectDone = 0x8001;
@@ -97,6 +99,8 @@ public:
     double GetFrameTime() const { return m_dFrameTime; }
     bool IsDetecting() const { return m_bDetecting; }
     const QImage& GetFrameImage() const { return m_frame; }
+    // The line that says the picture is shown as stored; empty for most sources.
+    const QString& GetTurnNote() const { return m_strTurnNote; }
 
 protected:
     void OnInitDialog() override;
@@ -143,6 +147,7 @@ private:
     QImage m_frame;
     std::string m_frameImagePath;
     double m_dFrameTime = 0;
+    QString m_strTurnNote; // set before the controls are made
     int m_nInitialClientWidth = 0;
     bool m_bInitialised = false; // edit notifications are ignored before it
     bool m_bWritingEdits = false;

@@ -2,6 +2,7 @@
 
 #include "frontend/CQVMessageStrip.h"
 #include "frontend/CQVRenderFlow.h"
+#include "frontend/DisplayTurnNote.h"
 #include "frontend/FrontEndGlobals.h"
 #include "frontend/WavFileCache.h"
 #include "encode/WindowsMediaProfile.h"
@@ -17,6 +18,7 @@
 #include <QDesktopServices>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QMimeData>
@@ -477,22 +479,30 @@ int CQVMainDlg::AddFiles(const QStringList& paths)
         return 0;
     BeginWaitCursor();
     int nAdded = 0, nNoVideo = 0, nUnreadable = 0;
+    QStringList turnNotes;
     for (const QString& strPath : paths)
     {
-        tagQVProbedFile file;
-        file.strPath = strPath;
-        int64_t nExtra = 0;
-        if (!GetMediaInfoEx(strPath.toStdString(), &file.bHasVideo, &file.bHasAudio, &file.nWidth,
-                            &file.nHeight, &file.dDuration, &nExtra))
+        tagQVMediaInfo info;
+        if (!ProbeMediaInfo(strPath.toStdString(), &info))
         {
             ++nUnreadable;
             continue;
         }
-        if (!file.bHasVideo)
+        if (!info.bHasVideo)
         {
             ++nNoVideo;
             continue;
         }
+        tagQVProbedFile file;
+        file.strPath = strPath;
+        file.bHasVideo = info.bHasVideo;
+        file.bHasAudio = info.bHasAudio;
+        file.nWidth = info.nWidth;
+        file.nHeight = info.nHeight;
+        file.dDuration = info.dDuration;
+        const QString strNote = UnsupportedTurnNote(info.turn);
+        if (!strNote.isEmpty())
+            turnNotes << QFileInfo(strPath).fileName() + QStringLiteral(": ") + strNote;
         if (file.bHasAudio && IsWindowsMediaPath(strPath))
             PrepareWavFile(FrontEndGlobals().tempFolder, strPath.toStdString());
         const QStringList cells = NewRowCells(file);
@@ -506,8 +516,12 @@ int CQVMainDlg::AddFiles(const QStringList& paths)
     m_pList->RecalcLayout();
     m_pList->Draw();
     EndWaitCursor();
+    QStringList lines;
     if (nNoVideo + nUnreadable > 0)
-        m_pStrip->SetLines({SkippedLine(nNoVideo, nUnreadable)});
+        lines << SkippedLine(nNoVideo, nUnreadable);
+    lines << turnNotes;
+    if (!lines.isEmpty())
+        m_pStrip->SetLines(lines);
     else if (nAdded > 0 && !m_pRender->HasStatus())
         m_pStrip->SetLines({});
     UpdateEmptyHint();
