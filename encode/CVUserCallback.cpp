@@ -5,6 +5,7 @@
 #include "media/ItemTiming.h"
 #include "platform/ProgramFolder.h"
 #include "project/LineTypes.h"
+#include "project/MediaTypes.h"
 
 #include <QImage>
 #include <QPainter>
@@ -52,7 +53,7 @@ int32_t CVideoMixerUserCallbackEx::FillFrame(QPainter* pGraphics, int32_t, int32
     TimelineLine* main = m_timeline.FindLine(kLineMainVideo);
     tagQVMediaData* item = main ? FindItemAt(*main, m_dLastTime) : nullptr;
     const CQVItemRuntime* runtime = item ? FindItemRuntime(*item) : nullptr;
-    if (!pGraphics || !item || item->eMediaType != 2 || !runtime || m_tmpFolder.empty())
+    if (!pGraphics || !item || item->eMediaType != kMediaPicture || !runtime || m_tmpFolder.empty())
         return 0;
     std::string base = m_tmpFolder + "frameimage/" + std::to_string(runtime->Identity()) + "_tmp";
     for (const char* extension : {".png", ".jpg"})

@@ -7,6 +7,7 @@
 #include "encode/WindowsMediaWriter.h"
 #include "media/CQVFFMpegCapture.h"
 #include "project/LineTypes.h"
+#include "project/MediaTypes.h"
 #include "platform/ProgramFolder.h"
 #include "protocol/JobFolder.h"
 #include "project/CQVProjectReader.h"
@@ -103,7 +104,8 @@ bool CQVConvertDlg::SourcesCanBeOpened() const
     auto check = [](const TimelineLine& line)
     {
         for (const auto& item : line.items)
-            if (item->eMediaType == 0 && CQVFFMpegCapture(item->source, 16, 16, false).Failed())
+            if (item->eMediaType == kMediaVideo &&
+                CQVFFMpegCapture(item->source, 16, 16, false).Failed())
                 return false;
         return true;
     };

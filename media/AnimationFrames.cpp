@@ -2,6 +2,8 @@
 
 #include "media/CQVItemRuntime.h"
 #include "platform/ProgramFolder.h"
+#include "project/LineTypes.h"
+#include "project/MediaTypes.h"
 
 #include <QImageReader>
 #include <QPainter>
@@ -18,7 +20,7 @@ bool PrepareAnimationFrames(const tagQVCompositionContext& context, tagQVMediaDa
     if (runtime.bAnimationPrepared)
         return runtime.frames.size() >= 2;
     runtime.bAnimationPrepared = true;
-    if (item.eMediaType != 2 || context.tmpFolder.empty())
+    if (item.eMediaType != kMediaPicture || context.tmpFolder.empty())
         return false;
 
     QImageReader reader(QString::fromStdString(item.source));
@@ -88,7 +90,7 @@ int AnimationFrameAt(const tagQVMediaData& item, double dElapsed)
 void SelectAnimationFrame(const tagQVCompositionContext& context, double dTime,
                           tagQVMediaData& item)
 {
-    if (item.eMediaType != 2 || !PrepareAnimationFrames(context, item))
+    if (item.eMediaType != kMediaPicture || !PrepareAnimationFrames(context, item))
         return;
     CQVItemRuntime& runtime = ItemRuntime(item);
     double dElapsed = dTime - item.dEditorStartTime;
@@ -101,8 +103,8 @@ void SelectAnimationFrame(const tagQVCompositionContext& context, double dTime,
     item.source = runtime.frames[static_cast<size_t>(nFrame)].path;
     runtime.imageCache = QImage();
     runtime.secondImageCache = QImage();
-    if ((item.eMediaTypeLine == 0 || item.eMediaTypeLine == 15) && context.b3D == 0 &&
-        context.nOutputWidth > 0 && context.nOutputHeight > 0)
+    if ((item.eMediaTypeLine == kLineMainVideo || item.eMediaTypeLine == kLineDoubleCount) &&
+        context.b3D == 0 && context.nOutputWidth > 0 && context.nOutputHeight > 0)
     {
         const QImage frame(QString::fromStdString(item.source), "PNG");
         QImage second(context.nOutputWidth, context.nOutputHeight, QImage::Format_ARGB32);

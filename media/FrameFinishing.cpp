@@ -3,6 +3,7 @@
 #include "media/FrameImage.h"
 #include "media/ImageTransforms.h"
 #include "media/ItemTiming.h"
+#include "project/MediaTypes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -60,7 +61,7 @@ void FillUpright(uint8_t* pFrame, int nWidth, int nHeight, int x0, int y0, int x
 
 bool RotationEnabled(const tagQVMediaData& item)
 {
-    return item.eMediaType == 0 && item.pRotation && item.pRotation->enablerotation != 0;
+    return item.eMediaType == kMediaVideo && item.pRotation && item.pRotation->enablerotation != 0;
 }
 
 bool BorderEnabled(const tagQVMediaData& item)

@@ -2,6 +2,8 @@
 
 #include "media/CQVItemRuntime.h"
 #include "media/FrameComposition.h"
+#include "project/LineTypes.h"
+#include "project/MediaTypes.h"
 
 namespace qv
 {
@@ -22,8 +24,9 @@ bool DrawsIntoTheFrame(const tagQVMediaData& item)
 EQVFramePath ChooseFramePath(const tagQVCompositionContext& context, tagQVMediaData* pMain,
                              const tagQVMediaData* pSecond, bool bDirectWanted)
 {
-    if (!bDirectWanted || pMain == nullptr || pSecond != nullptr || pMain->eMediaType != 0 ||
-        pMain->eMediaTypeLine != 0 || DrawsIntoTheFrame(*pMain))
+    if (!bDirectWanted || pMain == nullptr || pSecond != nullptr ||
+        pMain->eMediaType != kMediaVideo || pMain->eMediaTypeLine != kLineMainVideo ||
+        DrawsIntoTheFrame(*pMain))
         return EQVFramePath::kComposed;
     if (!OpenItemDecoder(context, *pMain, DecodeDimension(pMain->nVideoWidth),
                          DecodeDimension(pMain->nVideoHeight)))

@@ -3,6 +3,8 @@
 #include "media/CQVItemRuntime.h"
 #include "media/ItemTiming.h"
 #include "platform/ProgramFolder.h"
+#include "project/LineTypes.h"
+#include "project/MediaTypes.h"
 
 #include <QImageReader>
 #include <QPainter>
@@ -291,7 +293,7 @@ int DrawMovingMask(const tagQVDibHeader& header, tagQVMediaData& item, uint8_t* 
 {
     if (!item.pMask || pPixels == nullptr || header.biBitCount != 32)
         return 0;
-    if (item.eMediaTypeLine == 0 && item.eMediaType != 0)
+    if (item.eMediaTypeLine == kLineMainVideo && item.eMediaType != kMediaVideo)
         return 0;
     const int64_t nWidth = std::abs(int64_t(header.biWidth));
     const int64_t nHeight = std::abs(int64_t(header.biHeight));

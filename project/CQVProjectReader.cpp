@@ -5,6 +5,7 @@
 #include "project/CQVXmlDocument.h"
 #include "project/FileBytes.h"
 #include "project/LineTypes.h"
+#include "project/MediaTypes.h"
 #include "project/ProjectFileKeys.h"
 
 #include <algorithm>
@@ -188,8 +189,8 @@ std::unique_ptr<tagQVMediaData> CQVProjectReader::ReadItem(CQVXmlElementRef e,
                                                            ProjectTimeline* pTimeline)
 {
     const int32_t eMediaType = e.GetInt(kKeyMediaType, 0);
-    // Kind 6 belongs to the larger family's own reader, which this product does not have.
-    if (eMediaType == 6)
+    // Such items are left out whole: their keys mean something only to their own reader.
+    if (eMediaType == kMediaOwnReader)
         return nullptr;
     auto item = std::make_unique<tagQVMediaData>();
     tagQVMediaData& m = *item;
@@ -263,7 +264,7 @@ void CQVProjectReader::MoveItemsAfterEffects(ProjectTimeline* pTimeline) const
         if (previousEffect != 0.0)
         {
             item->dEditorStartTime -= previousEffect;
-            if (item->eMediaType == 0)
+            if (item->eMediaType == kMediaVideo)
                 item->dVSelfStartTime =
                     std::max(0.0, item->dVSelfStartTime - previousEffect * item->dPlaybackRate);
             pTimeline->secondLine.items.push_back(std::move(item));

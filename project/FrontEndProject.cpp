@@ -1,6 +1,7 @@
 #include "project/FrontEndProject.h"
 
 #include "project/LineTypes.h"
+#include "project/MediaTypes.h"
 
 #include <cmath>
 
@@ -20,7 +21,7 @@ void FillItemFromRow(const tagQVJobRow& row, int32_t nItemId, const tagQVMediaDa
 {
     tagQVMediaData& item = *pItem;
     item.eMediaTypeLine = kLineMainVideo;
-    item.eMediaType = 0;
+    item.eMediaType = kMediaVideo;
     item.eImageFillMode = 1;
     item.source = row.source;
     if (row.bCropped)

@@ -1,5 +1,6 @@
 #include "project/ProjectFileKeys.h"
 
+#include "project/MediaTypes.h"
 #include "project/ProjectWriter.h"
 
 namespace qv
@@ -221,9 +222,9 @@ constexpr tagQVFileKey<G> kGroupSettings[] = {
 
 uint32_t ItemReadClasses(int32_t eMediaType)
 {
-    if (eMediaType == 0)
+    if (eMediaType == kMediaVideo)
         return kReadForSoundItems | kReadForVideoItems;
-    return eMediaType == 1 ? kReadForSoundItems : 0u;
+    return eMediaType == kMediaAudio ? kReadForSoundItems : 0u;
 }
 
 const tagQVKeyTable<tagQVEditorViewState> kEditorViewKeys = KeyTable(kEditorView);

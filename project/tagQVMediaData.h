@@ -148,7 +148,7 @@ public:
 struct tagQVMediaData
 {
     // --- kind and place
-    int32_t eMediaType = 0;        // 0 video file, 1 audio file, 2 picture, 6 other family item
+    int32_t eMediaType = 0;        // kMedia... of project/MediaTypes.h
     int32_t eMediaTypeLine = 0;    // type of the line holding the item
     std::string source;            // media file, UTF-8
     int32_t dwselptrinmainapp = 0; // item identifier, unique within one front-end process
