@@ -71,7 +71,6 @@ bool CQVTimelineSource::NextVideoSample(uint8_t* pBuffer, tagQVVideoSample* pSam
     if (m_nNextVideo >= m_nVideoSamples || pBuffer == nullptr || pSample == nullptr)
         return false;
     const int64_t nIndex = m_nNextVideo++;
-    std::memset(pBuffer, 0, m_header.biSizeImage);
     pSample->pBuffer = pBuffer;
     pSample->nSize = VideoSampleSize();
     pSample->nIndex = nIndex;

@@ -57,8 +57,9 @@ public:
     int32_t AudioBufferFrames() const { return m_nAudioBufferFrames; }
     int64_t AudioFrameCount() const { return m_nAudioFrames; }
 
-    // The video streaming thread's cursor: blanks pBuffer (VideoSampleSize bytes) as the
-    // next sample. False after the last one.
+    // The video streaming thread's cursor: pBuffer (VideoSampleSize bytes) becomes the next
+    // sample, as it is: the mixer stage blanks what it composes, and a frame that goes in
+    // the source's own pixels never touches it. False after the last one.
     bool NextVideoSample(uint8_t* pBuffer, tagQVVideoSample* pSample);
 
     // The audio streaming thread's cursor: silences pBuffer (AudioBufferFrames frames) as

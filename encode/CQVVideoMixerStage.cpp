@@ -1,5 +1,7 @@
 #include "encode/CQVVideoMixerStage.h"
 
+#include <cstring>
+
 #include <QImage>
 #include <QPainter>
 
@@ -15,6 +17,9 @@ void CQVVideoMixerStage::Open(IQVVideoMixerUserCallback* pCallback,
 
 int32_t CQVVideoMixerStage::Process(const tagQVVideoSample& sample)
 {
+    // A callback that may hand out direct pictures blanks the sample only when it composes.
+    if (m_pCallback == nullptr || sample.pDirect == nullptr)
+        std::memset(sample.pBuffer, 0, static_cast<size_t>(sample.nSize));
     if (m_pCallback == nullptr)
         return 0;
     const int nWidth = m_header.biWidth;

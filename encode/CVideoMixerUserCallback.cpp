@@ -37,9 +37,9 @@ CVideoMixerUserCallback::CVideoMixerUserCallback(ProjectTimeline& timeline, int 
     m_context.nOutputHeight = nHeight > 0 ? nHeight : 0;
     m_context.tmpFolder = tmpFolder;
     m_context.b3D = timeline.b3D;
-    size_t bytes = static_cast<size_t>(m_context.nOutputWidth) * m_context.nOutputHeight * 4;
-    m_layers[0].assign(bytes, 0);
-    m_layers[1].assign(bytes, 0);
+    // The layers are made by the first composed frame: a job whose frames all go in the
+    // source's own pixels never needs them.
+    m_nLayerBytes = static_cast<size_t>(m_context.nOutputWidth) * m_context.nOutputHeight * 4;
     if (!m_tmpFolder.empty())
     {
         RecreateFolder(m_tmpFolder + "rwv/");
@@ -133,7 +133,7 @@ int32_t CVideoMixerUserCallback::Fill(const tagQVBitmapInfoHeader* pHeader, uint
         *m_pPreviewPosition = time;
 
     // A sample of another size than the composition's cannot take its layers.
-    int64_t layerBytes = static_cast<int64_t>(m_layers[0].size());
+    const int64_t layerBytes = static_cast<int64_t>(m_nLayerBytes);
     if (!pHeader || pHeader->biWidth != m_context.nOutputWidth ||
         std::abs(pHeader->biHeight) != m_context.nOutputHeight || layerBytes == 0 ||
         nBufferSize < layerBytes)
@@ -154,6 +154,11 @@ int32_t CVideoMixerUserCallback::Fill(const tagQVBitmapInfoHeader* pHeader, uint
     }
 
     std::memset(pBuffer, 0, static_cast<size_t>(nBufferSize));
+    if (m_layers[0].empty())
+    {
+        m_layers[0].assign(m_nLayerBytes, 0);
+        m_layers[1].assign(m_nLayerBytes, 0);
+    }
     tagQVMediaData* itemA = nullptr;
     tagQVMediaData* itemB = nullptr;
     if (m_pMainLine)

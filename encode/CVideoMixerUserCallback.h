@@ -77,6 +77,7 @@ private:
     std::string m_tmpFolder;
 
     // --- made once; the streaming thread reuses them for every frame
+    size_t m_nLayerBytes = 0;
     std::vector<uint8_t> m_layers[2];
     std::array<double, kHistorySize> m_history{};
     int m_nHistoryCount = 0;

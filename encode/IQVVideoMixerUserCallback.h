@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 class QPainter;
 
@@ -47,12 +48,15 @@ public:
 
     // As FillFrame, for a consumer that also takes the source's own pixels: a frame that
     // needs nothing but the crop and the size may be handed out in *pDirect instead, the
-    // BGRA sample then left as it was. The default always fills the sample.
+    // BGRA sample then left as it was. The sample comes unblanked: it is the callback's to
+    // clear when it fills it. The default blanks it and fills it with FillFrame.
     virtual int32_t FillFrameOrDirect(QPainter* pGraphics, const tagQVBitmapInfoHeader* pHeader,
                                       uint8_t* pBuffer, int32_t nBufferSize,
                                       tagQVDirectPicture* pDirect)
     {
         (void)pDirect;
+        if (pBuffer != nullptr && nBufferSize > 0)
+            std::memset(pBuffer, 0, static_cast<size_t>(nBufferSize));
         return FillFrame(pGraphics, 0, 0, pHeader, pBuffer, nBufferSize);
     }
 

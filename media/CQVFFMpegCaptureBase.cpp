@@ -122,14 +122,9 @@ bool CQVFFMpegCaptureBase::OpenVideoStream(int nStreamIndex)
     if (!frame || !receiveFrame)
         return false;
 
-    const int nSize = av_image_get_buffer_size(AV_PIX_FMT_BGRA, m_nDestWidth, m_nDestHeight, 1);
-    if (nSize <= 0)
-        return false;
-    QVBufferPtr image(static_cast<uint8_t*>(av_mallocz(size_t(nSize) + kImagePadding)));
-    if (!image)
-        return false;
-    if (av_image_fill_arrays(m_destData, m_destLinesize, image.get(), AV_PIX_FMT_BGRA, m_nDestWidth,
-                             m_nDestHeight, 1) < 0)
+    // The image is made by the first conversion: frames that reach the encoder in the
+    // source's own pixels never need it.
+    if (av_image_get_buffer_size(AV_PIX_FMT_BGRA, m_nDestWidth, m_nDestHeight, 1) <= 0)
         return false;
 
     m_nVideoStreamIndex = nStreamIndex;
@@ -138,9 +133,8 @@ bool CQVFFMpegCaptureBase::OpenVideoStream(int nStreamIndex)
     m_pCodec = std::move(codec);
     m_pFrame = std::move(frame);
     m_pReceiveFrame = std::move(receiveFrame);
-    m_pImageBuffer = std::move(image);
-    m_pImageData = m_destData[0];
-    m_nImageStride = m_destLinesize[0];
+    m_pImageData = nullptr;
+    m_nImageStride = m_nDestWidth * 4;
     m_nImageWidth = m_nDestWidth;
     m_nImageHeight = m_nDestHeight;
     m_nBytesPerPixel = 4;
@@ -514,8 +508,16 @@ bool CQVFFMpegCaptureBase::ConvertFrame(uint8_t** ppData, int* pnStride, int* pn
     const AVFrame* pFrame = m_pFrame.get();
     if (pFrame->width <= 0 || pFrame->height <= 0)
         return false;
+    if (!m_pImageBuffer)
+    {
+        const int nSize = av_image_get_buffer_size(AV_PIX_FMT_BGRA, m_nDestWidth, m_nDestHeight, 1);
+        m_pImageBuffer.reset(static_cast<uint8_t*>(av_mallocz(size_t(nSize) + kImagePadding)));
+        if (!m_pImageBuffer)
+            return false;
+    }
     av_image_fill_arrays(m_destData, m_destLinesize, m_pImageBuffer.get(), AV_PIX_FMT_BGRA,
                          m_nDestWidth, m_nDestHeight, 1);
+    m_pImageData = m_destData[0];
 
     // Bottom-up rows flip the displayed picture once more: in the stored picture's terms
     // that is its x when the turn transposes it.
