@@ -25,16 +25,16 @@ int32_t H264ProfileValue(int32_t nOutputType, int32_t nProfileIndex, int32_t nWi
     const bool bMainHd = nProfileIndex == 0 && IsHdOutput(nWidth, nHeight);
     switch (nOutputType)
     {
-    case 0:
-    case 6:
+    case kOutputMp4:
+    case kOutputMov:
         return bMainHd ? kH264ProfileMainHd : kH264ProfileBaseline;
-    case 1:
+    case kOutputMp4Device:
         return kH264ProfileDevice;
-    case 2:
+    case kOutputMp4SmallDevice:
         return kH264ProfileSmallDevice;
-    case 12:
+    case kOutputFlv:
         return bMainHd ? kH264ProfileMainHdFlv : kH264ProfileBaselineFlv;
-    case 13:
+    case kOutputMkv:
         return kH264ProfileMainHd;
     default:
         return 0;
@@ -96,7 +96,7 @@ int32_t DeriveEncodeSettings(tagQVOutputSettings* pRecord, const tagQVH264Settin
         // The index counts from "1 P Frame"; the B index reaches only these three types.
         const int64_t nP = static_cast<int64_t>(h264.nPFrameIndex) + 1;
         settings.nPFrames = static_cast<int32_t>(std::clamp<int64_t>(nP, 1, 7));
-        settings.bBFramesGiven = nType == 0 || nType == 6 || nType == 12;
+        settings.bBFramesGiven = nType == kOutputMp4 || nType == kOutputMov || nType == kOutputFlv;
         settings.nBFrames = settings.bBFramesGiven ? h264.nBFrameIndex : 0;
     }
 

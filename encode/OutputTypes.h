@@ -8,7 +8,22 @@
 namespace qv
 {
 
-constexpr int32_t kOutputTypeCount = 14; // output format types 0..13
+// The output type codes: nOutputFormat of the output settings record.
+constexpr int32_t kOutputMp4 = 0;            // MP4, H.264 + AAC
+constexpr int32_t kOutputMp4Device = 1;      // the same with the device profile
+constexpr int32_t kOutputMp4SmallDevice = 2; // the same with the small-device profile
+constexpr int32_t kOutputAviMp3 = 3;         // AVI, MPEG-4 + MP3
+constexpr int32_t kOutputAviAc3 = 4;         // AVI, MPEG-4 + AC3
+constexpr int32_t kOutputAviAc3Surround = 5; // AVI, MPEG-4 + AC3 5.1
+constexpr int32_t kOutputMov = 6;            // MOV, H.264 + AAC
+constexpr int32_t kOutputWmv = 7;            // Windows Media, ".wmv"
+constexpr int32_t kOutputAsf = 8;            // Windows Media, ".asf"
+constexpr int32_t kOutputMpeg1 = 9;          // MPEG-1 program stream + MP3
+constexpr int32_t kOutputMpeg2 = 10;         // MPEG-2 program stream + AC3
+constexpr int32_t kOutputMpeg2Surround = 11; // MPEG-2 program stream + AC3 5.1
+constexpr int32_t kOutputFlv = 12;           // FLV, H.264 + AAC
+constexpr int32_t kOutputMkv = 13;           // Matroska, H.264 + MP3
+constexpr int32_t kOutputTypeCount = 14;
 
 enum class EQVContainer
 {

@@ -1,6 +1,7 @@
 #include "encode/WindowsMediaProfile.h"
 
 #include "encode/LanguageTags.h"
+#include "encode/OutputTypes.h"
 #include "encode/WindowsMediaResults.h"
 #include "project/FileBytes.h"
 
@@ -237,7 +238,7 @@ int32_t ChooseDefaultWindowsMediaCodecs(tagQVOutputSettings* pRecord)
 {
     if (pRecord == nullptr)
         return kQVWmInvalidArgument;
-    pRecord->nOutputFormat = 7;
+    pRecord->nOutputFormat = kOutputWmv;
     std::unique_ptr<CQVWmProfileManager> pManager;
     int32_t nResult = CQVWmProfileManager::Create(&pManager);
     std::vector<std::string> videoNames;
@@ -319,7 +320,7 @@ int32_t BuildWmvProfile(const tagQVOutputSettings& record, const std::string& pa
 {
     if (pMessage != nullptr)
         pMessage->clear();
-    if (record.nOutputFormat != 7 && record.nOutputFormat != 8)
+    if (!IsWindowsMediaType(record.nOutputFormat))
         return 1;
 
     CQVProfileRef<CQVStream> video(new CQVStream());

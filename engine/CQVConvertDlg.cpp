@@ -4,6 +4,7 @@
 #include "encode/CQVLevelMapping.h"
 #include "encode/CQVVideoConverter.h"
 #include "encode/CVideoMixerUserCallback.h"
+#include "encode/OutputTypes.h"
 #include "encode/WindowsMediaWriter.h"
 #include "media/CQVFFMpegCapture.h"
 #include "project/LineTypes.h"
@@ -52,7 +53,7 @@ CQVConvertDlg::CQVConvertDlg(CQVEngineGlobals& globals) : m_globals(globals)
     std::shared_ptr<CQVWmProfile> pProfile;
     int32_t nProfileResult = 0;
     double dProfileFrameRate = 0.0;
-    if (setup.pSettings->nOutputFormat == 7 || setup.pSettings->nOutputFormat == 8)
+    if (IsWindowsMediaType(setup.pSettings->nOutputFormat))
     {
         pProfile = std::make_shared<CQVWmProfile>();
         tagQVEncodeSettings chain;
@@ -126,6 +127,9 @@ int CQVConvertDlg::Run()
 void CQVConvertDlg::OnInitModal()
 {
     SetTimer(kTimerGoSignal, 100);
+    // The front-end usually gives the signal before the engine starts: begin at once rather
+    // than a tick later.
+    OnTimer(kTimerGoSignal);
 }
 
 void CQVConvertDlg::OnTimer(unsigned nId)

@@ -1,5 +1,6 @@
 #include "frontend/BatchLogic.h"
 
+#include "encode/OutputTypes.h"
 #include "platform/ProgramFolder.h"
 #include "protocol/SharedControlBlock.h"
 
@@ -10,29 +11,8 @@ namespace qv
 
 std::string OutputExtension(int32_t nOutputType)
 {
-    switch (nOutputType)
-    {
-    case 3:
-    case 4:
-    case 5:
-        return ".avi";
-    case 6:
-        return ".mov";
-    case 7:
-        return ".wmv";
-    case 8:
-        return ".asf";
-    case 9:
-    case 10:
-    case 11:
-        return ".mpg";
-    case 12:
-        return ".flv";
-    case 13:
-        return ".mkv";
-    default:
-        return ".mp4";
-    }
+    const tagQVOutputType* pType = FindOutputType(nOutputType);
+    return pType != nullptr ? pType->pszExtension : ".mp4";
 }
 
 std::string SourceStem(const std::string& sourcePath)

@@ -8,8 +8,7 @@
 namespace qv
 {
 
-// ".mp4" for 0-2 and any unknown type, ".avi" 3-5, ".mov" 6, ".wmv" 7, ".asf" 8,
-// ".mpg" 9-11, ".flv" 12, ".mkv" 13.
+// The type's extension (encode/OutputTypes.h), with the dot; ".mp4" for an unknown type.
 std::string OutputExtension(int32_t nOutputType);
 
 // The file name of "File" after the last "/" or "\", without its last dot and what follows.

@@ -1,5 +1,6 @@
 #include "frontend/CQVRenderFlow.h"
 
+#include "encode/OutputTypes.h"
 #include "encode/WindowsMediaProfile.h"
 #include "frontend/BatchLogic.h"
 #include "frontend/CQVMainDlg.h"
@@ -103,7 +104,7 @@ bool CQVRenderFlow::SendRow(int nRow, QString* pReason)
     ApplyOutputSize(RowCropFromCells(cells));
 
     tagQVOutputSettings& record = globals.outputSettings.Current();
-    if (record.nOutputFormat == 7)
+    if (record.nOutputFormat == kOutputWmv)
     {
         std::string message;
         if (!BuildWmvProfile(record, globals.TempPath("wmv.prx"), &message))

@@ -43,7 +43,7 @@ const char* ContainerName(EQVContainer eContainer, int32_t nType)
     case EQVContainer::Mov:
         return "MOV";
     case EQVContainer::Asf:
-        return nType == 7 ? "WMV" : "ASF";
+        return nType == kOutputWmv ? "WMV" : "ASF";
     case EQVContainer::MpegPs1:
     case EQVContainer::MpegPs2:
         return "MPEG";
@@ -61,7 +61,9 @@ std::string VideoName(EQVVideoCodec eCodec, int32_t nType)
     switch (eCodec)
     {
     case EQVVideoCodec::H264:
-        return nType == 1 ? "H.264 Device" : nType == 2 ? "H.264 Small Device" : "H.264";
+        return nType == kOutputMp4Device        ? "H.264 Device"
+               : nType == kOutputMp4SmallDevice ? "H.264 Small Device"
+                                                : "H.264";
     case EQVVideoCodec::Mpeg4:
         return "MPEG-4";
     case EQVVideoCodec::Mpeg1:
@@ -112,7 +114,11 @@ const std::vector<std::string>& PresetLabels()
 
 const std::array<int32_t, 14>& FormatListOrder()
 {
-    static const std::array<int32_t, 14> order = {0, 7, 1, 2, 3, 4, 5, 6, 8, 9, 10, 11, 12, 13};
+    static const std::array<int32_t, 14> order = {
+        kOutputMp4,    kOutputWmv,    kOutputMp4Device,      kOutputMp4SmallDevice,
+        kOutputAviMp3, kOutputAviAc3, kOutputAviAc3Surround, kOutputMov,
+        kOutputAsf,    kOutputMpeg1,  kOutputMpeg2,          kOutputMpeg2Surround,
+        kOutputFlv,    kOutputMkv};
     return order;
 }
 
@@ -121,7 +127,7 @@ std::string FormatLabel(int32_t nType)
     const tagQVOutputType* pType = FindOutputType(nType);
     if (pType == nullptr)
         return "";
-    if (nType == 0 || nType == 7)
+    if (nType == kOutputMp4 || nType == kOutputWmv)
         return ContainerName(pType->eContainer, nType);
     return std::string(ContainerName(pType->eContainer, nType)) + " (" +
            VideoName(pType->eVideoCodec, nType) + " + " + AudioName(*pType) + ")";
@@ -135,7 +141,7 @@ bool IsH264Type(int32_t nType)
 
 int QualityEntryCount(int32_t nType)
 {
-    return nType == 1 || nType == 5 ? 31 : 49;
+    return nType == kOutputMp4Device || nType == kOutputAviAc3Surround ? 31 : 49;
 }
 
 int OverlayQualityEntryCount(int32_t nPreset)
