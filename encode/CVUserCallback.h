@@ -1,6 +1,7 @@
 // The two further callback objects of the converter that no conversion graph attaches:
-// a counting callback of the encoder family and a picture-drawing mixer callback. They
-// are kept for encoder chains that call back per frame.
+// a callback that counts delivered frames for an encoder that calls back once per frame,
+// and a picture-drawing mixer callback. They are kept for encoder chains that call back
+// per frame.
 #pragma once
 
 #include "encode/IQVVideoMixerUserCallback.h"

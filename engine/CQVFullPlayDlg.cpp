@@ -79,8 +79,8 @@ int CQVFullPlayDlg::Run()
 void CQVFullPlayDlg::OnInitModal()
 {
     m_pPlayer->SetNotifyTarget(GetHandle(), kMessageGraphEvent);
-    // A 3D project would make this window the picture; its drawing is not part of this
-    // product, so the player's own window stays hidden for it.
+    // The player places its window in the host's picture band; for a 3D project it keeps
+    // the window hidden, as nothing draws 3D pictures.
     const uint32_t hHost = m_globals.pBlock ? PreviewHost(*m_globals.pBlock) : 0;
     if (hHost != 0)
         m_pPlayer->SetOwnerWindow(hHost);

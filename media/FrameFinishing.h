@@ -25,9 +25,10 @@ void RotateFrame(uint8_t* pFrame, int nWidth, int nHeight, const tagQVRotationDa
 
 // The finishing of one item: rotation (video items with an enabled record), border (with
 // an enabled record), then the layer into the sample buffer (at most nSize bytes; the
-// rest of the sample is left as it was). The layer is W × H of the context. The end-of-item
-// effects, shapes, transparency and 3D of the larger family have no drawing here: their
-// frames get the same plain copy. Returns 1 when it copied, 0 for missing buffers or sizes.
+// rest of the sample is left as it was). The layer is W × H of the context. Items whose
+// records ask for end-of-item effects, shapes, transparency or 3D get the same plain copy:
+// those records are only carried through the file. Returns 1 when it copied, 0 for missing
+// buffers or sizes.
 int FinishItemFrame(const tagQVCompositionContext& context, tagQVMediaData& item, uint8_t* pLayer,
                     uint8_t* pSample, int64_t nSize);
 

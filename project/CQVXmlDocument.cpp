@@ -13,8 +13,8 @@ namespace qv
 namespace
 {
 
-// Larger files are refused rather than read into memory: a project of this product is a
-// few kilobytes, and the biggest editing project is far below this.
+// Larger files are refused rather than read into memory: a one-item job project is a few
+// kilobytes, and a project of many lines and items stays far below this.
 constexpr size_t kMaxFileBytes = 64u << 20;
 
 constexpr std::u16string_view kLineEnd = u"\r\n";

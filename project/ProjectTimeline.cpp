@@ -15,7 +15,7 @@ void TimelineLine::LinkItems()
 
 double TimelineLine::EndTime() const
 {
-    // Shapes of the larger family could extend an item; this product has none.
+    // The last item's end: no record that an item carries reaches past its own end time.
     return items.empty() ? 0.0 : items.back()->dEditorEndTime;
 }
 

@@ -18,7 +18,7 @@ struct TimelineLine
     int32_t bDisable = 0;       // the engine's reader skips a disabled line entirely
     std::vector<std::unique_ptr<tagQVMediaData>> items;
 
-    // --- 3D group placement of the larger family; this product keeps the defaults
+    // --- 3D group placement: read and written back with the file, never drawn
     int32_t bUse3DGroupTemplate = 0;
     int32_t b3DGroup = 0;
     double ax3DGroup = 0.0, ay3DGroup = 0.0, az3DGroup = 0.0;

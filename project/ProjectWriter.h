@@ -12,7 +12,8 @@
 namespace qv
 {
 
-// The editor's view of the larger family; this product's front-end passes none.
+// An editor's view position (time, zoom, scroll), written into the project root when
+// given; the front-end's jobs give none, so their files carry no view keys.
 struct tagQVEditorViewState
 {
     double dCurFrameTime = 0.0;

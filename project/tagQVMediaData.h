@@ -116,7 +116,8 @@ struct tagQVVideoSnapshotData
     double dDuration = 0.0;    // output seconds
 };
 
-// Placement of the item inside a 3D group; this product only writes the defaults.
+// Placement of the item inside a 3D group: carried through the file, never drawn; the
+// front-end's jobs write the defaults.
 struct tagQV3DGroupSettings
 {
     double dDepth = 0.0;
@@ -188,7 +189,8 @@ struct tagQVMediaData
     int32_t nIndexVTranEffect3D = 0;
     int32_t nCountCaptureImageForEffect_End = 0;
 
-    // --- data of the larger family, carried through the file with default values
+    // --- camera, 3D placement and subtitle data: carried through the file with default
+    //     values, never drawn
     int32_t bUseStartKeyFrameFor3DGroup = 0;
     double dStartTimeOfKeyFrameFor3DGroup = 0.0;
     int32_t bEnableCamera = 0;
