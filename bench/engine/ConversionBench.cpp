@@ -1,15 +1,18 @@
 // Whole conversions through the engine process against the ffmpeg command line doing the
 // same work: same source, same crop, 30 fps, libx264 with the CRF, profile and frame
 // structure our mapping chooses, AAC at the same bitrate. Runs alternate; prints the
-// wall-time ratio (engine / ffmpeg) and the engine's peak memory.
+// wall-time ratio (engine / ffmpeg), the engine's peak memory and start-up time, and for
+// each side the file size and the luma PSNR against the source's crop.
 #include "encode/EncodeSettings.h"
 #include "encode/EncoderMapping.h"
 #include "project/FrontEndProject.h"
 #include "project/ProjectWriter.h"
 #include "tests/support/CQVEngineDriver.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -25,7 +28,44 @@ struct tagQVBenchJob
     std::string make; // ffmpeg arguments that make the source (after -y)
     int nSourceWidth, nSourceHeight;
     int x, y, w, h; // the crop
+    const char* extension;
 };
+
+// What one side's output is worth: its size and its luma PSNR against the source's crop.
+struct tagQVOutputFigures
+{
+    long long nBytes = 0;
+    double dPsnr = 0.0;
+};
+
+// nLead: source frames the output is ahead by (the engine's picture n shows time (n + 1)
+// / 30 s, so that its last picture is the last one of the item).
+tagQVOutputFigures Measure(const tagQVBenchJob& job, const std::string& source,
+                           const std::string& output, int nLead)
+{
+    tagQVOutputFigures figures;
+    if (FILE* pFile = std::fopen(output.c_str(), "rb"))
+    {
+        std::fseek(pFile, 0, SEEK_END);
+        figures.nBytes = std::ftell(pFile);
+        std::fclose(pFile);
+    }
+    char command[2048];
+    std::snprintf(command, sizeof command,
+                  "ffmpeg -nostdin -v info -i '%s' -i '%s' -lavfi "
+                  "\"[1:v]crop=%d:%d:%d:%d,fps=30,format=yuv420p,trim=start_frame=%d,"
+                  "setpts=PTS-STARTPTS[r];[0:v]format=yuv420p[o];"
+                  "[o][r]psnr\" -f null - 2>&1 | grep -o 'PSNR y:[0-9.inf]*' | tail -1",
+                  output.c_str(), source.c_str(), job.w, job.h, job.x, job.y, nLead);
+    if (FILE* pPipe = popen(command, "r"))
+    {
+        char line[256] = {};
+        if (std::fgets(line, sizeof line, pPipe) && std::strlen(line) > 7)
+            figures.dPsnr = std::atof(line + 7);
+        pclose(pPipe);
+    }
+    return figures;
+}
 
 double Seconds(std::chrono::steady_clock::time_point start)
 {
@@ -43,7 +83,8 @@ long PeakKilobytes(pid_t pid)
 }
 
 bool RunEngine(const tagQVBenchJob& job, const std::string& source, double dSeconds,
-               tagQVOutputSettings settings, double* pWall, long* pPeakKb)
+               tagQVOutputSettings settings, double* pWall, long* pPeakKb, double* pStartMs,
+               tagQVOutputFigures* pFigures)
 {
     test::CQVEngineDriver driver;
     tagQVJobRow row;
@@ -67,17 +108,24 @@ bool RunEngine(const tagQVBenchJob& job, const std::string& source, double dSeco
     if (!driver.Launch())
         return false;
     long peak = 0;
+    double dRunning = -1.0;
     pid_t pid = driver.EnginePid();
     tagQVProcessExit exit;
-    bool ended = driver.WaitForExit(600000, &exit, 20,
-                                    [&](SharedControlBlock&)
+    bool ended = driver.WaitForExit(600000, &exit, 5,
+                                    [&](SharedControlBlock& block)
                                     {
                                         long now = PeakKilobytes(pid);
                                         peak = now > peak ? now : peak;
+                                        if (dRunning < 0.0 && block.bGraphRunning != 0)
+                                            dRunning = Seconds(start) * 1000.0;
                                     });
     *pWall = Seconds(start);
     *pPeakKb = peak;
-    return ended && exit.bExited && exit.nExitCode == 0;
+    *pStartMs = dRunning;
+    const bool bOk = ended && exit.bExited && exit.nExitCode == 0;
+    if (bOk)
+        *pFigures = Measure(job, source, driver.ProgramPath("out.mp4"), 1);
+    return bOk;
 }
 
 bool RunFFmpeg(const tagQVBenchJob& job, const std::string& source, const std::string& output,
@@ -107,29 +155,46 @@ int main(int argc, char** argv)
     int rounds = argc > 2 ? std::atoi(argv[2]) : 2;
     test::CQVTestFolder folder("vantrel-bench");
     std::string duration = std::to_string(seconds);
+    std::string shortDuration = std::to_string(std::min(seconds, 4.0));
+    const std::string tone = " -f lavfi -i sine=frequency=440 -t ";
     const tagQVBenchJob jobs[] = {
         {"720p H.264",
-         "-f lavfi -i testsrc2=size=1280x720:rate=30 -f lavfi -i sine=frequency=440 -t " +
-             duration + " -c:v libx264 -preset veryfast -c:a aac",
-         1280, 720, 160, 90, 960, 540},
+         "-f lavfi -i testsrc2=size=1280x720:rate=30" + tone + duration +
+             " -c:v libx264 -preset veryfast -c:a aac",
+         1280, 720, 160, 90, 960, 540, ".mp4"},
         {"1080p H.264",
-         "-f lavfi -i testsrc2=size=1920x1080:rate=30 -f lavfi -i sine=frequency=440 -t " +
-             duration + " -c:v libx264 -preset veryfast -c:a aac",
-         1920, 1080, 320, 180, 1280, 720},
+         "-f lavfi -i testsrc2=size=1920x1080:rate=30" + tone + duration +
+             " -c:v libx264 -preset veryfast -c:a aac",
+         1920, 1080, 320, 180, 1280, 720, ".mp4"},
+        {"1080p grain",
+         "-f lavfi -i testsrc2=size=1920x1080:rate=30" + tone + duration +
+             " -vf noise=alls=12:allf=t -c:v libx264 -preset veryfast -crf 16 -c:a aac",
+         1920, 1080, 320, 180, 1280, 720, ".mp4"},
         {"MPEG-2 PS",
-         "-f lavfi -i testsrc2=size=720x576:rate=25 -f lavfi -i sine=frequency=440 -t " + duration +
+         "-f lavfi -i testsrc2=size=720x576:rate=25" + tone + duration +
              " -c:v mpeg2video -q:v 3 -c:a mp2 -f vob",
-         720, 576, 40, 48, 640, 480},
+         720, 576, 40, 48, 640, 480, ".mpg"},
+        // An old codec with camera-like noise, an odd crop offset and a size in fours.
+        {"AVI MPEG-4",
+         "-f lavfi -i testsrc2=size=640x480:rate=30" + tone + duration +
+             " -vf noise=alls=8:allf=t -c:v mpeg4 -q:v 4 -c:a mp3",
+         640, 480, 33, 21, 512, 384, ".avi"},
+        {"2160p->1080p",
+         "-f lavfi -i testsrc2=size=3840x2160:rate=30" + tone + shortDuration +
+             " -c:v libx264 -preset ultrafast -c:a aac",
+         3840, 2160, 960, 540, 1920, 1080, ".mp4"},
     };
-    std::printf("%-12s %10s %10s %7s %10s\n", "source", "engine s", "ffmpeg s", "ratio", "peak MB");
+    std::printf("%-13s %8s %8s %6s %8s %8s %6s %7s %7s\n", "source", "engine s", "ffmpeg s",
+                "ratio", "peak MB", "start ms", "size", "PSNR e", "PSNR f");
     for (const tagQVBenchJob& job : jobs)
     {
+        const bool bShort = job.nSourceWidth > 1920;
+        const double dSeconds = bShort ? std::min(seconds, 4.0) : seconds;
         std::string source =
-            folder / (std::string("source-") + std::to_string(&job - jobs) +
-                      (job.make.find("vob") != std::string::npos ? ".mpg" : ".mp4"));
+            folder / (std::string("source-") + std::to_string(&job - jobs) + job.extension);
         if (std::system(("ffmpeg -nostdin -v error -y " + job.make + " '" + source + "'").c_str()))
         {
-            std::printf("%-12s could not make the source\n", job.name);
+            std::printf("%-13s could not make the source\n", job.name);
             continue;
         }
         tagQVOutputSettings settings = DefaultPresets(PresetTable::FrontEnd)[2];
@@ -141,21 +206,37 @@ int main(int argc, char** argv)
         settings.nAudioSampleRate = 44100;
         tagQVOutputSettings derived = settings;
         tagQVEncodeSettings encode;
-        DeriveEncodeSettings(&derived, tagQVH264Settings(), seconds, 30.0, &encode);
+        DeriveEncodeSettings(&derived, tagQVH264Settings(), dSeconds, 30.0, &encode);
 
-        double bestEngine = 1e9, bestFFmpeg = 1e9;
+        double bestEngine = 1e9, bestFFmpeg = 1e9, bestStart = 1e9;
         long peak = 0;
+        tagQVOutputFigures engineFigures, ffmpegFigures;
         for (int round = 0; round < rounds; ++round)
         {
-            double wall = 0.0;
+            double wall = 0.0, startMs = 0.0;
             long kb = 0;
-            if (RunEngine(job, source, seconds, settings, &wall, &kb))
+            if (RunEngine(job, source, dSeconds, settings, &wall, &kb, &startMs, &engineFigures))
+            {
                 bestEngine = std::min(bestEngine, wall), peak = std::max(peak, kb);
-            if (RunFFmpeg(job, source, folder / "ffmpeg.mp4", encode, &wall))
+                if (startMs >= 0.0)
+                    bestStart = std::min(bestStart, startMs);
+            }
+            const std::string output = folder / "ffmpeg.mp4";
+            if (RunFFmpeg(job, source, output, encode, &wall))
+            {
                 bestFFmpeg = std::min(bestFFmpeg, wall);
+                ffmpegFigures = Measure(job, source, output, 0);
+            }
         }
-        std::printf("%-12s %10.2f %10.2f %7.2f %10.1f\n", job.name, bestEngine, bestFFmpeg,
-                    bestEngine / bestFFmpeg, peak / 1024.0);
+        // At 25 fps the two sides pick the 30 fps pictures by different roundings, so the
+        // PSNR would compare different pictures: only 30 fps sources print it.
+        if (job.make.find("rate=30") == std::string::npos)
+            engineFigures.dPsnr = ffmpegFigures.dPsnr = 0.0;
+        std::printf("%-13s %8.2f %8.2f %6.2f %8.1f %8.0f %6.2f %7.2f %7.2f\n", job.name, bestEngine,
+                    bestFFmpeg, bestEngine / bestFFmpeg, peak / 1024.0, bestStart,
+                    ffmpegFigures.nBytes > 0 ? double(engineFigures.nBytes) / ffmpegFigures.nBytes
+                                             : 0.0,
+                    engineFigures.dPsnr, ffmpegFigures.dPsnr);
     }
     return 0;
 }
