@@ -153,6 +153,7 @@ int main(int argc, char** argv)
 {
     double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
     int rounds = argc > 2 ? std::atoi(argv[2]) : 2;
+    const std::string only = argc > 3 ? argv[3] : ""; // runs the jobs whose name has this
     test::CQVTestFolder folder("vantrel-bench");
     std::string duration = std::to_string(seconds);
     std::string shortDuration = std::to_string(std::min(seconds, 4.0));
@@ -188,6 +189,8 @@ int main(int argc, char** argv)
                 "ratio", "peak MB", "start ms", "size", "PSNR e", "PSNR f");
     for (const tagQVBenchJob& job : jobs)
     {
+        if (std::string(job.name).find(only) == std::string::npos)
+            continue;
         const bool bShort = job.nSourceWidth > 1920;
         const double dSeconds = bShort ? std::min(seconds, 4.0) : seconds;
         std::string source =
