@@ -158,8 +158,6 @@ std::string CQVEngineProcess::DescribeExit(int nExitStatus)
         return "the engine could not read its settings";
     case kEngineNothingToDo:
         return "the engine had nothing to do";
-    case kEngineNoDriver:
-        return "the engine has no driver for this job";
     default:
         return "the engine ended unexpectedly";
     }

@@ -102,7 +102,6 @@ enum EngineExitStatus : int
     kEngineNoBlock = 2,     // no control block: started without a front-end
     kEngineNoSettings = 3,  // "tmp/option.dat" missing or unreadable
     kEngineNothingToDo = 4, // preview run without a preview window, or a conversion with nState 0
-    kEngineNoDriver = 5,    // the run mode was chosen but this build has no driver for it
 };
 
 } // namespace qv
