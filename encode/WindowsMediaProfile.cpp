@@ -70,10 +70,19 @@ int32_t FillCodecList(const CQVWmProfileManager& manager, EQVWmMediaType eType,
     return kQVWmOk;
 }
 
-std::u16string StreamName(const char16_t* pszKind, int16_t wNumber)
+// A new stream of the profile carrying the described stream's number, its name ("Video<n>"
+// or "Audio<n>"), the bitrate and the buffer window.
+tagQVWmStreamConfig NewStream(CQVWmProfile* pProfile, EQVWmMediaType eType, const CQVStream& stream,
+                              int32_t nBitrate)
 {
-    const std::string number = std::to_string(wNumber);
-    return pszKind + std::u16string(number.begin(), number.end());
+    tagQVWmStreamConfig config = pProfile->CreateNewStream(eType);
+    const std::string number = std::to_string(stream.wStreamNumber);
+    config.wStreamNumber = stream.wStreamNumber;
+    config.szStreamName = (eType == EQVWmMediaType::Video ? u"Video" : u"Audio") +
+                          std::u16string(number.begin(), number.end());
+    config.nBitrate = nBitrate;
+    config.nBufferWindowMs = stream.nBufferWindowMs;
+    return config;
 }
 
 void SetLanguage(int32_t nLcid, tagQVWmStreamConfig* pConfig)
@@ -93,11 +102,8 @@ int32_t AddAudioStream(const CQVWmProfileManager& manager, const CQVStream& stre
                                {code.bVbrEnabled, code.nPasses}, code.nFormatIndex, &format);
     if (nResult != kQVWmOk)
         return nResult;
-    tagQVWmStreamConfig config = pProfile->CreateNewStream(EQVWmMediaType::Audio);
-    config.wStreamNumber = stream.wStreamNumber;
-    config.szStreamName = StreamName(u"Audio", stream.wStreamNumber);
-    config.nBitrate = format.nBitrate;
-    config.nBufferWindowMs = stream.nBufferWindowMs;
+    tagQVWmStreamConfig config =
+        NewStream(pProfile, EQVWmMediaType::Audio, stream, format.nBitrate);
     config.audio = format.audio;
     config.SetProperty(kQVWmVbrEnabled, code.bVbrEnabled ? 1 : 0);
     if (code.bVbrEnabled)
@@ -122,11 +128,8 @@ int32_t AddVideoStream(const CQVWmProfileManager& manager, const CQVStream& stre
                                                    {bVbr, nPasses}, 0, &format);
     if (nResult != kQVWmOk)
         return nResult;
-    tagQVWmStreamConfig config = pProfile->CreateNewStream(EQVWmMediaType::Video);
-    config.wStreamNumber = stream.wStreamNumber;
-    config.szStreamName = StreamName(u"Video", stream.wStreamNumber);
-    config.nBitrate = stream.nBitrate;
-    config.nBufferWindowMs = stream.nBufferWindowMs;
+    tagQVWmStreamConfig config =
+        NewStream(pProfile, EQVWmMediaType::Video, stream, stream.nBitrate);
     config.video = format.video;
     config.video.rcSource = {0, 0, stream.nWidth, stream.nHeight};
     config.video.rcTarget = config.video.rcSource;
@@ -234,6 +237,35 @@ int32_t FillWmaFormatList(const CQVWmProfileManager& manager, IQVChoiceList* pLi
     return kQVWmOk;
 }
 
+int32_t DefaultWmvCodecEntry(const std::vector<std::string>& names)
+{
+    int32_t nLastV8 = -1;
+    for (size_t i = 0; i < names.size(); ++i)
+    {
+        if (EqualsIgnoringCase(names[i], "Windows Media Video 9"))
+            return static_cast<int32_t>(i);
+        if (Contains(names[i], "Windows Media Video V8"))
+            nLastV8 = static_cast<int32_t>(i);
+    }
+    return nLastV8;
+}
+
+int32_t DefaultWmaCodecEntry(const std::vector<std::string>& names)
+{
+    for (size_t i = 0; i < names.size(); ++i)
+        if (Contains(names[i], "Windows Media Audio 9.") && !Contains(names[i], "Lossless"))
+            return static_cast<int32_t>(i);
+    return -1;
+}
+
+int32_t DefaultWmaFormatEntry(const std::vector<std::string>& descriptions)
+{
+    for (size_t i = 0; i < descriptions.size(); ++i)
+        if (Contains(descriptions[i], "128 kbps"))
+            return static_cast<int32_t>(i);
+    return -1;
+}
+
 int32_t ChooseDefaultWindowsMediaCodecs(tagQVOutputSettings* pRecord)
 {
     if (pRecord == nullptr)
@@ -250,17 +282,7 @@ int32_t ChooseDefaultWindowsMediaCodecs(tagQVOutputSettings* pRecord)
     if (nResult != kQVWmOk)
         return nResult;
 
-    int32_t nLastV8 = -1;
-    int32_t nVideo = -1;
-    for (size_t i = 0; i < videoNames.size() && nVideo < 0; ++i)
-    {
-        if (EqualsIgnoringCase(videoNames[i], "Windows Media Video 9"))
-            nVideo = static_cast<int32_t>(i);
-        else if (Contains(videoNames[i], "Windows Media Video V8"))
-            nLastV8 = static_cast<int32_t>(i);
-    }
-    if (nVideo < 0)
-        nVideo = nLastV8;
+    const int32_t nVideo = DefaultWmvCodecEntry(videoNames);
     if (nVideo >= 0)
         pRecord->nWmvCodec = nVideo;
 

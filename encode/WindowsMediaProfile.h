@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace qv
 {
@@ -51,9 +52,20 @@ int32_t FillWmaCodecList(const CQVWmProfileManager& manager, IQVChoiceList* pLis
 int32_t FillWmaFormatList(const CQVWmProfileManager& manager, IQVChoiceList* pList, int32_t nCodec,
                           int32_t nSelectedCode);
 
+// --- the default Windows Media entries of the movie settings' lists, as positions in the
+//     lists shown; -1 when no entry fits (the selection then stays). The video rule is
+//     the record's (ChooseDefaultWindowsMediaCodecs); the audio rules are the dialog's
+//     own: they pick from what the lists show, not from the whole codec and format lists.
+// "Windows Media Video 9" (case-insensitive), else the last containing "Windows Media Video V8".
+int32_t DefaultWmvCodecEntry(const std::vector<std::string>& names);
+// The first containing "Windows Media Audio 9." and not "Lossless".
+int32_t DefaultWmaCodecEntry(const std::vector<std::string>& names);
+// The first containing "128 kbps".
+int32_t DefaultWmaFormatEntry(const std::vector<std::string>& descriptions);
+
 // Makes the record's output type 7 (WMV) and chooses the default codecs and format:
-// video "Windows Media Video 9" (case-insensitive) if listed, else the last codec
-// containing "Windows Media Video V8" (unchanged without one); audio the first "Windows
+// video DefaultWmvCodecEntry of the "Windows Media Video" codecs (unchanged without one);
+// audio the first "Windows
 // Media Audio 9.2" (case-insensitive), else the last listed (0 when none); format: the
 // first description with "128 kbps" and without "5.1" of each enumeration, descriptions
 // with "VBR" skipped, a later enumeration's find replacing an earlier one (unchanged when

@@ -16,22 +16,6 @@ constexpr int32_t kMinOutputSize = 80;
 constexpr int32_t kMaxOutputWidth = 1920;
 constexpr int32_t kMaxOutputHeight = 1440;
 
-bool Contains(const std::string& text, const char* pszPart)
-{
-    return text.find(pszPart) != std::string::npos;
-}
-
-bool EqualsIgnoringCase(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y)
-                      {
-                          return std::tolower(static_cast<unsigned char>(x)) ==
-                                 std::tolower(static_cast<unsigned char>(y));
-                      });
-}
-
 const char* ContainerName(EQVContainer eContainer, int32_t nType)
 {
     switch (eContainer)
@@ -174,35 +158,6 @@ tagQVFormatDefaults FormatDefaults(int32_t nType, int32_t nPreset)
         defaults.bWindowsMediaCodecs = pType->eContainer == EQVContainer::Asf;
     }
     return defaults;
-}
-
-int32_t DefaultWmvCodecEntry(const std::vector<std::string>& names)
-{
-    int32_t nLastV8 = -1;
-    for (size_t i = 0; i < names.size(); ++i)
-    {
-        if (EqualsIgnoringCase(names[i], "Windows Media Video 9"))
-            return static_cast<int32_t>(i);
-        if (Contains(names[i], "Windows Media Video V8"))
-            nLastV8 = static_cast<int32_t>(i);
-    }
-    return nLastV8;
-}
-
-int32_t DefaultWmaCodecEntry(const std::vector<std::string>& names)
-{
-    for (size_t i = 0; i < names.size(); ++i)
-        if (Contains(names[i], "Windows Media Audio 9.") && !Contains(names[i], "Lossless"))
-            return static_cast<int32_t>(i);
-    return -1;
-}
-
-int32_t DefaultWmaFormatEntry(const std::vector<std::string>& descriptions)
-{
-    for (size_t i = 0; i < descriptions.size(); ++i)
-        if (Contains(descriptions[i], "128 kbps"))
-            return static_cast<int32_t>(i);
-    return -1;
 }
 
 const std::vector<std::string>& AudioBitrateTexts()

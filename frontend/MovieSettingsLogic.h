@@ -50,15 +50,6 @@ struct tagQVFormatDefaults
 };
 tagQVFormatDefaults FormatDefaults(int32_t nType, int32_t nPreset);
 
-// --- the default Windows Media entries, as positions in the lists shown; -1 when no entry
-//     fits (the selection then stays).
-// "Windows Media Video 9" (case-insensitive), else the last containing "Windows Media Video V8".
-int32_t DefaultWmvCodecEntry(const std::vector<std::string>& names);
-// The first containing "Windows Media Audio 9." and not "Lossless".
-int32_t DefaultWmaCodecEntry(const std::vector<std::string>& names);
-// The first containing "128 kbps".
-int32_t DefaultWmaFormatEntry(const std::vector<std::string>& descriptions);
-
 // --- audio lists
 const std::vector<std::string>& AudioBitrateTexts();    // "32 Kbps" ... "640 Kbps"
 const std::vector<std::string>& AudioSampleRateTexts(); // "8000 Hz" ... "96000 Hz"
