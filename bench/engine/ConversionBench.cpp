@@ -53,7 +53,7 @@ tagQVOutputFigures Measure(const tagQVBenchJob& job, const std::string& source,
     char command[2048];
     std::snprintf(command, sizeof command,
                   "ffmpeg -nostdin -v info -i '%s' -i '%s' -lavfi "
-                  "\"[1:v]crop=%d:%d:%d:%d,fps=30,format=yuv420p,trim=start_frame=%d,"
+                  "\"[1:v]crop=%d:%d:%d:%d:exact=1,fps=30,format=yuv420p,trim=start_frame=%d,"
                   "setpts=PTS-STARTPTS[r];[0:v]format=yuv420p[o];"
                   "[o][r]psnr\" -f null - 2>&1 | grep -o 'PSNR y:[0-9.inf]*' | tail -1",
                   output.c_str(), source.c_str(), job.w, job.h, job.x, job.y, nLead);
@@ -134,7 +134,7 @@ bool RunFFmpeg(const tagQVBenchJob& job, const std::string& source, const std::s
     tagQVFrameStructure frames = VideoFrameStructure(encode);
     char command[2048];
     std::snprintf(command, sizeof command,
-                  "ffmpeg -nostdin -v error -y -i '%s' -vf crop=%d:%d:%d:%d,fps=30,format=yuv420p "
+                  "ffmpeg -nostdin -v error -y -i '%s' -vf crop=%d:%d:%d:%d:exact=1,fps=30,format=yuv420p "
                   "-c:v libx264 -preset medium -profile:v %s -crf %d -g %d -keyint_min %d -bf %d "
                   "-sc_threshold 0 -x264-params b-adapt=0:open-gop=0:b-pyramid=none "
                   "-c:a aac -b:a %dk -ar 44100 -ac 2 '%s'",
