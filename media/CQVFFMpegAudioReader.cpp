@@ -155,6 +155,19 @@ double CQVFFMpegAudioReader::FrameTime(const AVFrame* pFrame)
     return dTime > 0.0 ? dTime : 0.0;
 }
 
+int CQVFFMpegAudioReader::ReadAudioPacket(int* pTryAgain)
+{
+    for (;;)
+    {
+        av_packet_unref(m_pPacket.get());
+        const int nRead = av_read_frame(m_pFormat.get(), m_pPacket.get());
+        if (nRead == AVERROR(EAGAIN) && ++*pTryAgain <= kMaxTryAgain)
+            continue;
+        if (nRead < 0 || m_pPacket->stream_index == m_nAudioStreamIndex)
+            return nRead;
+    }
+}
+
 double CQVFFMpegAudioReader::FirstAudioTime()
 {
     if (m_bFailed || !m_pCodec)
@@ -162,13 +175,9 @@ double CQVFFMpegAudioReader::FirstAudioTime()
     int nTryAgain = 0;
     for (;;)
     {
-        av_packet_unref(m_pPacket.get());
-        const int nRead = av_read_frame(m_pFormat.get(), m_pPacket.get());
-        if (nRead == AVERROR(EAGAIN) && ++nTryAgain <= kMaxTryAgain)
-            continue;
-        if (nRead < 0)
+        if (ReadAudioPacket(&nTryAgain) < 0)
             return 0.0;
-        if (m_pPacket->stream_index != m_nAudioStreamIndex || m_pPacket->size <= 0)
+        if (m_pPacket->size <= 0)
             continue;
         const int nSent = avcodec_send_packet(m_pCodec.get(), m_pPacket.get());
         av_packet_unref(m_pPacket.get());
@@ -232,20 +241,11 @@ int CQVFFMpegAudioReader::DecodeChunk(int nOutputRate)
         }
     }
     int nTryAgain = 0;
-    for (;;)
+    if (ReadAudioPacket(&nTryAgain) < 0)
     {
-        av_packet_unref(m_pPacket.get());
-        const int nRead = av_read_frame(m_pFormat.get(), m_pPacket.get());
-        if (nRead == AVERROR(EAGAIN) && ++nTryAgain <= kMaxTryAgain)
-            continue;
-        if (nRead < 0)
-        {
-            const int nQueued = DrainAtEnd(nOutputRate);
-            m_bEndOfStream = 1;
-            return nQueued;
-        }
-        if (m_pPacket->stream_index == m_nAudioStreamIndex)
-            break;
+        const int nQueued = DrainAtEnd(nOutputRate);
+        m_bEndOfStream = 1;
+        return nQueued;
     }
     if (m_pPacket->size <= 0)
     {

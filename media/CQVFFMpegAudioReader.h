@@ -91,6 +91,10 @@ private:
     int QueueConverted(int nFrames, double dTime);
     int DrainAtEnd(int nOutputRate);
     double FrameTime(const AVFrame* pFrame);
+    // Reads packets into m_pPacket until one of the audio stream arrives. "Try again"
+    // answers are retried while *pTryAgain, counted up by each, stays within kMaxTryAgain.
+    // Returns av_read_frame's result: >= 0 with an audio packet, < 0 at the end or on failure.
+    int ReadAudioPacket(int* pTryAgain);
     void ClearQueue() { m_queue.clear(); }
 
     std::deque<tagQVFFMpegBackupAudioItem> m_queue;
