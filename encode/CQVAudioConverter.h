@@ -2,7 +2,7 @@
 // format and channel layout (mono downmix, or stereo spread onto a multichannel layout).
 #pragma once
 
-#include "encode/FFmpegHandles.h"
+#include "media/FFmpegCommon.h"
 #include "encode/IQVAudioMixerUserCallback.h"
 
 #include <cstdint>
@@ -36,7 +36,7 @@ private:
     int32_t Convert(const uint8_t** ppInput, int32_t nFrames, uint8_t*** pppPlanes,
                     int32_t* pnFrames);
 
-    QVSwrPtr m_pResampler;
+    QVResamplerPtr m_pResampler;
     uint8_t** m_ppOutput = nullptr; // planes allocated with av_samples_alloc_array_and_samples
     int32_t m_nCapacity = 0;        // frames the planes can hold
     int32_t m_nChannels = 0;

@@ -2,7 +2,7 @@
 // streaming thread and passes the filled buffer on.
 #pragma once
 
-#include "encode/CQVTimelineSource.h"
+#include "encode/CQVBlankSampleClock.h"
 #include "encode/IQVAudioMixerUserCallback.h"
 
 #include <cstdint>

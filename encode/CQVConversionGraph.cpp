@@ -129,24 +129,15 @@ int32_t CQVConversionGraph::StartThreads(bool bPaused)
 
 int32_t CQVConversionGraph::Run()
 {
-    if (!m_bBuilt)
-        return -1;
-    std::unique_lock<std::mutex> lock(m_control);
-    if (m_bStopRequested)
-        return -1;
-    if (!m_bStarted)
-    {
-        lock.unlock();
-        return StartThreads(false);
-    }
-    m_bPaused = false;
-    m_nState = kStateRunning;
-    lock.unlock();
-    m_resume.notify_all();
-    return 0;
+    return Resume(false);
 }
 
 int32_t CQVConversionGraph::Pause()
+{
+    return Resume(true);
+}
+
+int32_t CQVConversionGraph::Resume(bool bPaused)
 {
     if (!m_bBuilt)
         return -1;
@@ -156,10 +147,13 @@ int32_t CQVConversionGraph::Pause()
     if (!m_bStarted)
     {
         lock.unlock();
-        return StartThreads(true);
+        return StartThreads(bPaused);
     }
-    m_bPaused = true;
-    m_nState = kStatePaused;
+    m_bPaused = bPaused;
+    m_nState = bPaused ? kStatePaused : kStateRunning;
+    lock.unlock();
+    if (!bPaused)
+        m_resume.notify_all();
     return 0;
 }
 

@@ -1,9 +1,9 @@
-// The conversion graph: the chain of stages from the timeline source to the file sink,
+// The conversion graph: the chain of stages from the blank-sample clock to the file sink,
 // and the streaming threads that drive it.
 //
-//   video: timeline source -> video mixer stage (video callback) -> sample queue
+//   video: blank-sample clock -> video mixer stage (video callback) -> sample queue
 //          -> video encoder -> multiplexer
-//   audio: timeline source -> audio mixer stage (audio callback) -> audio converter
+//   audio: blank-sample clock -> audio mixer stage (audio callback) -> audio converter
 //          -> audio encoder -> multiplexer
 //   multiplexer -> file sink
 //
@@ -17,7 +17,8 @@
 #include "encode/CQVAudioMixerStage.h"
 #include "encode/CQVFileSink.h"
 #include "encode/CQVMultiplexer.h"
-#include "encode/CQVTimelineSource.h"
+#include "encode/CQVBlankSampleClock.h"
+#include "encode/CQVGraphStates.h"
 #include "encode/CQVVideoEncoder.h"
 #include "encode/CQVVideoMixerStage.h"
 #include "encode/CQVVideoSampleQueue.h"
@@ -34,20 +35,9 @@
 namespace qv
 {
 
-class CQVConversionGraph
+class CQVConversionGraph : public CQVGraphStates
 {
 public:
-    enum : int32_t
-    {
-        kStateStopped = 0,
-        kStatePaused = 1,
-        kStateRunning = 2,
-    };
-
-    // Receives the end of the stream once, on a streaming thread: an event code of
-    // CQVMediaEventQueue.h and its first parameter.
-    using EventSink = std::function<void(int32_t nCode, intptr_t nParam)>;
-
     CQVConversionGraph() = default;
     ~CQVConversionGraph(); // stops and discards
     CQVConversionGraph(const CQVConversionGraph&) = delete;
@@ -77,6 +67,8 @@ private:
     void VideoEncodeLoop();
     void AudioLoop();
 
+    // Run and Pause: starts the threads on the first call, then switches between the two.
+    int32_t Resume(bool bPaused);
     int32_t StartThreads(bool bPaused);
     bool WaitWhilePaused();
     bool IsAborting();
@@ -90,7 +82,7 @@ private:
 
     // --- stages, opened by Build; afterwards each is touched by one streaming thread
     //     (the multiplexer and the event sink by both)
-    CQVTimelineSource m_source;
+    CQVBlankSampleClock m_source;
     CQVVideoMixerStage m_videoMixer;
     CQVVideoSampleQueue m_sampleQueue;
     CQVVideoEncoder m_videoEncoder;

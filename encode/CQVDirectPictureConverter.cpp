@@ -1,5 +1,7 @@
 #include "encode/CQVDirectPictureConverter.h"
 
+#include "media/FFmpegCommon.h"
+
 extern "C"
 {
 #include <libavutil/opt.h>
@@ -11,26 +13,6 @@ namespace qv
 
 namespace
 {
-
-bool IsFullRangeFormat(int nFormat)
-{
-    switch (nFormat)
-    {
-    case AV_PIX_FMT_YUVJ420P:
-    case AV_PIX_FMT_YUVJ422P:
-    case AV_PIX_FMT_YUVJ444P:
-    case AV_PIX_FMT_YUVJ440P:
-    case AV_PIX_FMT_YUVJ411P:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool IsFullRange(const AVFrame& frame)
-{
-    return IsFullRangeFormat(frame.format) || frame.color_range == AVCOL_RANGE_JPEG;
-}
 
 // The scaler's chroma position of a region whose left (or top) edge lies nRemainder luma
 // pixels past a chroma sample, in 1/256 luma pixel: the cropped chroma plane starts at that
@@ -91,10 +73,10 @@ int32_t CQVDirectPictureConverter::Convert(tagQVDirectPicture& picture, AVFrame*
     // chroma plane starting one sample early, which the scaler is told.
     const int nChromaX = picture.x & ((1 << pDesc->log2_chroma_w) - 1);
     const int nChromaY = picture.y & ((1 << pDesc->log2_chroma_h) - 1);
-    const bool bFullRange = IsFullRange(*pRegion);
+    const bool bFullRange = QVIsFullRange(*pRegion);
     if (pRegion->format == pTarget->format && pRegion->width == pTarget->width &&
         pRegion->height == pTarget->height && nChromaX == 0 && nChromaY == 0 &&
-        bFullRange == IsFullRangeFormat(pTarget->format))
+        bFullRange == QVIsFullRangeFormat(pTarget->format))
     {
         ClearDecoderProperties(pRegion);
         m_bPassedThrough = true;
@@ -123,7 +105,7 @@ int32_t CQVDirectPictureConverter::Convert(tagQVDirectPicture& picture, AVFrame*
                        {"dst_format", pTarget->format},
                        {"sws_flags", SWS_BICUBIC},
                        {"src_range", bFullRange ? 1 : 0},
-                       {"dst_range", IsFullRangeFormat(pTarget->format) ? 1 : 0},
+                       {"dst_range", QVIsFullRangeFormat(pTarget->format) ? 1 : 0},
                        {"src_h_chr_pos", ChromaPosition(pDesc->log2_chroma_w, nChromaX)},
                        {"src_v_chr_pos", ChromaPosition(pDesc->log2_chroma_h, nChromaY)}};
         for (const auto& option : options)

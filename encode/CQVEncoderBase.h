@@ -2,7 +2,7 @@
 // packet, and the multiplexer stream its packets go to.
 #pragma once
 
-#include "encode/FFmpegHandles.h"
+#include "media/FFmpegCommon.h"
 
 #include <cstdint>
 
@@ -32,7 +32,7 @@ protected:
     // Frees the context, frame and packet and forgets the stream.
     void Release();
 
-    QVCodecContextPtr m_pContext;
+    QVCodecPtr m_pContext;
     QVFramePtr m_pFrame;
     QVPacketPtr m_pPacket;
     CQVMultiplexer* m_pMultiplexer = nullptr;

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "encode/EncodeSettings.h"
-#include "encode/FFmpegHandles.h"
+#include "media/FFmpegCommon.h"
 
 #include <condition_variable>
 #include <cstdint>

@@ -1,8 +1,8 @@
-// The preview graph: the timeline source and the two mixer stages of the conversion, with
+// The preview graph: the blank-sample clock and the two mixer stages of the conversion, with
 // the picture and sound outputs in place of the encoders.
 //
-//   video: timeline source -> video mixer stage (video callback) -> video renderer
-//   audio: timeline source -> audio mixer stage (audio callback) -> audio renderer
+//   video: blank-sample clock -> video mixer stage (video callback) -> video renderer
+//   audio: blank-sample clock -> audio mixer stage (audio callback) -> audio renderer
 //
 // The audio renderer's clock paces the pictures. Each picture is composed for its own
 // presentation time, at most one picture ahead, and shown when the clock reaches that time;
@@ -16,7 +16,8 @@
 
 #include "encode/CQVAudioMixerStage.h"
 #include "encode/CQVAudioRenderer.h"
-#include "encode/CQVTimelineSource.h"
+#include "encode/CQVBlankSampleClock.h"
+#include "encode/CQVGraphStates.h"
 #include "encode/CQVVideoMixerStage.h"
 #include "encode/CQVVideoRenderer.h"
 
@@ -41,20 +42,9 @@ struct tagQVPreviewStats
     double dMeanLateSeconds = 0.0;
 };
 
-class CQVPreviewGraph
+class CQVPreviewGraph : public CQVGraphStates
 {
 public:
-    enum : int32_t
-    {
-        kStateStopped = 0,
-        kStatePaused = 1,
-        kStateRunning = 2,
-    };
-
-    // Receives the end of the stream once: an event code of CQVMediaEventQueue.h and its
-    // first parameter. Called on a streaming thread or the renderer's watcher.
-    using EventSink = std::function<void(int32_t nCode, intptr_t nParam)>;
-
     CQVPreviewGraph() = default;
     ~CQVPreviewGraph();
     CQVPreviewGraph(const CQVPreviewGraph&) = delete;
@@ -104,7 +94,7 @@ private:
     void CloseStages();
 
     // --- stages; after Build each is touched by one streaming thread
-    CQVTimelineSource m_source;
+    CQVBlankSampleClock m_source;
     CQVVideoMixerStage m_videoMixer;
     CQVAudioMixerStage m_audioMixer;
     CQVAudioRenderer m_audio;

@@ -7,7 +7,7 @@
 #include "encode/CQVDirectPictureConverter.h"
 #include "encode/CQVEncoderBase.h"
 #include "encode/EncodeSettings.h"
-#include "encode/FFmpegHandles.h"
+#include "media/FFmpegCommon.h"
 
 #include <cstdint>
 
@@ -34,7 +34,7 @@ public:
     void Close();
 
 private:
-    QVSwsPtr m_pScaler;
+    QVScalerPtr m_pScaler;
     CQVDirectPictureConverter m_direct;
     int64_t m_nPassedThrough = 0;
 };

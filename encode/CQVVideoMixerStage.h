@@ -2,7 +2,7 @@
 // streaming thread, FillFrame then DrawOverlays, and passes the filled sample on.
 #pragma once
 
-#include "encode/CQVTimelineSource.h"
+#include "encode/CQVBlankSampleClock.h"
 #include "encode/IQVVideoMixerUserCallback.h"
 
 #include <cstdint>

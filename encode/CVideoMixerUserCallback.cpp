@@ -1,5 +1,6 @@
 #include "encode/CVideoMixerUserCallback.h"
 
+#include "encode/CAudioMixerUserCallback.h"
 #include "encode/CQVLevelMapping.h"
 #include "encode/CQVVideoConverter.h"
 #include "media/AnimationFrames.h"
@@ -184,6 +185,8 @@ int32_t CVideoMixerUserCallback::DrawOverlays(QPainter*, int32_t, int32_t, int32
         return 0;
     if (m_timeline.bHasLevelMeter && m_pLevels)
         m_pLevels->ReadRecord(m_levels.data(), m_levels.data() + 64);
+    else if (m_timeline.bHasLevelMeter && m_pPreviewLevels)
+        m_pPreviewLevels->GetLevels(m_levels.data(), m_levels.data() + 64);
     // Text, titles and drawings of the larger family have no lines in this product.
     return 0;
 }

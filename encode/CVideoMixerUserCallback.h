@@ -17,6 +17,7 @@ namespace qv
 class CQVVideoConverter;
 class IQVItemEffects;
 class CQVLevelMapping;
+class CAudioMixerUserCallback;
 
 class CVideoMixerUserCallback : public IQVVideoMixerUserCallback
 {
@@ -40,6 +41,9 @@ public:
     // The level queue shared with the audio callback; only read when the project has a
     // level meter. Not owned.
     void SetLevelSource(CQVLevelMapping* pLevels) { m_pLevels = pLevels; }
+    // The preview's level source: the audio callback's own arrays, copied under its lock.
+    // Not owned.
+    void SetPreviewLevelSource(CAudioMixerUserCallback* pAudio) { m_pPreviewLevels = pAudio; }
 
     int32_t FillFrame(QPainter* pGraphics, int32_t nUnused1, int32_t nUnused2,
                       const tagQVBitmapInfoHeader* pHeader, uint8_t* pBuffer,
@@ -74,6 +78,7 @@ private:
     int32_t m_bConverting = 0;
     double* m_pPreviewPosition = nullptr;
     CQVLevelMapping* m_pLevels = nullptr;
+    CAudioMixerUserCallback* m_pPreviewLevels = nullptr;
     std::string m_tmpFolder;
 
     // --- made once; the streaming thread reuses them for every frame

@@ -3,7 +3,7 @@
 #include "engine/CQVConvertDlg.h"
 #include "engine/CQVFullPlayDlg.h"
 #include "media/CQVItemEffects.h"
-#include "media/FFMpegCommon.h"
+#include "media/FFmpegCommon.h"
 #include "platform/ProgramFolder.h"
 #include "protocol/JobFolder.h"
 
@@ -90,7 +90,7 @@ void CQVEngineApp::InitializeMediaLibraries()
     // FFmpeg 5.1 registers codecs, filters and formats by itself, and no capture device
     // is ever opened. The engine reports only through the block: FFmpeg's console
     // messages are silenced.
-    QVSilenceFFMpegLog();
+    QVSilenceFFmpegLog();
 }
 
 EngineRunMode CQVEngineApp::ChooseRunMode(CQVEngineGlobals& globals, int* pExitStatus)

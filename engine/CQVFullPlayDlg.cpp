@@ -54,6 +54,7 @@ CQVFullPlayDlg::CQVFullPlayDlg(CQVEngineGlobals& globals) : m_globals(globals)
         m_globals.timeline, preview.nWidth, preview.nHeight, m_globals.tempFolder);
     m_pAudioCallback =
         std::make_unique<CAudioMixerUserCallback>(m_globals.timeline, m_globals.tempFolder, 0);
+    m_pVideoCallback->SetPreviewLevelSource(m_pAudioCallback.get());
     m_pPlayer = std::make_unique<CQVTimeLinePlayer>(setup, preview, m_pVideoCallback.get(),
                                                     m_pAudioCallback.get());
 }

@@ -4,7 +4,7 @@
 #include "frontend/CQVMainDlg.h"
 #include "frontend/FrontEndGlobals.h"
 #include "frontend/TempFolder.h"
-#include "media/FFMpegCommon.h"
+#include "media/FFmpegCommon.h"
 #include "platform/ProgramFolder.h"
 #include "protocol/JobFolder.h"
 #include "ui/CQVControlClasses.h"
@@ -59,7 +59,7 @@ bool CQVVelomakeApp::InitInstance()
         m_eResult = kNoControlBlock;
         return false;
     }
-    QVSilenceFFMpegLog();
+    QVSilenceFFmpegLog();
     CQVControlClasses::RegisterWithSkinLoader();
     return true;
 }

@@ -18,22 +18,6 @@ bool Cancelled(const std::atomic<bool>* pCancel)
     return pCancel && pCancel->load();
 }
 
-// Full-range pictures (the "J" formats, or a frame that says so) have black at 0, not 16.
-bool IsFullRange(const AVFrame* pFrame)
-{
-    switch (pFrame->format)
-    {
-    case AV_PIX_FMT_YUVJ420P:
-    case AV_PIX_FMT_YUVJ422P:
-    case AV_PIX_FMT_YUVJ444P:
-    case AV_PIX_FMT_YUVJ440P:
-    case AV_PIX_FMT_YUVJ411P:
-        return true;
-    default:
-        return pFrame->color_range == AVCOL_RANGE_JPEG;
-    }
-}
-
 } // namespace
 
 bool CQVLumaFrameReader::Open(const std::string& path)
@@ -145,7 +129,7 @@ bool CQVLumaFrameReader::ConvertLuma()
     const AVFrame* pFrame = m_pFrame.get();
     if (!pFrame->data[0] || pFrame->width <= 0 || pFrame->height <= 0)
         return false;
-    const int nRange = IsFullRange(pFrame) ? 1 : 0;
+    const int nRange = QVIsFullRange(*pFrame) ? 1 : 0;
     // A stream may change its picture size or format on the way.
     if (!m_pScaler || m_nScalerFormat != pFrame->format || m_nScalerRange != nRange ||
         m_nScalerWidth != pFrame->width || m_nScalerHeight != pFrame->height)

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "media/DisplayTurn.h"
-#include "media/FFMpegCommon.h"
+#include "media/FFmpegCommon.h"
 
 #include <atomic>
 #include <cstdint>

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "media/DisplayTurn.h"
-#include "media/FFMpegCommon.h"
+#include "media/FFmpegCommon.h"
 
 #include <cstdint>
 #include <string>

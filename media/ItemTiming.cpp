@@ -1,7 +1,7 @@
 #include "media/ItemTiming.h"
 
 #include "media/CQVItemRuntime.h"
-#include "media/FFMpegCommon.h"
+#include "media/FFmpegCommon.h"
 
 #include <cmath>
 

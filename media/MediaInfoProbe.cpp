@@ -1,6 +1,6 @@
 #include "media/MediaInfoProbe.h"
 
-#include "media/FFMpegCommon.h"
+#include "media/FFmpegCommon.h"
 
 namespace qv
 {

@@ -1,7 +1,7 @@
 #include "media/RewindFrames.h"
 
 #include "media/CQVItemRuntime.h"
-#include "media/FFMpegCommon.h"
+#include "media/FFmpegCommon.h"
 #include "media/FrameImage.h"
 #include "media/ItemTiming.h"
 #include "platform/ProgramFolder.h"

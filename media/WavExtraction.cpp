@@ -1,6 +1,6 @@
 #include "media/WavExtraction.h"
 
-#include "media/FFMpegCommon.h"
+#include "media/FFmpegCommon.h"
 
 #include <cstdio>
 #include <cstring>

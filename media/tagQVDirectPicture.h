@@ -3,7 +3,7 @@
 // region once to its own format and size, or takes it as it is when they already match.
 #pragma once
 
-#include "media/FFMpegCommon.h"
+#include "media/FFmpegCommon.h"
 
 namespace qv
 {

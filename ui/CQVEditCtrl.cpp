@@ -20,15 +20,6 @@ namespace qv
 namespace
 {
 
-QString Css(uint32_t clr, int nAlpha = 255)
-{
-    return QStringLiteral("rgba(%1, %2, %3, %4)")
-        .arg(QVGetRValue(clr))
-        .arg(QVGetGValue(clr))
-        .arg(QVGetBValue(clr))
-        .arg(nAlpha);
-}
-
 // The edit's face matches the box that its control draws beneath it.
 QString EditStyle(const char* szClass)
 {
@@ -36,9 +27,10 @@ QString EditStyle(const char* szClass)
     return QStringLiteral("%1 { background: %2; color: %3; border: none; padding: 0px;"
                           " margin: 0px; selection-background-color: %4; selection-color: %5; }"
                           "%1:disabled { color: %6; }")
-        .arg(QString::fromLatin1(szClass), Css(CQVTheme::Shift(colors.clrDlgBK, -14)),
-             Css(colors.clrText), Css(colors.clrText2, 150),
-             Css(CQVTheme::Shift(colors.clrText, 40)), Css(CQVTheme::Shift(colors.clrDlgBK, 30)));
+        .arg(QString::fromLatin1(szClass), CQVTheme::ToCss(CQVTheme::Shift(colors.clrDlgBK, -14)),
+             CQVTheme::ToCss(colors.clrText), CQVTheme::ToCss(colors.clrText2, 150),
+             CQVTheme::ToCss(CQVTheme::Shift(colors.clrText, 40)),
+             CQVTheme::ToCss(CQVTheme::Shift(colors.clrDlgBK, 30)));
 }
 
 void SendMouse(QWidget* pTarget, QEvent::Type type, QPoint ptLocal, Qt::MouseButton button)

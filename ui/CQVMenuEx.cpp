@@ -5,20 +5,6 @@
 namespace qv
 {
 
-namespace
-{
-
-QString Css(uint32_t clr, int nAlpha = 255)
-{
-    return QStringLiteral("rgba(%1, %2, %3, %4)")
-        .arg(QVGetRValue(clr))
-        .arg(QVGetGValue(clr))
-        .arg(QVGetBValue(clr))
-        .arg(nAlpha);
-}
-
-} // namespace
-
 CQVMenuEx::CQVMenuEx(QWidget* pParent) : QMenu(pParent)
 {
     ApplySkin(*this);
@@ -35,10 +21,12 @@ void CQVMenuEx::ApplySkin(QMenu& menu)
                        "QMenu::item:disabled { color: %6; }"
                        "QMenu::separator { height: 1px; background: %7; margin: 4px 8px; }"
                        "QMenu::indicator { width: 12px; height: 12px; left: 6px; }")
-            .arg(Css(CQVTheme::Shift(colors.clrDlgBK, 8)), Css(colors.clrDlgEdge, 160),
-                 Css(colors.clrText), Css(colors.clrText2, 90),
-                 Css(CQVTheme::Shift(colors.clrText, 30)),
-                 Css(CQVTheme::Shift(colors.clrDlgBK, 45)), Css(colors.clrDlgEdge, 70));
+            .arg(CQVTheme::ToCss(CQVTheme::Shift(colors.clrDlgBK, 8)),
+                 CQVTheme::ToCss(colors.clrDlgEdge, 160), CQVTheme::ToCss(colors.clrText),
+                 CQVTheme::ToCss(colors.clrText2, 90),
+                 CQVTheme::ToCss(CQVTheme::Shift(colors.clrText, 30)),
+                 CQVTheme::ToCss(CQVTheme::Shift(colors.clrDlgBK, 45)),
+                 CQVTheme::ToCss(colors.clrDlgEdge, 70));
     menu.setStyleSheet(css);
 }
 

@@ -90,4 +90,13 @@ QColor CQVTheme::ToQColor(uint32_t clr, int nAlpha)
     return QColor(QVGetRValue(clr), QVGetGValue(clr), QVGetBValue(clr), Clamp255(nAlpha));
 }
 
+QString CQVTheme::ToCss(uint32_t clr, int nAlpha)
+{
+    return QStringLiteral("rgba(%1, %2, %3, %4)")
+        .arg(QVGetRValue(clr))
+        .arg(QVGetGValue(clr))
+        .arg(QVGetBValue(clr))
+        .arg(nAlpha);
+}
+
 } // namespace qv

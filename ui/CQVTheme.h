@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QColor>
+#include <QString>
 #include <cstdint>
 #include <string>
 
@@ -57,6 +58,8 @@ public:
     // Each channel moved by nDelta and clamped to 0..255.
     static uint32_t Shift(uint32_t clr, int nDelta);
     static QColor ToQColor(uint32_t clr, int nAlpha = 255);
+    // The colour as a style-sheet value: "rgba(r, g, b, a)".
+    static QString ToCss(uint32_t clr, int nAlpha = 255);
 };
 
 } // namespace qv

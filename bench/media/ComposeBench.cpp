@@ -107,7 +107,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
-    qv::QVSilenceFFMpegLog();
+    qv::QVSilenceFFmpegLog();
     std::string path = argc > 1 ? argv[1] : "";
     const int nRounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
     std::string folder;

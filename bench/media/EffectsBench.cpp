@@ -64,7 +64,7 @@ double TimeEffect(const std::vector<uint8_t>& source, int nRounds,
 }
 
 // Seconds of one ffmpeg run over 150 frames of testsrc2 at 1280 × 720 in BGRA.
-double RunFFMpeg(const std::string& filter)
+double RunFFmpeg(const std::string& filter)
 {
     const std::string command =
         "ffmpeg -nostdin -hide_banner -loglevel error -filter_threads 1 -f lavfi -i "
@@ -77,12 +77,12 @@ double RunFFMpeg(const std::string& filter)
 }
 
 // Best milliseconds per frame the filter adds; negative when ffmpeg failed.
-double TimeFFMpeg(const std::string& filter, double dBaseSeconds, int nRounds)
+double TimeFFmpeg(const std::string& filter, double dBaseSeconds, int nRounds)
 {
     double dBest = 1e30;
     for (int r = 0; r < std::max(1, nRounds / 2); ++r)
     {
-        const double d = RunFFMpeg(filter);
+        const double d = RunFFmpeg(filter);
         if (d < 0.0)
             return -1.0;
         dBest = std::min(dBest, d);
@@ -210,7 +210,7 @@ int main(int argc, char** argv)
          [&](uint8_t* p) { qv::DrawMovingMask(header, *growing, p, 0.7, maskFolder); }, nullptr},
     };
 
-    const double dBase = RunFFMpeg("");
+    const double dBase = RunFFmpeg("");
     std::printf("%-34s %10s %12s %8s\n", "1280x720 BGRA, ms per frame", "ours", "ffmpeg", "ratio");
     for (const tagBenchCase& c : kCases)
     {
@@ -220,7 +220,7 @@ int main(int argc, char** argv)
             std::printf("%-34s %10.2f %12s %8s\n", c.szName, dOurs, "-", "-");
             continue;
         }
-        const double dTheirs = TimeFFMpeg(c.szFilter, dBase, nRounds);
+        const double dTheirs = TimeFFmpeg(c.szFilter, dBase, nRounds);
         if (dTheirs <= 0.0)
             std::printf("%-34s %10.2f %12s %8s\n", c.szName, dOurs, "failed", "-");
         else

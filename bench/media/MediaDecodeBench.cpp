@@ -59,7 +59,7 @@ double DecodeWithCommandLine(const std::string& path)
 
 int main(int argc, char** argv)
 {
-    qv::QVSilenceFFMpegLog();
+    qv::QVSilenceFFmpegLog();
     std::string path = argc > 1 ? argv[1] : "";
     const int nRounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
     std::string folder;

@@ -4,6 +4,7 @@
 #include "encode/CQVLevelMapping.h"
 #include "encode/CQVVideoConverter.h"
 #include "encode/CVUserCallback.h"
+#include "encode/CVideoMixerUserCallbackEx.h"
 #include "encode/CVideoMixerUserCallback.h"
 #include "media/CQVItemRuntime.h"
 #include "platform/ProgramFolder.h"
@@ -337,7 +338,7 @@ TEST(FurtherCallbacks, CountingAndPictureDrawing)
     EXPECT_EQ(drawer.DrawOverlays(nullptr, 0, 0, 0, nullptr, 0, 1), 0);
 }
 
-TEST_F(AudioMixFiles, LevelsTravelFromTheAudioToTheVideoSideThroughTheQueue)
+TEST_F(AudioMixFiles, LevelsTravelFromTheAudioToTheVideoSideInBothModes)
 {
     ProjectTimeline timeline = ProjectTimeline::CreateEngineLines();
     timeline.bHasLevelMeter = 1;
@@ -363,4 +364,13 @@ TEST_F(AudioMixFiles, LevelsTravelFromTheAudioToTheVideoSideThroughTheQueue)
     video.DrawOverlays(nullptr, 0, 0, 0, sample.data(), 128, 1);
     EXPECT_EQ(levels.RecordsRead(), 3u);
     levels.Close(true);
+
+    // The preview has no queue: the video side copies the audio callback's latest levels.
+    CAudioMixerUserCallback previewMixer(timeline, "", 0);
+    MixUntil(previewMixer, 0.1);
+    CVideoMixerUserCallback previewVideo(timeline, 8, 4, folder.Path());
+    previewVideo.SetPreviewLevelSource(&previewMixer);
+    previewVideo.DrawOverlays(nullptr, 0, 0, 0, sample.data(), 128, 1);
+    EXPECT_EQ(previewVideo.Levels()[10], 3200);
+    EXPECT_EQ(previewVideo.Levels()[64 + 10], 800);
 }

@@ -42,7 +42,7 @@ const std::string& SourceClip()
         std::string made = std::string(szTmp ? szTmp : "/tmp") + "/vantrel-effects-source-" +
                            std::to_string(getuid()) + ".mkv";
         if (std::filesystem::exists(made) ||
-            test::RunFFMpeg("-f lavfi -i testsrc2=size=160x120:rate=30:duration=4 -c:v ffv1 "
+            test::RunFFmpeg("-f lavfi -i testsrc2=size=160x120:rate=30:duration=4 -c:v ffv1 "
                             "-pix_fmt bgra \"" +
                             made + "\""))
             path = made;

@@ -29,7 +29,7 @@ const std::string& SourceClip()
     {
         std::string made = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
                            "/vantrel-e2e-source-" + std::to_string(getuid()) + ".mp4";
-        if (test::RunFFMpeg("-f lavfi -i testsrc2=size=320x240:rate=30:duration=4 -f lavfi -i "
+        if (test::RunFFmpeg("-f lavfi -i testsrc2=size=320x240:rate=30:duration=4 -f lavfi -i "
                             "sine=frequency=440:sample_rate=44100:duration=4 -c:v libx264 "
                             "-preset veryfast -crf 12 -pix_fmt yuv420p -c:a aac -b:a 192k "
                             "-shortest \"" +
@@ -294,7 +294,7 @@ TEST(EndToEndConversion, PictureAndSoundStayTogether)
         CQVEngineDriver driver;
         ASSERT_TRUE(driver.Ready());
         std::string source = driver.ProgramPath(c.name);
-        ASSERT_TRUE(test::RunFFMpeg(
+        ASSERT_TRUE(test::RunFFmpeg(
             "-f lavfi -i \"color=black:size=320x240:rate=25:duration=3,drawbox=enable='between(t,"
             "1.0,1.08)':x=0:y=0:w=320:h=240:color=white:t=fill\" -f lavfi -i \"aevalsrc='if("
             "between(t,1.0,1.08),0.8*sin(2*PI*1000*t),0)':s=48000:d=3\" " +

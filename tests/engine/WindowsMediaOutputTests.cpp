@@ -32,7 +32,7 @@ const std::string& SourceClip()
     {
         std::string made = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
                            "/vantrel-wmv-source-" + std::to_string(getuid()) + ".mp4";
-        if (test::RunFFMpeg("-f lavfi -i testsrc2=size=320x240:rate=30:duration=2 -f lavfi -i "
+        if (test::RunFFmpeg("-f lavfi -i testsrc2=size=320x240:rate=30:duration=2 -f lavfi -i "
                             "sine=frequency=440:sample_rate=44100:duration=2 -c:v libx264 "
                             "-preset veryfast -crf 12 -pix_fmt yuv420p -c:a aac -b:a 192k "
                             "-shortest \"" +

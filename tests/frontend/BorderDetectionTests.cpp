@@ -105,7 +105,7 @@ protected:
     std::string Make(const std::string& name, const std::string& arguments)
     {
         const std::string path = scratch / name;
-        EXPECT_TRUE(RunFFMpeg(arguments + " \"" + path + "\"")) << name;
+        EXPECT_TRUE(RunFFmpeg(arguments + " \"" + path + "\"")) << name;
         return path;
     }
     static std::string X264() { return " -c:v libx264 -preset ultrafast -crf 18 -pix_fmt yuv420p"; }

@@ -43,7 +43,7 @@ protected:
                      const std::string& filter = "")
     {
         const std::string path = scratch / name;
-        EXPECT_TRUE(RunFFMpeg(input + (filter.empty() ? "" : " -vf \"" + filter + "\"") +
+        EXPECT_TRUE(RunFFmpeg(input + (filter.empty() ? "" : " -vf \"" + filter + "\"") +
                               " -c:v libx264 -preset ultrafast -pix_fmt yuv420p \"" + path + "\""));
         return path;
     }

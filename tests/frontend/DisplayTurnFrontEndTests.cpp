@@ -43,7 +43,7 @@ std::string TurnedClip(int nRotateTag)
     static CQVScratchFolder folder;
     const std::string base = folder / "bar.mp4";
     if (!PathExists(base))
-        RunFFMpeg("-f lavfi -i \"color=blue:s=480x360:r=10:d=1,"
+        RunFFmpeg("-f lavfi -i \"color=blue:s=480x360:r=10:d=1,"
                   "drawbox=x=0:y=0:w=48:h=360:color=black:t=fill,"
                   "drawbox=x=48:y=0:w=100:h=80:color=red:t=fill,"
                   "drawbox=x=380:y=0:w=100:h=80:color=yellow:t=fill,"
@@ -53,7 +53,7 @@ std::string TurnedClip(int nRotateTag)
                   base + "\"");
     const std::string path = folder / ("bar" + std::to_string(nRotateTag) + ".mp4");
     if (!PathExists(path))
-        RunFFMpeg("-i \"" + base + "\" -metadata:s:v:0 rotate=" + std::to_string(nRotateTag) +
+        RunFFmpeg("-i \"" + base + "\" -metadata:s:v:0 rotate=" + std::to_string(nRotateTag) +
                   " -c copy \"" + path + "\"");
     return path;
 }

@@ -305,7 +305,7 @@ protected:
         chmod(m_runtime.Path().c_str(), 0700);
 
         for (const tagQVClip& clip : kClips)
-            ASSERT_TRUE(qv::test::RunFFMpeg(std::string(clip.pszMake) + " \"" +
+            ASSERT_TRUE(qv::test::RunFFmpeg(std::string(clip.pszMake) + " \"" +
                                             (m_media / clip.pszName) + "\""));
 
         // Qt's own file dialogs, whatever desktop the test runs in.

@@ -113,7 +113,7 @@ TEST_F(XServerInstalled, RunsFromThePrefixWithItsJobFolderInTheRuntimeFolder)
     // A Windows Media file with sound leaves its WAV file and list in the job folder, which
     // shows that the file reached the running copy's list.
     const std::string wmv = qv::test::MediaPath(qv::test::EMedia::H264) + ".handed.wmv";
-    ASSERT_TRUE(qv::test::RunFFMpeg(
+    ASSERT_TRUE(qv::test::RunFFmpeg(
         "-f lavfi -i testsrc2=size=160x120:rate=15 -f lavfi -i sine -t 1 -c:v wmv2 "
         "-c:a wmav2 \"" +
         wmv + "\""));

@@ -37,7 +37,7 @@ const std::string& NumberedSource()
     {
         const std::string made = folder / "numbered.mp4";
         const std::string bit = "if(lt(Y,H/2),255*mod(floor(N/pow(2,floor(X*8/W))),2),0)";
-        if (RunFFMpeg("-f lavfi -i \"color=black:s=480x360:r=25,format=gbrp,geq=r='" + bit +
+        if (RunFFmpeg("-f lavfi -i \"color=black:s=480x360:r=25,format=gbrp,geq=r='" + bit +
                       "':g='" + bit + "':b='if(lt(Y,H/2)," + bit +
                       ",255)',trim=end_frame=100\" -f lavfi -i sine=f=440:r=44100:d=4 -ac 2 "
                       "-c:v libx264 -preset veryfast -crf 12 -pix_fmt yuv420p -c:a aac \"" +
@@ -337,7 +337,8 @@ TEST_F(XServerPreviewDialog, AfterTheEngineEndsPlayStartsItAgain)
     ASSERT_TRUE(WaitFor([&] { return !m_pDialog->IsPlaying(); }, 20000));
     EXPECT_EQ(m_pDialog->PlayButton()->GetToolTipText(), QStringLiteral("Play"));
     EXPECT_EQ(Text(m_pDialog->TimeText()), QStringLiteral("00:00:00.0 / 00:00:01.0"));
-    EXPECT_TRUE(Engines().empty());
+    // The engine writes its end before it lets go of the sound device and the block.
+    EXPECT_TRUE(WaitFor([&] { return Engines().empty(); }, 5000));
 
     ASSERT_TRUE(ClickPlayStop());
     ASSERT_TRUE(WaitFor([&] { return m_pDialog->IsPlaying(); }));

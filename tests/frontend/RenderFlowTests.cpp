@@ -26,7 +26,7 @@ std::string Clip(const std::string& name, int nWidth, int nHeight, int nSeconds)
     static CQVScratchFolder folder;
     const std::string path = folder / name;
     if (!PathExists(path))
-        RunFFMpeg("-f lavfi -i testsrc2=size=" + std::to_string(nWidth) + "x" +
+        RunFFmpeg("-f lavfi -i testsrc2=size=" + std::to_string(nWidth) + "x" +
                   std::to_string(nHeight) + ":rate=30 -f lavfi -i sine -t " +
                   std::to_string(nSeconds) +
                   " -pix_fmt yuv420p -c:v libx264 -preset ultrafast -c:a aac \"" + path + "\"");

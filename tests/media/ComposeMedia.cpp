@@ -42,7 +42,7 @@ std::string CachedFile(const std::string& name, const std::string& extension,
         return path;
     const std::string partial =
         CacheFolder() + "/part-" + std::to_string(getpid()) + "-" + file.str();
-    if (!RunFFMpeg(arguments + " \"" + partial + "\""))
+    if (!RunFFmpeg(arguments + " \"" + partial + "\""))
         return std::string();
     if (pPatch != nullptr && !pPatch(partial))
         return std::string();
@@ -103,7 +103,7 @@ bool ExtractRawFrame(const std::string& path, int nFrame, int nWidth, int nHeigh
     arguments << "-i \"" << path << "\" -vf \"select=eq(n\\," << nFrame
               << ")\" -frames:v 1 -f rawvideo -pix_fmt bgra \"" << raw << "\"";
     std::string bytes;
-    if (!RunFFMpeg(arguments.str()) || !ReadWholeFile(raw, &bytes) ||
+    if (!RunFFmpeg(arguments.str()) || !ReadWholeFile(raw, &bytes) ||
         bytes.size() != size_t(nWidth) * size_t(nHeight) * 4)
         return false;
     pBytes->assign(bytes.begin(), bytes.end());

@@ -1,4 +1,4 @@
-#include "media/FFMpegCommon.h"
+#include "media/FFmpegCommon.h"
 
 #include <QGuiApplication>
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
-    qv::QVSilenceFFMpegLog();
+    qv::QVSilenceFFmpegLog();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

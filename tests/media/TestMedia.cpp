@@ -115,7 +115,7 @@ bool PatchDeclaredFrames(const std::string& path, uint32_t nFrames)
 
 } // namespace
 
-bool RunFFMpeg(const std::string& arguments)
+bool RunFFmpeg(const std::string& arguments)
 {
     const std::string command = "ffmpeg -nostdin -hide_banner -loglevel error -y " + arguments;
     return std::system(command.c_str()) == 0;
@@ -140,7 +140,7 @@ std::string CachedMedia(const tagRecipe& recipe, bool bPatch100)
     // read a half-written file.
     const std::string partial =
         CacheFolder() + "/part-" + std::to_string(getpid()) + "-" + name.str();
-    if (!RunFFMpeg(recipe.arguments + " \"" + partial + "\""))
+    if (!RunFFmpeg(recipe.arguments + " \"" + partial + "\""))
         return std::string();
     if (bPatch100 && !PatchDeclaredFrames(partial, 100))
         return std::string();

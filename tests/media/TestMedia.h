@@ -68,7 +68,7 @@ enum class ECornerColour
 ECornerColour CornerColourAt(const uint8_t* pPixel);
 
 // Runs ffmpeg with the arguments (after "-y -loglevel error"); true on exit code 0.
-bool RunFFMpeg(const std::string& arguments);
+bool RunFFmpeg(const std::string& arguments);
 
 // The frame number shown in a BGRA picture; bBottomUp when its rows are stored bottom row
 // first. -1 when a block is neither clearly white nor clearly black.

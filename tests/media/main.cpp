@@ -1,4 +1,4 @@
-#include "media/FFMpegCommon.h"
+#include "media/FFmpegCommon.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>
@@ -7,7 +7,7 @@
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
-    qv::QVSilenceFFMpegLog();
+    qv::QVSilenceFFmpegLog();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,4 +1,4 @@
-// Small helpers shared by the FFmpeg readers: owning wrappers, the one ratio function
+// Small helpers shared by the FFmpeg readers and writers: owning wrappers, the one ratio function
 // every time-base conversion goes through, and safe number conversions.
 #pragma once
 
@@ -10,6 +10,7 @@ extern "C"
 {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/audio_fifo.h>
 #include <libavutil/frame.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
@@ -37,7 +38,12 @@ int QVProcessorCount();
 
 // Turns FFmpeg's own messages off for the whole process. Both programs report nothing
 // on the console, so each calls this once at start-up.
-void QVSilenceFFMpegLog();
+void QVSilenceFFmpegLog();
+
+// Full-range pixel formats (the "J" formats), whose black is 0, not 16.
+bool QVIsFullRangeFormat(int nFormat);
+// A full-range format, or a frame that says it is full range.
+bool QVIsFullRange(const AVFrame& frame);
 
 // The first stream of the given type that is a real stream (cover art attached to an
 // audio file is a single picture, not video); -1 when there is none.
@@ -72,6 +78,15 @@ struct QVAvFreer
 {
     void operator()(void* p) const { av_free(p); }
 };
+struct QVAudioFifoFreer
+{
+    void operator()(AVAudioFifo* p) const { av_audio_fifo_free(p); }
+};
+// An output context whose I/O belongs to someone else (the file sink).
+struct QVOutputFormatFreer
+{
+    void operator()(AVFormatContext* p) const { avformat_free_context(p); }
+};
 
 using QVFormatPtr = std::unique_ptr<AVFormatContext, QVFormatCloser>;
 using QVCodecPtr = std::unique_ptr<AVCodecContext, QVCodecFreer>;
@@ -80,6 +95,8 @@ using QVPacketPtr = std::unique_ptr<AVPacket, QVPacketFreer>;
 using QVScalerPtr = std::unique_ptr<SwsContext, QVScalerFreer>;
 using QVResamplerPtr = std::unique_ptr<SwrContext, QVResamplerFreer>;
 using QVBufferPtr = std::unique_ptr<uint8_t, QVAvFreer>;
+using QVAudioFifoPtr = std::unique_ptr<AVAudioFifo, QVAudioFifoFreer>;
+using QVOutputFormatPtr = std::unique_ptr<AVFormatContext, QVOutputFormatFreer>;
 
 // Opens the file (UTF-8 path, no forced format, local files only) and reads its stream
 // information. Null on any failure.

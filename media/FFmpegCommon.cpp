@@ -1,4 +1,4 @@
-#include "media/FFMpegCommon.h"
+#include "media/FFmpegCommon.h"
 
 #include <cmath>
 #include <limits>
@@ -39,9 +39,29 @@ int QVProcessorCount()
     return n == 0 ? 1 : static_cast<int>(n);
 }
 
-void QVSilenceFFMpegLog()
+void QVSilenceFFmpegLog()
 {
     av_log_set_level(AV_LOG_QUIET);
+}
+
+bool QVIsFullRangeFormat(int nFormat)
+{
+    switch (nFormat)
+    {
+    case AV_PIX_FMT_YUVJ420P:
+    case AV_PIX_FMT_YUVJ422P:
+    case AV_PIX_FMT_YUVJ444P:
+    case AV_PIX_FMT_YUVJ440P:
+    case AV_PIX_FMT_YUVJ411P:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool QVIsFullRange(const AVFrame& frame)
+{
+    return QVIsFullRangeFormat(frame.format) || frame.color_range == AVCOL_RANGE_JPEG;
 }
 
 int QVFindFirstStream(const AVFormatContext* pFormat, AVMediaType eType)

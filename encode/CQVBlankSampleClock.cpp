@@ -1,4 +1,4 @@
-#include "encode/CQVTimelineSource.h"
+#include "encode/CQVBlankSampleClock.h"
 
 #include <cmath>
 #include <cstring>
@@ -18,8 +18,8 @@ constexpr double kUnitsPerSecond = 10000000.0;
 
 } // namespace
 
-int32_t CQVTimelineSource::Open(int32_t nWidth, int32_t nHeight, double dFrameRate,
-                                int64_t nStopPosition)
+int32_t CQVBlankSampleClock::Open(int32_t nWidth, int32_t nHeight, double dFrameRate,
+                                  int64_t nStopPosition)
 {
     if (nWidth < 2 || nHeight < 2 || nWidth > kMaxDimension || nHeight > kMaxDimension ||
         (nWidth % 2) != 0 || (nHeight % 2) != 0 || !(dFrameRate > 0.0) ||
@@ -66,7 +66,7 @@ int32_t CQVTimelineSource::Open(int32_t nWidth, int32_t nHeight, double dFrameRa
     return 0;
 }
 
-bool CQVTimelineSource::NextVideoSample(uint8_t* pBuffer, tagQVVideoSample* pSample)
+bool CQVBlankSampleClock::NextVideoSample(uint8_t* pBuffer, tagQVVideoSample* pSample)
 {
     if (m_nNextVideo >= m_nVideoSamples || pBuffer == nullptr || pSample == nullptr)
         return false;
@@ -82,7 +82,7 @@ bool CQVTimelineSource::NextVideoSample(uint8_t* pBuffer, tagQVVideoSample* pSam
     return true;
 }
 
-bool CQVTimelineSource::NextAudioBuffer(int16_t* pSamples, tagQVAudioBuffer* pBuffer)
+bool CQVBlankSampleClock::NextAudioBuffer(int16_t* pSamples, tagQVAudioBuffer* pBuffer)
 {
     if (m_nNextAudioFrame >= m_nAudioFrames || pSamples == nullptr || pBuffer == nullptr)
         return false;

@@ -1,7 +1,7 @@
-// The timeline source: the front of the conversion chain. It stands in for a render
-// engine with one video and one audio group: blank 32-bit RGB samples of the output size
-// at the output frame rate, and silent 16-bit stereo PCM buffers, from time 0 up to the
-// stop position. The mixer stages behind it fill them.
+// The blank-sample clock at the front of the conversion and preview chains: it hands out
+// blank 32-bit RGB samples of the output size at the output frame rate, and silent 16-bit
+// stereo PCM buffers, from time 0 up to the stop position, each stamped with its time. It
+// decodes nothing: the mixer stages behind it fill the samples from the timeline.
 #pragma once
 
 #include "encode/IQVAudioMixerUserCallback.h"
@@ -36,7 +36,7 @@ struct tagQVAudioBuffer
     int64_t nStopTime = 0;
 };
 
-class CQVTimelineSource
+class CQVBlankSampleClock
 {
 public:
     static constexpr int32_t kAudioSampleRate = 44100;
@@ -55,7 +55,6 @@ public:
     const tagQVWaveFormatEx& AudioFormat() const { return m_waveFormat; }
     // Stereo frames of one full buffer: one video frame's worth of sound.
     int32_t AudioBufferFrames() const { return m_nAudioBufferFrames; }
-    int64_t AudioFrameCount() const { return m_nAudioFrames; }
 
     // The video streaming thread's cursor: pBuffer (VideoSampleSize bytes) becomes the next
     // sample, as it is: the mixer stage blanks what it composes, and a frame that goes in
