@@ -171,7 +171,6 @@ void CQVMainDlg::OnInitDialog()
     record.nOutputFormat = 7;
     ChooseDefaultWindowsMediaCodecs(&record);
     InstallDropHandler();
-    UpdateEmptyHint();
     if (!m_startupFiles.isEmpty())
         PostMessage(kMsgAddStartupFiles);
 }
@@ -229,6 +228,7 @@ void CQVMainDlg::CreateControls()
             m_pList->ShowColumn(nColumn, false, false);
     }
     m_pList->SetHeaderMenuEnabled(false);
+    m_pList->SetEmptyText(QStringLiteral("Add videos or drop them here"));
 
     m_pStrip = new CQVMessageStrip();
     pManager->Add(kIdMessageStrip, m_pStrip, kKindStatic);
@@ -342,14 +342,12 @@ bool CQVMainDlg::OnCommand(unsigned nId, intptr_t lParam)
         {
             m_pList->RemoveRow(nSelected, true);
             m_pList->SelectRow(-1);
-            UpdateEmptyHint();
         }
         return true;
     case kIdRemoveAll:
         if (!m_bRendering && m_pList)
         {
             m_pList->RemoveAllRows(true);
-            UpdateEmptyHint();
         }
         return true;
     case kIdMoveUp:
@@ -417,11 +415,6 @@ intptr_t CQVMainDlg::OnMessage(unsigned nMsg, uintptr_t wParam, intptr_t lParam)
     if (nMsg == kMsgListMenuCommand && lParam == kCommandCopyCrop)
     {
         CopyCropToAllRows();
-        return 0;
-    }
-    if (nMsg == kMsgListMenuDone)
-    {
-        UpdateEmptyHint();
         return 0;
     }
     return CQVDialogBase::OnMessage(nMsg, wParam, lParam);
@@ -524,7 +517,6 @@ int CQVMainDlg::AddFiles(const QStringList& paths)
         m_pStrip->SetLines(lines);
     else if (nAdded > 0 && !m_pRender->HasStatus())
         m_pStrip->SetLines({});
-    UpdateEmptyHint();
     return nAdded;
 }
 
@@ -684,17 +676,6 @@ bool CQVMainDlg::OpenGuide()
                        .arg(QString::fromStdString(path)),
                    0, this);
     return false;
-}
-
-void CQVMainDlg::UpdateEmptyHint()
-{
-    if (!m_pStrip || !m_pList || m_pRender->HasStatus())
-        return;
-    if (m_pList->GetRowCount() == 0 && m_pStrip->Lines().isEmpty())
-        m_pStrip->SetLines({QStringLiteral("Add videos or drop them here.")});
-    else if (m_pList->GetRowCount() > 0 &&
-             m_pStrip->Lines() == QStringList{QStringLiteral("Add videos or drop them here.")})
-        m_pStrip->SetLines({});
 }
 
 } // namespace qv

@@ -121,7 +121,6 @@ private:
     void MoveSelected(bool bUp);
     void RowEdited(int nRow);
     void InstallDropHandler();
-    void UpdateEmptyHint();
 
     CQVListCtrl* m_pList = nullptr;
     CQVMessageStrip* m_pStrip = nullptr;

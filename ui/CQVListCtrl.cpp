@@ -75,6 +75,14 @@ int CQVListCtrl::AddColumn(int nType, int nWidth, const QString& strTitle)
     return GetColumnCount() - 1;
 }
 
+void CQVListCtrl::SetEmptyText(const QString& strText)
+{
+    if (strText == m_strEmptyText)
+        return;
+    m_strEmptyText = strText;
+    Redraw();
+}
+
 void CQVListCtrl::SetColumnMultiLine(int nColumn, bool bMultiLine)
 {
     if (nColumn >= 0 && nColumn < GetColumnCount())

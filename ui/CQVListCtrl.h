@@ -148,6 +148,9 @@ public:
     void SetRemovalAllowed(bool bAllowed) { m_bRemovalAllowed = bAllowed; }
     bool IsRemovalAllowed() const { return m_bRemovalAllowed; }
     void SetHeaderMenuEnabled(bool bEnabled) { m_bHeaderMenuEnabled = bEnabled; }
+    // Drawn in the middle of the rows' area while the list has no rows; empty draws nothing.
+    void SetEmptyText(const QString& strText);
+    const QString& EmptyText() const { return m_strEmptyText; }
     bool IsHeaderMenuEnabled() const { return m_bHeaderMenuEnabled; }
     // Off: no editor or drop-down opens and no 2047 is sent (an open editor is stored).
     void SetEditingEnabled(bool bEnabled);
@@ -250,6 +253,7 @@ private:
     std::unique_ptr<CQVMenuEx> m_pHeaderMenu;
     std::unique_ptr<CQVMenuEx> m_pRowMenu;
     std::unique_ptr<CQVMenuEx> m_pEmptyMenu;
+    QString m_strEmptyText;
     bool m_bRemovalAllowed = true;
     bool m_bHeaderMenuEnabled = true;
     bool m_bEditingEnabled = true;

@@ -80,6 +80,19 @@ void CQVListCtrl::DrawHeader(QPainter* pGraphics)
 void CQVListCtrl::DrawContent(QPainter* pGraphics, const QRect& rcView)
 {
     const int nRows = GetRowCount();
+    if (nRows == 0 && !m_strEmptyText.isEmpty())
+    {
+        pGraphics->save();
+        pGraphics->setRenderHint(QPainter::TextAntialiasing);
+        QFont font = m_fontCell;
+        font.setPixelSize(18);
+        pGraphics->setFont(font);
+        QColor text = CQVControlPainter::TextColour(true);
+        text.setAlpha(150);
+        pGraphics->setPen(text);
+        pGraphics->drawText(rcView, Qt::AlignCenter | Qt::TextWordWrap, m_strEmptyText);
+        pGraphics->restore();
+    }
     if (nRows == 0 || m_columns.empty())
         return;
     const int nFirst = std::max(m_nVPos / kRowHeight, 0);
