@@ -79,6 +79,8 @@ int32_t CQVVideoConverter::Close()
     // No streaming thread is left to compose: the decoders can go.
     if (m_setup.pTimeline != nullptr)
         ReleaseItemDecoders(*m_setup.pTimeline);
+    if (m_pVideoCallback)
+        m_pVideoCallback->ResetFrameState();
     m_nDeliveredFrames = 0;
     if (m_pEvents)
         m_pEvents->SetNotifyWindow(0, 0, 0);

@@ -70,6 +70,14 @@ void CVideoMixerUserCallback::Prime(CQVVideoConverter* pOwner, int32_t bConverti
     m_context.dOutputFrameRate = m_bConverting ? kQVConvertFrameRate : kQVPreviewFrameRate;
 }
 
+void CVideoMixerUserCallback::ResetFrameState()
+{
+    m_context.dCurrentTime = 0.0;
+    m_context.pSlotItems[0] = m_context.pSlotItems[1] = nullptr;
+    m_nHistoryCount = 0;
+    m_nHistoryStart = 0;
+}
+
 std::vector<double> CVideoMixerUserCallback::RecentTimes() const
 {
     std::vector<double> times;

@@ -66,6 +66,10 @@ public:
                                  int32_t nUnused3, uint8_t* pBuffer, int32_t nBufferSize,
                                  int32_t bDraw) = 0;
 
+    // Forgets what earlier frames left behind (the items last shown, the recent times), so
+    // that the next build composes as a fresh one does. Called with no graph running.
+    virtual void ResetFrameState() {}
+
 protected:
     // Never deleted through this interface: its owner outlives every graph it serves.
     ~IQVVideoMixerUserCallback() = default;

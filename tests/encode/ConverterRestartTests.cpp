@@ -45,6 +45,8 @@ TEST(ConverterRestart, ASecondBuildShowsTheItemFromItsStartAgain)
         ASSERT_EQ(converter.GetMediaEvent()->GetEvent(&nCode, &nParam1, &nParam2, 60000), 0);
         EXPECT_EQ(nCode, kQVEventComplete) << szName;
         converter.Close();
+        EXPECT_TRUE(video.RecentTimes().empty()) << "Close forgets the frames composed";
+        EXPECT_EQ(video.Context().pSlotItems[0], nullptr);
         // Nothing but the picture: every frame goes in the source's own pixels.
         EXPECT_EQ(video.DirectFrames(), szName == std::string("first.mp4") ? 30 : 60);
 
