@@ -535,6 +535,8 @@ void CQVMainDlg::SetRowState(int nRow, const QString& strState, double dProgress
     if (!m_pList || nRow < 0 || nRow >= m_pList->GetRowCount())
         return;
     m_pList->SetCellText(kColumnState, nRow, strState, false);
+    // The reason of an earlier failure goes with it; the render flow sets a new one.
+    m_pList->SetCellToolTip(kColumnState, nRow, QString());
     // A failure must stand out among finished rows.
     const uint32_t clrFailed = QVRGB(255, 110, 110);
     m_pList->SetCellTextColor(kColumnState, nRow,

@@ -12,6 +12,7 @@
 #include "ui/CQVMessageDlg.h"
 
 #include <QDesktopServices>
+#include <algorithm>
 #include <QFileDialog>
 #include <QUrl>
 
@@ -83,20 +84,25 @@ void CQVRenderFlow::RenderRow(int nRow)
             continue;
         ++m_nBatchIndex;
         m_nCurrentRow = nRow;
-        QString strReason;
-        if (SendRow(nRow, &strReason))
+        m_bEngineSent = false;
+        QString strReason, strMessage;
+        if (SendRow(nRow, &strReason, &strMessage))
         {
+            m_bEngineSent = true;
             m_pDialog->SetRowState(nRow, QString::asprintf("%3.3lf%%", 0.0), 0);
             ShowProgress(0.0);
             return;
         }
         RowFailed(nRow, strReason);
+        // The tick goes on inside the box's loop; with no engine sent it leaves the row be.
+        if (!strMessage.isEmpty())
+            ShowMessageBox(strMessage, 0, m_pDialog);
     }
     if (m_bRendering)
         ToIdle();
 }
 
-bool CQVRenderFlow::SendRow(int nRow, QString* pReason)
+bool CQVRenderFlow::SendRow(int nRow, QString* pReason, QString* pMessage)
 {
     CQVFrontEndGlobals& globals = FrontEndGlobals();
     const QStringList cells = m_pDialog->RowCells(nRow);
@@ -109,7 +115,7 @@ bool CQVRenderFlow::SendRow(int nRow, QString* pReason)
         std::string message;
         if (!BuildWmvProfile(record, globals.TempPath("wmv.prx"), &message))
         {
-            ShowMessageBox(QStringLiteral("Save Wmv Profile Failed!"), 0, m_pDialog);
+            *pMessage = QStringLiteral("Save Wmv Profile Failed!");
             *pReason = QStringLiteral("the Windows Media profile could not be saved");
             return false;
         }
@@ -119,9 +125,8 @@ bool CQVRenderFlow::SendRow(int nRow, QString* pReason)
         NextFreeOutputPath(m_targetFolder, &m_nOutputCounter, row.source, m_extension);
     if (!FitsBlockPath(outputPath))
     {
-        ShowMessageBox(QStringLiteral("The output path is too long (at most 259 characters):\n%1")
-                           .arg(QString::fromStdString(outputPath)),
-                       0, m_pDialog);
+        *pMessage = QStringLiteral("The output path is too long (at most 259 characters):\n%1")
+                        .arg(QString::fromStdString(outputPath));
         *pReason = QStringLiteral("the output path is too long");
         return false;
     }
@@ -149,10 +154,14 @@ bool CQVRenderFlow::SendRow(int nRow, QString* pReason)
 void CQVRenderFlow::RowFailed(int nRow, const QString& strReason)
 {
     m_pDialog->SetRowState(nRow, QString::fromLatin1(kStateFailed), 0);
+    m_pDialog->FileList()->SetCellToolTip(kColumnState, nRow,
+                                          QStringLiteral("Failed: %1").arg(strReason));
     const QStringList cells = m_pDialog->RowCells(nRow);
     m_failures.emplace_back(cells.value(kColumnFile).toStdString(), strReason);
     ++m_nFailed;
-    m_dDoneSeconds += JobDuration(JobRowFromCells(cells));
+    // A failed row's length is work the batch no longer has: counting it as done would make
+    // the rows left look faster than they are.
+    m_dBatchSeconds = std::max(0.0, m_dBatchSeconds - JobDuration(JobRowFromCells(cells)));
 }
 
 bool CQVRenderFlow::OnTimer(unsigned nId)
@@ -165,7 +174,7 @@ bool CQVRenderFlow::OnTimer(unsigned nId)
 
 void CQVRenderFlow::Tick()
 {
-    if (!m_bRendering)
+    if (!m_bRendering || !m_bEngineSent)
         return;
     const SharedControlBlock* pBlock = FrontEndGlobals().controlBlock.Block();
     const int32_t nState = pBlock ? pBlock->nState : kStateIdle;
@@ -195,12 +204,9 @@ void CQVRenderFlow::Tick()
             nStatus == kEngineCompleted
                 ? QStringLiteral("the engine ended without finishing the file")
                 : QString::fromStdString(CQVEngineProcess::DescribeExit(nStatus));
-        m_pDialog->SetRowState(m_nCurrentRow, QString::fromLatin1(kStateFailed), 0);
-        const QStringList cells = m_pDialog->RowCells(m_nCurrentRow);
-        m_failures.emplace_back(cells.value(kColumnFile).toStdString(), strReason);
-        ++m_nFailed;
-        m_dDoneSeconds += m_dRowDuration;
+        RowFailed(m_nCurrentRow, strReason);
     }
+    m_bEngineSent = false;
     Advance();
 }
 
@@ -283,18 +289,6 @@ void CQVRenderFlow::ShowSummary()
                                    .arg(QString::fromStdString(folder)),
                                0, pDialog);
         });
-}
-
-QString CQVRenderFlow::FailureReason(int nRow) const
-{
-    const QStringList cells = m_pDialog->RowCells(nRow);
-    if (!IsFailedState(cells.value(kColumnState)))
-        return QString();
-    const std::string source = cells.value(kColumnFile).toStdString();
-    for (auto it = m_failures.rbegin(); it != m_failures.rend(); ++it)
-        if (it->first == source)
-            return it->second;
-    return QString();
 }
 
 } // namespace qv

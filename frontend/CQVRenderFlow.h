@@ -48,12 +48,12 @@ public:
     pid_t EnginePid() const { return m_engine.Pid(); }
     // The output path of the row sent last.
     const std::string& LastOutputPath() const { return m_lastOutputPath; }
-    // The reason of a failed row, as the strip shows it; empty when it did not fail.
-    QString FailureReason(int nRow) const;
 
 private:
     void RenderRow(int nRow);
-    bool SendRow(int nRow, QString* pReason);
+    // Sends the row to a started engine. False with the reason in words, and the text of a
+    // message box to show once the row is marked, when there is one.
+    bool SendRow(int nRow, QString* pReason, QString* pMessage);
     void RowFailed(int nRow, const QString& strReason);
     void Advance();
     void ToIdle();
@@ -71,6 +71,7 @@ private:
     std::string m_lastOutputPath;
     int m_nOutputCounter = 0; // never reset while the window lives
     int m_nCurrentRow = -1;
+    bool m_bEngineSent = false; // an engine was started for the current row
     double m_dRowDuration = 0.0;
 
     // --- the batch's status

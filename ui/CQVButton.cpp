@@ -471,7 +471,8 @@ void CQVButton::ShowToolTip(bool bShow)
     if (m_pToolTip->IsWindowVisible())
         return;
     m_pToolTip->SetText(m_strToolTip);
-    const QRect rcScreen(m_pOwner->ClientToScreen(QPoint(m_nX, m_nY)), QSize(m_nWidth, m_nHeight));
+    const QRect rcAnchor = ToolTipAnchor();
+    const QRect rcScreen(m_pOwner->ClientToScreen(rcAnchor.topLeft()), rcAnchor.size());
     const QPoint pt = CQVToolTipWnd::Place(rcScreen, m_pToolTip->MeasureText(),
                                            m_pOwner->GetScreenRect(), m_pOwner->GetWorkArea());
     m_pToolTip->ShowAt(pt);

@@ -86,6 +86,9 @@ public:
     virtual void DrawText(QPainter* pGraphics, const QRect& rc);
     // 21.
     virtual void ShowToolTip(bool bShow);
+    // The rectangle, in the owner's client coordinates, that the tooltip is placed under:
+    // the control's own.
+    virtual QRect ToolTipAnchor() const { return GetRect(); }
 
     // Called by the manager when the control is registered as an edit box (kind 3) or a
     // combo box (kind 7), and for every control read from a skin: edit boxes (and editable

@@ -300,6 +300,39 @@ void CQVListCtrl::SetCellTextColor(int nColumn, int nRow, uint32_t clrText, bool
     }
 }
 
+void CQVListCtrl::SetCellToolTip(int nColumn, int nRow, const QString& strText)
+{
+    tagQVListCell* pCell = CellAt(nColumn, nRow);
+    if (!pCell)
+        return;
+    pCell->strToolTip = strText;
+    if (nColumn == m_nHoverColumn && nRow == m_nHoverRow)
+        ShowCellToolTip();
+}
+
+QString CQVListCtrl::GetCellToolTip(int nColumn, int nRow) const
+{
+    const tagQVListCell* pCell = CellAt(nColumn, nRow);
+    return pCell ? pCell->strToolTip : QString();
+}
+
+void CQVListCtrl::ShowCellToolTip()
+{
+    const QString strTip = GetCellToolTip(m_nHoverColumn, m_nHoverRow);
+    if (strTip == GetToolTipText() && IsToolTipVisible() == !strTip.isEmpty())
+        return;
+    ShowToolTip(false);
+    SetToolTipText(strTip);
+    if (!strTip.isEmpty())
+        ShowToolTip(true);
+}
+
+QRect CQVListCtrl::ToolTipAnchor() const
+{
+    const QRect rcCell = GetCellRect(m_nHoverColumn, m_nHoverRow);
+    return rcCell.isValid() ? rcCell : CQVWindow::ToolTipAnchor();
+}
+
 int CQVListCtrl::GetCellValue(int nColumn, int nRow) const
 {
     const tagQVListCell* pCell = CellAt(nColumn, nRow);
@@ -440,6 +473,9 @@ void CQVListCtrl::RemoveRow(int nRow, bool bNotify)
         --m_nEditorRow;
     if (m_nDropDownRow > nRow)
         --m_nDropDownRow;
+    // The pointer rests on another row now: its tip, if any, shows on the next move.
+    m_nHoverRow = m_nHoverColumn = -1;
+    ShowCellToolTip();
     if (bNotify)
     {
         RecalcLayout();
@@ -457,7 +493,8 @@ void CQVListCtrl::RemoveAllRows(bool bNotify)
     m_nSelectedRow = -1;
     m_nEditorRow = -1;
     m_nEditorColumn = -1;
-    m_nHoverRow = -1;
+    m_nHoverRow = m_nHoverColumn = -1;
+    ShowCellToolTip();
     if (bNotify)
     {
         RecalcLayout();

@@ -49,6 +49,7 @@ struct tagQVListCell
     uint32_t clrText = 0; // the theme's text colour at insertion
     int bReadOnly = 0;    // no editor and no click notification
     int nValue = 0;       // the caller's value given at insertion
+    QString strToolTip;   // shown under the cell while the pointer rests on it; empty: none
 };
 
 struct tagQVListColumn
@@ -125,6 +126,8 @@ public:
     void SetCellReadOnly(int nColumn, int nRow, bool bReadOnly);
     bool IsCellReadOnly(int nColumn, int nRow) const;
     void SetCellTextColor(int nColumn, int nRow, uint32_t clrText, bool bRedraw);
+    void SetCellToolTip(int nColumn, int nRow, const QString& strText);
+    QString GetCellToolTip(int nColumn, int nRow) const;
     int GetCellValue(int nColumn, int nRow) const;
     const tagQVListCell* GetCell(int nColumn, int nRow) const;
 
@@ -231,6 +234,10 @@ private:
     void OpenDropDown(int nColumn, int nRow);
     void CloseDropDown();
 
+    // The hovered cell's tooltip, shown or hidden as it has one.
+    void ShowCellToolTip();
+    QRect ToolTipAnchor() const override;
+
     // Drawing.
     void DrawHeader(QPainter* pGraphics);
     void DrawCell(QPainter* pGraphics, const tagQVListCell& cell, const QRect& rcCell,
@@ -264,6 +271,7 @@ private:
     int m_nResizeStartX = 0;
     int m_nResizeStartWidth = 0;
     int m_nHoverRow = -1;
+    int m_nHoverColumn = -1; // the column of the hovered row's cell under the pointer
     int m_nHoverHeader = -1;
 };
 

@@ -62,7 +62,8 @@ bool CQVListCtrl::Mouse(CQVPlatformWindow* pOwner, unsigned nCode, QPoint pt)
     {
         if (m_nHoverRow != -1 || m_nHoverHeader != -1)
         {
-            m_nHoverRow = m_nHoverHeader = -1;
+            m_nHoverRow = m_nHoverHeader = m_nHoverColumn = -1;
+            ShowCellToolTip();
             bChanged = true;
         }
         return bChanged;
@@ -77,6 +78,7 @@ bool CQVListCtrl::Mouse(CQVPlatformWindow* pOwner, unsigned nCode, QPoint pt)
         const bool bHeader = bInside && GetHeaderRect().contains(pt);
         const int nHoverRow = bInside && !bHeader ? RowAt(pt.y()) : -1;
         const int nHoverHeader = bHeader ? ColumnAt(pt.x()) : -1;
+        const int nHoverColumn = nHoverRow >= 0 ? ColumnAt(pt.x()) : -1;
         if (bHeader && HeaderBorderAt(pt.x()) >= 0 && m_pOwner)
             m_pOwner->SetCursorShape(Qt::SplitHCursor);
         if (nHoverRow != m_nHoverRow || nHoverHeader != m_nHoverHeader)
@@ -84,6 +86,11 @@ bool CQVListCtrl::Mouse(CQVPlatformWindow* pOwner, unsigned nCode, QPoint pt)
             m_nHoverRow = nHoverRow;
             m_nHoverHeader = nHoverHeader;
             bChanged = true;
+        }
+        if (nHoverColumn != m_nHoverColumn || bChanged)
+        {
+            m_nHoverColumn = nHoverColumn;
+            ShowCellToolTip();
         }
         return bChanged;
     }
