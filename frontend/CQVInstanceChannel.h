@@ -8,7 +8,9 @@
 #include <memory>
 #include <string>
 
+class QByteArray;
 class QLocalServer;
+class QLocalSocket;
 
 namespace qv
 {
@@ -22,17 +24,31 @@ public:
     // "$XDG_RUNTIME_DIR/NAME.sock", or "/tmp/NAME.UID.sock" without a runtime folder.
     static std::string SocketPath();
 
-    // The second copy's side: true when the running copy took the files (an empty list is
-    // sent too, and does nothing there).
-    static bool SendFiles(const QStringList& files, int nTimeoutMs = 3000);
+    enum ESendResult : int
+    {
+        kTaken = 0,      // the running copy answered that it has the list
+        kNoListener = 1, // nobody listens: no copy runs, or it is starting or ending
+        kNoAnswer = 2,   // the list went out but no answer came in time: it may still be added
+    };
+    // The second copy's side. An empty list is sent too, and does nothing there.
+    static ESendResult SendFiles(const QStringList& files, int nTimeoutMs = 5000);
 
     // The running copy's side: listens for copies started later; each list of files that
-    // arrives goes to onFiles on the GUI thread. False when the socket cannot be made.
+    // arrives goes to onFiles on the GUI thread (or waits for SetReceiver while onFiles is
+    // empty). False when the socket cannot be made.
     bool Listen(std::function<void(const QStringList&)> onFiles);
 
+    // Files that arrive before there is anyone to take them are kept until SetReceiver.
+    void SetReceiver(std::function<void(const QStringList&)> onFiles);
+    // Stops listening; lists not yet answered are dropped unanswered.
+    void Close();
+
 private:
+    void Receive(QLocalSocket* pSocket, QByteArray* pBuffer);
+
     std::unique_ptr<QLocalServer> m_pServer;
     std::function<void(const QStringList&)> m_onFiles;
+    QStringList m_pending;
 };
 
 } // namespace qv

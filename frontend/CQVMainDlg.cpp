@@ -5,6 +5,7 @@
 #include "frontend/DisplayTurnNote.h"
 #include "frontend/FrontEndGlobals.h"
 #include "frontend/WavFileCache.h"
+#include "encode/OutputTypes.h"
 #include "encode/WindowsMediaProfile.h"
 #include "media/MediaInfoProbe.h"
 #include "platform/ProgramFolder.h"
@@ -168,7 +169,7 @@ void CQVMainDlg::OnInitDialog()
     CenterWindow(nullptr);
     m_restoreRect = GetWindowRect();
     tagQVOutputSettings& record = FrontEndGlobals().outputSettings.Current();
-    record.nOutputFormat = 7;
+    record.nOutputFormat = kOutputWmv;
     ChooseDefaultWindowsMediaCodecs(&record);
     InstallDropHandler();
     if (!m_startupFiles.isEmpty())

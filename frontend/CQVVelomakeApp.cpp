@@ -36,6 +36,7 @@ bool CQVVelomakeApp::InitInstance()
         return false;
     }
     m_bStarted = true;
+    m_channel.Listen(nullptr);
     // Installed, the job folder is the user's own; beside the programs it is their tmp/.
     globals.tempFolder = JobFolder();
     if (IsInstalledLayout())
@@ -106,9 +107,10 @@ void CQVVelomakeApp::Run(const QStringList& files)
                          });
     }
     dialog.SetStartupFiles(files);
-    CQVInstanceChannel channel;
-    channel.Listen([&dialog](const QStringList& handed) { dialog.AddHandedFiles(handed); });
+    m_channel.SetReceiver([&dialog](const QStringList& handed) { dialog.AddHandedFiles(handed); });
     dialog.DoModal();
+    // From here a later copy gets no answer, waits for the lock and starts on its own.
+    m_channel.Close();
 }
 
 void CQVVelomakeApp::ExitInstance()
@@ -116,6 +118,7 @@ void CQVVelomakeApp::ExitInstance()
     if (!m_bStarted)
         return;
     m_bStarted = false;
+    m_channel.Close();
     CQVFrontEndGlobals& globals = FrontEndGlobals();
     EmptyFolder(globals.tempFolder);
     globals.controlBlock.Destroy();

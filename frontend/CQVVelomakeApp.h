@@ -2,6 +2,7 @@
 // single-instance lock, the main window run modally, and the clean-up when it closes.
 #pragma once
 
+#include "frontend/CQVInstanceChannel.h"
 #include "platform/InstanceLock.h"
 
 #include <QStringList>
@@ -41,6 +42,9 @@ public:
 
 private:
     CQVInstanceLock m_lock;
+    // Listens from the moment the lock is taken, so that a copy started while this one sets
+    // up finds it; files that arrive before the window are added when it opens.
+    CQVInstanceChannel m_channel;
     EResult m_eResult = kRanWindow;
     bool m_bStarted = false;
 };

@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QThread>
+#include <cstdio>
 
 int main(int argc, char** argv)
 {
@@ -21,11 +23,22 @@ int main(int argc, char** argv)
             files << QFileInfo(argument).absoluteFilePath();
 
     qv::CQVVelomakeApp app;
-    if (!app.InitInstance())
+    // A copy that holds the lock but does not listen is starting or ending: ask again, and
+    // once it has let go of the lock, start as the only copy with the files.
+    for (int nTry = 0; !app.InitInstance(); ++nTry)
     {
-        if (app.Result() == qv::CQVVelomakeApp::kSecondInstance && !files.isEmpty())
-            qv::CQVInstanceChannel::SendFiles(files);
-        return 0;
+        if (app.Result() != qv::CQVVelomakeApp::kSecondInstance || files.isEmpty())
+            return 0;
+        const auto eSent = qv::CQVInstanceChannel::SendFiles(files);
+        if (eSent == qv::CQVInstanceChannel::kTaken)
+            return 0;
+        if (eSent == qv::CQVInstanceChannel::kNoAnswer || nTry == 40)
+        {
+            std::fprintf(stderr, "Vantrel is running but did not answer; the files may not have "
+                                 "been added.\n");
+            return 1;
+        }
+        QThread::msleep(250);
     }
     qv::InstallFrontEndCommands();
     app.Run(files);

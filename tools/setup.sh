@@ -48,11 +48,7 @@ build)
     ;;
 run)
     configure_and_build OFF
-    if [ -x "$build/bin/Vantrel" ]; then
-        exec "$build/bin/Vantrel"
-    fi
-    echo "Built $build/bin/VantrelEngine. The front-end (Vantrel) is not part of this build yet;"
-    echo "the engine is started by the front-end and ends at once on its own."
+    exec "$build/bin/Vantrel"
     ;;
 test)
     configure_and_build ON

@@ -1,5 +1,6 @@
 // The main window with real input on the offscreen platform: adding, dropping, moving and
 // editing rows, the row menu's crop copy, maximise and minimise, and a screenshot.
+#include "encode/OutputTypes.h"
 #include "frontend/CQVCropDlg.h"
 #include "frontend/CQVMainDlg.h"
 #include "frontend/FrontEndCommands.h"
@@ -80,7 +81,7 @@ TEST_F(MainWindowTest, OpensAsDescribedWithWindowsMediaOutput)
 {
     EXPECT_EQ(dialog.GetWindowText(), QStringLiteral("Vantrel"));
     EXPECT_EQ(dialog.GetClientRect().size(), QSize(1000, 650));
-    EXPECT_EQ(FrontEndGlobals().outputSettings.Current().nOutputFormat, 7);
+    EXPECT_EQ(FrontEndGlobals().outputSettings.Current().nOutputFormat, kOutputWmv);
     ASSERT_EQ(pList->GetColumnCount(), kFileColumnCount);
     EXPECT_FALSE(pList->IsHeaderMenuEnabled());
     EXPECT_TRUE(pList->IsColumnVisible(kColumnCropX));
