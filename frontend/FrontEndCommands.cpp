@@ -40,8 +40,8 @@ void CropRow(CQVMainDlg* pDialog, int nRow)
         pList->SetCellText(kColumnCropWidth, nRow, QString::number(result.nCropWidth), false);
         pList->SetCellText(kColumnCropHeight, nRow, QString::number(result.nCropHeight), false);
     }
-    // Every OK of the crop dialog returns the row to "Ready".
-    pDialog->SetRowState(nRow, QString::fromLatin1(kStateReady), 0);
+    // Every OK of the crop dialog returns every row to "Ready".
+    pDialog->ResetAllRows();
 }
 
 void OpenSettings(CQVMainDlg* pDialog)

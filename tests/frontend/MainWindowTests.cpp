@@ -250,10 +250,12 @@ TEST_F(MainWindowTest, ScreenshotWithFiveRows)
 TEST_F(MainWindowTest, CropAndSettingsCommandsWriteBackToTheRows)
 {
     InstallFrontEndCommands();
-    dialog.AddFiles({QString::fromStdString(VideoClip(160, 120, "a.mp4"))});
+    const QString clip = QString::fromStdString(VideoClip(160, 120, "a.mp4"));
+    dialog.AddFiles({clip, clip});
     pList->SetCellText(kColumnCropX, 0, "8", false);
     pList->SetCellText(kColumnCropWidth, 0, "100", false);
     dialog.SetRowState(0, QStringLiteral("Finish"), 100);
+    dialog.SetRowState(1, QStringLiteral("Finish"), 100);
     pList->SelectRow(0);
     // Clears "Enable" and presses OK in whichever skinned dialog is active.
     auto press = [](std::vector<std::pair<int, int>> controls)
@@ -279,6 +281,7 @@ TEST_F(MainWindowTest, CropAndSettingsCommandsWriteBackToTheRows)
     EXPECT_EQ(dialog.RowCells(0).mid(kColumnCropX, 4), (QStringList{"0", "0", "160", "120"}))
         << "a cleared Enable means the full frame";
     EXPECT_EQ(pList->GetCellText(kColumnState, 0), QStringLiteral("Ready"));
+    EXPECT_EQ(pList->GetCellText(kColumnState, 1), QStringLiteral("Ready")) << "every row";
 
     dialog.SetRowState(0, QStringLiteral("Finish"), 100);
     press({{kIdOk, kKindTextButton}});
