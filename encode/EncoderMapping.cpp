@@ -201,6 +201,21 @@ const char* H264ProfileName(const tagQVEncodeSettings& settings)
     return IsBaseline(settings) ? "baseline" : "main";
 }
 
+int32_t H264Level(const tagQVEncodeSettings& settings)
+{
+    if (!IsH264(settings))
+        return 0;
+    switch (settings.nH264Profile)
+    {
+    case kH264ProfileDevice:
+        return 31;
+    case kH264ProfileSmallDevice:
+        return 30;
+    default:
+        return 0;
+    }
+}
+
 int32_t ApplyVideoSettings(const tagQVEncodeSettings& settings, AVCodecContext* pContext,
                            bool bGlobalHeader)
 {
@@ -236,6 +251,8 @@ int32_t ApplyVideoSettings(const tagQVEncodeSettings& settings, AVCodecContext* 
     {
         nResult |= av_opt_set(pPrivate, "preset", "medium", 0);
         nResult |= av_opt_set(pPrivate, "profile", H264ProfileName(settings), 0);
+        if (const int32_t nLevel = H264Level(settings); nLevel > 0)
+            pContext->level = nLevel;
         nResult |= av_opt_set_int(pPrivate, "b_strategy", 0, 0);
         nResult |= av_opt_set_int(pPrivate, "sc_threshold", 0, 0);
         nResult |= av_opt_set(pPrivate, "b-pyramid", "none", 0);

@@ -66,6 +66,10 @@ tagQVFrameStructure VideoFrameStructure(const tagQVEncodeSettings& settings);
 
 // "main" or "baseline"; null when the settings are not H.264.
 const char* H264ProfileName(const tagQVEncodeSettings& settings);
+// The level the stream declares, as level_idc (31 = 3.1): the device formats name theirs
+// (type 1: 3.1, the 720p of handheld players; type 2: 3.0, standard definition); 0 leaves
+// it to the encoder.
+int32_t H264Level(const tagQVEncodeSettings& settings);
 
 // Sets size, rate, pixel format, rate control, frame structure and private options on a
 // context allocated for the encoder, before it is opened. Returns 0 or a negative AVERROR.

@@ -39,14 +39,14 @@ const char* ContainerName(EQVContainer eContainer, int32_t nType)
     return "";
 }
 
-// Types 1 and 2 share container and codecs; the H.264 profile they force tells them apart.
+// Types 1 and 2 share container and codecs; the profile and level they force tell them apart.
 std::string VideoName(EQVVideoCodec eCodec, int32_t nType)
 {
     switch (eCodec)
     {
     case EQVVideoCodec::H264:
-        return nType == kOutputMp4Device        ? "H.264 Device"
-               : nType == kOutputMp4SmallDevice ? "H.264 Small Device"
+        return nType == kOutputMp4Device        ? "H.264 Baseline 3.1"
+               : nType == kOutputMp4SmallDevice ? "H.264 Baseline 3.0"
                                                 : "H.264";
     case EQVVideoCodec::Mpeg4:
         return "MPEG-4";

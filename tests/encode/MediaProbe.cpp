@@ -73,6 +73,7 @@ tagQVProbe ProbeFile(const std::string& path)
         info.codecType = stream.value("codec_type").toString().toStdString();
         info.codecName = stream.value("codec_name").toString().toStdString();
         info.profile = stream.value("profile").toString().toStdString();
+        info.level = stream.value("level").toInt();
         info.width = stream.value("width").toInt();
         info.height = stream.value("height").toInt();
         info.rFrameRate = stream.value("r_frame_rate").toString().toStdString();

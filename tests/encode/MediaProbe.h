@@ -13,6 +13,7 @@ struct tagQVProbeStream
     std::string codecType; // "video" / "audio"
     std::string codecName;
     std::string profile;
+    int level = 0; // video: level_idc as ffprobe gives it
     int width = 0;
     int height = 0;
     std::string rFrameRate;

@@ -30,24 +30,25 @@ struct tagQVFormatExpectation
     const char* pszVideo;
     const char* pszAudio;
     bool bSurround; // 5.1 audio
+    int nLevel;     // the H.264 level a device format declares; 0: not checked
 };
 
 // In the order of the format list.
 const tagQVFormatExpectation kFormats[] = {
-    {0, ".mp4", "mov,mp4,m4a,3gp,3g2,mj2", "h264", "aac", false},
-    {7, ".wmv", "asf", "wmv2", "wmav2", false},
-    {1, ".mp4", "mov,mp4,m4a,3gp,3g2,mj2", "h264", "aac", false},
-    {2, ".mp4", "mov,mp4,m4a,3gp,3g2,mj2", "h264", "aac", false},
-    {3, ".avi", "avi", "mpeg4", "mp3", false},
-    {4, ".avi", "avi", "mpeg4", "ac3", false},
-    {5, ".avi", "avi", "mpeg4", "ac3", true},
-    {6, ".mov", "mov,mp4,m4a,3gp,3g2,mj2", "h264", "aac", false},
-    {8, ".asf", "asf", "wmv2", "wmav2", false},
-    {9, ".mpg", "mpeg", "mpeg1video", "mp3", false},
-    {10, ".mpg", "mpeg", "mpeg2video", "ac3", false},
-    {11, ".mpg", "mpeg", "mpeg2video", "ac3", true},
-    {12, ".flv", "flv", "h264", "aac", false},
-    {13, ".mkv", "matroska,webm", "h264", "mp3", false},
+    {0, ".mp4", "mov,mp4,m4a,3gp,3g2,mj2", "h264", "aac", false, 0},
+    {7, ".wmv", "asf", "wmv2", "wmav2", false, 0},
+    {1, ".mp4", "mov,mp4,m4a,3gp,3g2,mj2", "h264", "aac", false, 31},
+    {2, ".mp4", "mov,mp4,m4a,3gp,3g2,mj2", "h264", "aac", false, 30},
+    {3, ".avi", "avi", "mpeg4", "mp3", false, 0},
+    {4, ".avi", "avi", "mpeg4", "ac3", false, 0},
+    {5, ".avi", "avi", "mpeg4", "ac3", true, 0},
+    {6, ".mov", "mov,mp4,m4a,3gp,3g2,mj2", "h264", "aac", false, 0},
+    {8, ".asf", "asf", "wmv2", "wmav2", false, 0},
+    {9, ".mpg", "mpeg", "mpeg1video", "mp3", false, 0},
+    {10, ".mpg", "mpeg", "mpeg2video", "ac3", false, 0},
+    {11, ".mpg", "mpeg", "mpeg2video", "ac3", true, 0},
+    {12, ".flv", "flv", "h264", "aac", false, 0},
+    {13, ".mkv", "matroska,webm", "h264", "mp3", false, 0},
 };
 
 constexpr int kTimeoutMs = 60000;
@@ -144,5 +145,10 @@ TEST_F(MovieSettingsEngineTest, EveryFormatEntryRendersTheContainerAndCodecsOfIt
         EXPECT_EQ(pVideo->width, 160);
         EXPECT_EQ(pAudio->codecName, expected.pszAudio);
         EXPECT_EQ(pAudio->channels == 6, expected.bSurround);
+        if (expected.nLevel > 0)
+        {
+            EXPECT_EQ(pVideo->profile, "Constrained Baseline");
+            EXPECT_EQ(pVideo->level, expected.nLevel);
+        }
     }
 }

@@ -109,8 +109,8 @@ TEST(MovieSettingsLogic, EveryOutputTypeHasItsOwnLabel)
 {
     const char* const expected[kOutputTypeCount] = {
         "MP4",
-        "MP4 (H.264 Device + AAC)",
-        "MP4 (H.264 Small Device + AAC)",
+        "MP4 (H.264 Baseline 3.1 + AAC)",
+        "MP4 (H.264 Baseline 3.0 + AAC)",
         "AVI (MPEG-4 + MP3)",
         "AVI (MPEG-4 + AC3)",
         "AVI (MPEG-4 + AC3 5.1)",
