@@ -69,6 +69,14 @@ TEST(StillCaptureTest, StopsOnTheFirstPictureAtOrAfterTheTime)
     ASSERT_EQ(ps.Failed(), 0);
     ASSERT_TRUE(ps.GetFrameAtTime(1.0));
     EXPECT_EQ(StillNumber(ps), 25);
+    // Matroska stores frame k at k/30 s rounded to the millisecond, a little early or late.
+    for (int k : {1, 2, 3, 4, 17, 29})
+    {
+        CQVFFMpegStillCapture mkv(NumberedClipPath(ENumberedContainer::Matroska, 30), false);
+        ASSERT_EQ(mkv.Failed(), 0);
+        ASSERT_TRUE(mkv.GetFrameAtTime(k / 30.0));
+        EXPECT_EQ(StillNumber(mkv), k) << "Matroska at " << k << "/30 s";
+    }
 }
 
 TEST(StillCaptureTest, PicturesAreNeverFlipped)

@@ -77,7 +77,7 @@ TEST(TimelineCompositionTest, ItemsGapsAndPicturesFollowEachOtherOnTheMainLine)
 
         ASSERT_LE(OpenDecoders(line), 1) << t;
         const int nShown = test::ReadFrameNumber(sample.data(), W * 4, W, H, true);
-        if (k >= 3 && k <= 30)
+        if (k >= 1 && k <= 30)
         {
             EXPECT_EQ(pItem, &a);
             EXPECT_EQ(nShown, k) << t;
