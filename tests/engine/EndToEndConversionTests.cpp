@@ -353,7 +353,8 @@ TEST(EndToEndConversion, HalfSpeedDoublesTheLengthAndKeepsTheSound)
 // source picture at or after trim + u × speed, counted from the stream's start. Each clip
 // is converted once, with one item per trim and speed, 1.5 s apart (whole output
 // pictures) and 1.1 s long. Every picture of an item from its opening to 1 s in is checked
-// exactly: a picture early or late is a fault.
+// exactly: a picture early or late is a fault. Each clip goes through both frame paths: the
+// source's own pixels, and composition (forced by a colour adjustment that changes nothing).
 TEST(EndToEndConversion, EveryOutputPictureIsTheSourcePictureItsTimeNames)
 {
     using test::ENumberedContainer;
@@ -378,66 +379,70 @@ TEST(EndToEndConversion, EveryOutputPictureIsTheSourcePictureItsTimeNames)
 
     CQVEngineDriver driver;
     ASSERT_TRUE(driver.Ready());
-    for (const tagClip& clip : kClips)
-    {
-        const std::string source = test::NumberedClipPath(clip.eContainer, clip.nRate);
-        ASSERT_FALSE(source.empty()) << clip.szName << clip.nRate;
-        tagQVJobRow row;
-        row.source = source;
-        row.dDuration = 4.0;
-        row.nVideoWidth = 160;
-        row.nVideoHeight = 120;
-        ProjectTimeline project = BuildJobProject(row, 1);
-        TimelineLine& main = project.lines[0];
-        main.items.clear();
-        for (int nTrim : kTrimsMs)
-            for (int nSpeed : kSpeeds)
-            {
-                row.dStartTime = nTrim / 1000.0;
-                row.dPlaybackRate = nSpeed;
-                row.dEndTime = row.dStartTime + kItemLength * nSpeed;
-                auto item = std::make_unique<tagQVMediaData>();
-                FillItemFromRow(row, int32_t(main.items.size()) + 1, nullptr, item.get());
-                item->dEditorStartTime = main.items.size() * kSpacingPictures / 30.0;
-                item->dEditorEndTime = item->dEditorStartTime + kItemLength;
-                main.items.push_back(std::move(item));
-            }
-        main.LinkItems();
-        const std::string output = driver.ProgramPath("timing.mp4");
-        ASSERT_EQ(Convert(driver, project, Mp4Settings(160, 120), output), kEngineCompleted)
-            << clip.szName << clip.nRate;
-
-        std::string pictures;
-        ASSERT_EQ(test::RunProgram("ffmpeg",
-                                   {"-nostdin", "-v", "error", "-i", output, "-f", "rawvideo",
-                                    "-pix_fmt", "bgra", "-"},
-                                   &pictures, nullptr),
-                  0);
-        constexpr size_t kPictureBytes = 160 * 120 * 4;
-        int nItem = 0;
-        for (int nTrim : kTrimsMs)
-            for (int nSpeed : kSpeeds)
-            {
-                std::vector<int> shown, named;
-                // The first item opens at 1/30 s, the others at their start.
-                for (int k = nItem == 0 ? 1 : 0; k <= 30; ++k)
+    for (const bool bComposed : {false, true})
+        for (const tagClip& clip : kClips)
+        {
+            const char* szPath = bComposed ? "composed" : "direct";
+            const std::string source = test::NumberedClipPath(clip.eContainer, clip.nRate);
+            ASSERT_FALSE(source.empty()) << clip.szName << clip.nRate;
+            tagQVJobRow row;
+            row.source = source;
+            row.dDuration = 4.0;
+            row.nVideoWidth = 160;
+            row.nVideoHeight = 120;
+            ProjectTimeline project = BuildJobProject(row, 1);
+            TimelineLine& main = project.lines[0];
+            main.items.clear();
+            for (int nTrim : kTrimsMs)
+                for (int nSpeed : kSpeeds)
                 {
-                    const size_t n = size_t(nItem * kSpacingPictures + k - 1);
-                    ASSERT_LE((n + 1) * kPictureBytes, pictures.size());
-                    shown.push_back(test::ReadFrameNumber(
-                        reinterpret_cast<const uint8_t*>(pictures.data()) + n * kPictureBytes,
-                        160 * 4, 160, 120, false));
-                    // Source picture j stands at j / rate; the first at or after
-                    // trim + k / 30 × speed, in whole numbers.
-                    const int64_t nNumerator =
-                        int64_t(30) * nTrim * clip.nRate + int64_t(1000) * k * nSpeed * clip.nRate;
-                    named.push_back(int((nNumerator + 29999) / 30000));
+                    row.dStartTime = nTrim / 1000.0;
+                    row.dPlaybackRate = nSpeed;
+                    row.dEndTime = row.dStartTime + kItemLength * nSpeed;
+                    auto item = std::make_unique<tagQVMediaData>();
+                    FillItemFromRow(row, int32_t(main.items.size()) + 1, nullptr, item.get());
+                    item->dEditorStartTime = main.items.size() * kSpacingPictures / 30.0;
+                    item->dEditorEndTime = item->dEditorStartTime + kItemLength;
+                    if (bComposed)
+                        item->pColorAdjustment = std::make_unique<tagQVColorAdjustment>();
+                    main.items.push_back(std::move(item));
                 }
-                EXPECT_EQ(shown, named) << clip.szName << " " << clip.nRate << " fps, trim "
-                                        << nTrim << " ms, speed " << nSpeed;
-                ++nItem;
-            }
-    }
+            main.LinkItems();
+            const std::string output = driver.ProgramPath("timing.mp4");
+            ASSERT_EQ(Convert(driver, project, Mp4Settings(160, 120), output), kEngineCompleted)
+                << clip.szName << clip.nRate;
+
+            std::string pictures;
+            ASSERT_EQ(test::RunProgram("ffmpeg",
+                                       {"-nostdin", "-v", "error", "-i", output, "-f", "rawvideo",
+                                        "-pix_fmt", "bgra", "-"},
+                                       &pictures, nullptr),
+                      0);
+            constexpr size_t kPictureBytes = 160 * 120 * 4;
+            int nItem = 0;
+            for (int nTrim : kTrimsMs)
+                for (int nSpeed : kSpeeds)
+                {
+                    std::vector<int> shown, named;
+                    // The first item opens at 1/30 s, the others at their start.
+                    for (int k = nItem == 0 ? 1 : 0; k <= 30; ++k)
+                    {
+                        const size_t n = size_t(nItem * kSpacingPictures + k - 1);
+                        ASSERT_LE((n + 1) * kPictureBytes, pictures.size());
+                        shown.push_back(test::ReadFrameNumber(
+                            reinterpret_cast<const uint8_t*>(pictures.data()) + n * kPictureBytes,
+                            160 * 4, 160, 120, false));
+                        // Source picture j stands at j / rate; the first at or after
+                        // trim + k / 30 × speed, in whole numbers.
+                        const int64_t nNumerator = int64_t(30) * nTrim * clip.nRate +
+                                                   int64_t(1000) * k * nSpeed * clip.nRate;
+                        named.push_back(int((nNumerator + 29999) / 30000));
+                    }
+                    EXPECT_EQ(shown, named) << szPath << " " << clip.szName << " " << clip.nRate
+                                            << " fps, trim " << nTrim << " ms, speed " << nSpeed;
+                    ++nItem;
+                }
+        }
 }
 
 // Phone videos stand upright: a crop of the top-left quarter as players show the picture
