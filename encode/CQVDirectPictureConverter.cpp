@@ -2,6 +2,8 @@
 
 #include "media/FFmpegCommon.h"
 
+#include <algorithm>
+
 extern "C"
 {
 #include <libavutil/opt.h>
@@ -20,6 +22,53 @@ namespace
 int ChromaPosition(int nLog2Subsampling, int nRemainder)
 {
     return (128 << nLog2Subsampling) - 128 - nRemainder * 256;
+}
+
+// Copies the stored picture into the target as it is shown: target pixel (x, y) of each plane
+// is the stored pixel the turn names. Planar 8-bit formats whose chroma is subsampled alike
+// both ways (or not at all) when the turn transposes; AVERROR(ENOSYS) for others.
+int TurnPlanes(const AVFrame& stored, const tagQVDisplayTurn& turn, AVFrame* pTarget)
+{
+    const AVPixFmtDescriptor* pDesc =
+        av_pix_fmt_desc_get(static_cast<AVPixelFormat>(pTarget->format));
+    if (pDesc == nullptr || !(pDesc->flags & AV_PIX_FMT_FLAG_PLANAR) ||
+        (pDesc->flags & (AV_PIX_FMT_FLAG_PAL | AV_PIX_FMT_FLAG_BITSTREAM)) ||
+        (turn.bTranspose && pDesc->log2_chroma_w != pDesc->log2_chroma_h))
+        return AVERROR(ENOSYS);
+    for (int c = 0; c < pDesc->nb_components; ++c)
+        if (pDesc->comp[c].depth != 8 || pDesc->comp[c].step != 1)
+            return AVERROR(ENOSYS);
+    const int nPlanes = av_pix_fmt_count_planes(static_cast<AVPixelFormat>(pTarget->format));
+    constexpr int kTile = 32; // a transposed tile's rows stay in the cache
+    for (int p = 0; p < nPlanes; ++p)
+    {
+        const bool bChroma = p == 1 || p == 2;
+        const int nShiftW = bChroma ? pDesc->log2_chroma_w : 0;
+        const int nShiftH = bChroma ? pDesc->log2_chroma_h : 0;
+        const int w = AV_CEIL_RSHIFT(pTarget->width, nShiftW);
+        const int h = AV_CEIL_RSHIFT(pTarget->height, nShiftH);
+        const int nStoredW = AV_CEIL_RSHIFT(stored.width, nShiftW);
+        const int nStoredH = AV_CEIL_RSHIFT(stored.height, nShiftH);
+        const uint8_t* pFrom = stored.data[p];
+        const ptrdiff_t nFromStride = stored.linesize[p];
+        for (int y0 = 0; y0 < h; y0 += kTile)
+            for (int x0 = 0; x0 < w; x0 += kTile)
+                for (int y = y0; y < std::min(y0 + kTile, h); ++y)
+                {
+                    uint8_t* pRow = pTarget->data[p] + ptrdiff_t(y) * pTarget->linesize[p];
+                    for (int x = x0; x < std::min(x0 + kTile, w); ++x)
+                    {
+                        int sx = turn.bTranspose ? y : x;
+                        int sy = turn.bTranspose ? x : y;
+                        if (turn.bFlipX)
+                            sx = nStoredW - 1 - sx;
+                        if (turn.bFlipY)
+                            sy = nStoredH - 1 - sy;
+                        pRow[x] = pFrom[ptrdiff_t(sy) * nFromStride + sx];
+                    }
+                }
+    }
+    return 0;
 }
 
 void ClearDecoderProperties(AVFrame* pFrame)
@@ -74,7 +123,8 @@ int32_t CQVDirectPictureConverter::Convert(tagQVDirectPicture& picture, AVFrame*
     const int nChromaX = picture.x & ((1 << pDesc->log2_chroma_w) - 1);
     const int nChromaY = picture.y & ((1 << pDesc->log2_chroma_h) - 1);
     const bool bFullRange = QVIsFullRange(*pRegion);
-    if (pRegion->format == pTarget->format && pRegion->width == pTarget->width &&
+    const bool bTurned = !picture.turn.IsIdentity();
+    if (!bTurned && pRegion->format == pTarget->format && pRegion->width == pTarget->width &&
         pRegion->height == pTarget->height && nChromaX == 0 && nChromaY == 0 &&
         bFullRange == QVIsFullRangeFormat(pTarget->format))
     {
@@ -84,10 +134,41 @@ int32_t CQVDirectPictureConverter::Convert(tagQVDirectPicture& picture, AVFrame*
         return 0;
     }
 
+    // A turned region is scaled as stored, at the target's size turned back, then turned.
+    AVFrame* pScaled = pTarget;
+    if (bTurned)
+    {
+        const int nStoredW = picture.turn.bTranspose ? pTarget->height : pTarget->width;
+        const int nStoredH = picture.turn.bTranspose ? pTarget->width : pTarget->height;
+        AVFrame* pStored = m_pStored.get();
+        if (pStored == nullptr || pStored->format != pTarget->format ||
+            pStored->width != nStoredW || pStored->height != nStoredH)
+        {
+            m_pStored.reset(av_frame_alloc());
+            pStored = m_pStored.get();
+            if (pStored == nullptr)
+                nResult = AVERROR(ENOMEM);
+            else
+            {
+                pStored->format = pTarget->format;
+                pStored->width = nStoredW;
+                pStored->height = nStoredH;
+                nResult = av_frame_get_buffer(pStored, 0);
+            }
+            if (nResult < 0)
+            {
+                m_pStored.reset();
+                av_frame_unref(pRegion);
+                return nResult;
+            }
+        }
+        pScaled = pStored;
+    }
+
     if (!m_pScaler || pRegion->format != m_nFormat || pRegion->width != m_nWidth ||
         pRegion->height != m_nHeight || nChromaX != m_nChromaX || nChromaY != m_nChromaY ||
-        bFullRange != m_bFullRange || pTarget->format != m_nTargetFormat ||
-        pTarget->width != m_nTargetWidth || pTarget->height != m_nTargetHeight)
+        bFullRange != m_bFullRange || pScaled->format != m_nTargetFormat ||
+        pScaled->width != m_nTargetWidth || pScaled->height != m_nTargetHeight)
     {
         m_pScaler.reset(sws_alloc_context());
         SwsContext* pScaler = m_pScaler.get();
@@ -100,12 +181,12 @@ int32_t CQVDirectPictureConverter::Convert(tagQVDirectPicture& picture, AVFrame*
         } options[] = {{"srcw", pRegion->width},
                        {"srch", pRegion->height},
                        {"src_format", pRegion->format},
-                       {"dstw", pTarget->width},
-                       {"dsth", pTarget->height},
-                       {"dst_format", pTarget->format},
+                       {"dstw", pScaled->width},
+                       {"dsth", pScaled->height},
+                       {"dst_format", pScaled->format},
                        {"sws_flags", SWS_BICUBIC},
                        {"src_range", bFullRange ? 1 : 0},
-                       {"dst_range", QVIsFullRangeFormat(pTarget->format) ? 1 : 0},
+                       {"dst_range", QVIsFullRangeFormat(pScaled->format) ? 1 : 0},
                        {"src_h_chr_pos", ChromaPosition(pDesc->log2_chroma_w, nChromaX)},
                        {"src_v_chr_pos", ChromaPosition(pDesc->log2_chroma_h, nChromaY)}};
         for (const auto& option : options)
@@ -142,13 +223,15 @@ int32_t CQVDirectPictureConverter::Convert(tagQVDirectPicture& picture, AVFrame*
         m_nChromaX = nChromaX;
         m_nChromaY = nChromaY;
         m_bFullRange = bFullRange;
-        m_nTargetFormat = pTarget->format;
-        m_nTargetWidth = pTarget->width;
-        m_nTargetHeight = pTarget->height;
+        m_nTargetFormat = pScaled->format;
+        m_nTargetWidth = pScaled->width;
+        m_nTargetHeight = pScaled->height;
     }
-    sws_scale(m_pScaler.get(), pRegion->data, pRegion->linesize, 0, pRegion->height, pTarget->data,
-              pTarget->linesize);
+    sws_scale(m_pScaler.get(), pRegion->data, pRegion->linesize, 0, pRegion->height, pScaled->data,
+              pScaled->linesize);
     av_frame_unref(pRegion);
+    if (bTurned && (nResult = TurnPlanes(*pScaled, picture.turn, pTarget)) < 0)
+        return nResult;
     *ppInput = pTarget;
     return 0;
 }

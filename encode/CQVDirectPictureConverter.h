@@ -1,6 +1,7 @@
 // Turns a direct picture (the decoded picture's region) into the encoder's input: the
 // region itself, without a copy, when it is already in the encoder's pixel format and size
-// and starts on whole chroma samples; otherwise one scaler pass at the output size.
+// and starts on whole chroma samples; otherwise one scaler pass at the output size, and for
+// a source shown turned, one more pass that turns the scaled picture upright.
 // Runs on the video encoding thread; keeps its scaler between frames.
 #pragma once
 
@@ -28,6 +29,7 @@ public:
 
 private:
     QVFramePtr m_pRegion;
+    QVFramePtr m_pStored; // a turned region scaled as stored, before it is turned
     QVScalerPtr m_pScaler;
     // What the scaler was made for.
     int m_nFormat = -1;

@@ -68,6 +68,8 @@ public:
     int64_t PtsToFrameIndex(int64_t nTimestamp) const;
 
     bool HasVideo() const { return m_pCodec != nullptr; }
+    // The pixel format the decoder gives (AV_PIX_FMT_NONE without video).
+    int StreamPixelFormat() const { return m_pCodec ? m_pCodec->pix_fmt : AV_PIX_FMT_NONE; }
     // How the stream's pictures are shown; the image is in displayed orientation, so a
     // transposing turn swaps the stored picture's width and height.
     const tagQVDisplayTurn& DisplayTurn() const { return m_turn; }

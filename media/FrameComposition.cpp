@@ -166,7 +166,7 @@ tagQVSourceRect ComputeSourceRect(const tagQVMediaData& item, int nDecodeWidth, 
 }
 
 tagQVSourceRect ComputeDirectRegion(const tagQVMediaData& item, int nPictureWidth,
-                                    int nPictureHeight)
+                                    int nPictureHeight, const tagQVDisplayTurn& turn)
 {
     tagQVSourceRect region;
     region.nWidth = nPictureWidth;
@@ -178,18 +178,29 @@ tagQVSourceRect ComputeDirectRegion(const tagQVMediaData& item, int nPictureWidt
     const tagQVSourceRect rect = ComputeSourceRect(item, nDecodeWidth, nDecodeHeight);
     if (rect.bWholePicture)
         return region;
+    // The crop is in displayed pixels, as the composed path turns the picture upright first.
+    int nShownWidth = 0, nShownHeight = 0;
+    QVDisplayedSize(turn, nPictureWidth, nPictureHeight, &nShownWidth, &nShownHeight);
     // Main-line pictures are decoded bottom row first: their rectangle counts rows upwards.
     const int nTop = item.eMediaTypeLine == 0 ? nDecodeHeight - rect.y - rect.nHeight : rect.y;
-    const double dScaleX = static_cast<double>(nPictureWidth) / nDecodeWidth;
-    const double dScaleY = static_cast<double>(nPictureHeight) / nDecodeHeight;
-    const int64_t x = std::clamp<int64_t>(QVTruncToInt64(rect.x * dScaleX), 0, nPictureWidth - 1);
-    const int64_t y = std::clamp<int64_t>(QVTruncToInt64(nTop * dScaleY), 0, nPictureHeight - 1);
-    region.x = static_cast<int>(x);
-    region.y = static_cast<int>(y);
-    region.nWidth = static_cast<int>(
-        std::clamp<int64_t>(QVTruncToInt64(rect.nWidth * dScaleX), 1, nPictureWidth - x));
-    region.nHeight = static_cast<int>(
-        std::clamp<int64_t>(QVTruncToInt64(rect.nHeight * dScaleY), 1, nPictureHeight - y));
+    const double dScaleX = static_cast<double>(nShownWidth) / nDecodeWidth;
+    const double dScaleY = static_cast<double>(nShownHeight) / nDecodeHeight;
+    const int64_t x = std::clamp<int64_t>(QVTruncToInt64(rect.x * dScaleX), 0, nShownWidth - 1);
+    const int64_t y = std::clamp<int64_t>(QVTruncToInt64(nTop * dScaleY), 0, nShownHeight - 1);
+    const int64_t w =
+        std::clamp<int64_t>(QVTruncToInt64(rect.nWidth * dScaleX), 1, nShownWidth - x);
+    const int64_t h =
+        std::clamp<int64_t>(QVTruncToInt64(rect.nHeight * dScaleY), 1, nShownHeight - y);
+    // Back to stored pixels: shown columns are stored rows when transposed, and a flipped
+    // axis counts from the far edge.
+    region.x = static_cast<int>(turn.bTranspose ? y : x);
+    region.y = static_cast<int>(turn.bTranspose ? x : y);
+    region.nWidth = static_cast<int>(turn.bTranspose ? h : w);
+    region.nHeight = static_cast<int>(turn.bTranspose ? w : h);
+    if (turn.bFlipX)
+        region.x = nPictureWidth - region.x - region.nWidth;
+    if (turn.bFlipY)
+        region.y = nPictureHeight - region.y - region.nHeight;
     region.bWholePicture = false;
     return region;
 }
@@ -247,12 +258,15 @@ int RenderItemDirect(tagQVCompositionContext& context, double dTime, tagQVMediaD
         return 0;
     WalkDecoder(decoder, source.dSourceTime);
 
+    // ChooseFramePath took the stream's format; a picture that came out otherwise fails here.
     const AVFrame* pPicture = decoder.DecodedPicture();
     if (pPicture == nullptr || pPicture->width <= 0 || pPicture->height <= 0 ||
         !sws_isSupportedInput(static_cast<AVPixelFormat>(pPicture->format)) ||
         av_frame_ref(pDirect->pFrame.get(), pPicture) < 0)
         return 0;
-    const tagQVSourceRect region = ComputeDirectRegion(item, pPicture->width, pPicture->height);
+    pDirect->turn = decoder.DisplayTurn();
+    const tagQVSourceRect region =
+        ComputeDirectRegion(item, pPicture->width, pPicture->height, pDirect->turn);
     pDirect->x = region.x;
     pDirect->y = region.y;
     pDirect->nWidth = region.nWidth;

@@ -40,8 +40,10 @@ tagQVSourceRect ComputeSourceRect(const tagQVMediaData& item, int nDecodeWidth, 
 // The same part of the item's stored picture (nPictureWidth × nPictureHeight, top row
 // first): the rectangle ComputeSourceRect gives at the decoded size, mapped back to stored
 // pixels with the same truncations, so that both paths show the same region.
+// The crop is in displayed pixels: a turned picture's region is mapped back through the turn.
 tagQVSourceRect ComputeDirectRegion(const tagQVMediaData& item, int nPictureWidth,
-                                    int nPictureHeight);
+                                    int nPictureHeight,
+                                    const tagQVDisplayTurn& turn = tagQVDisplayTurn());
 
 // Makes sure a video item (eMediaType 0) has an open decoder of the given size, flipped
 // for main-line items, positioned at the source time of the context's current time.

@@ -5,6 +5,11 @@
 #include "project/LineTypes.h"
 #include "project/MediaTypes.h"
 
+extern "C"
+{
+#include <libswscale/swscale.h>
+}
+
 namespace qv
 {
 
@@ -31,8 +36,9 @@ EQVFramePath ChooseFramePath(const tagQVCompositionContext& context, tagQVMediaD
     if (!OpenItemDecoder(context, *pMain, DecodeDimension(pMain->nVideoWidth),
                          DecodeDimension(pMain->nVideoHeight)))
         return EQVFramePath::kComposed;
-    // A turned source is turned while it is converted to BGRA.
-    if (!ItemRuntime(*pMain).pDecoder->DisplayTurn().IsIdentity())
+    // The direct picture goes through the scaler: a format it cannot read is composed.
+    const int nFormat = ItemRuntime(*pMain).pDecoder->StreamPixelFormat();
+    if (nFormat == AV_PIX_FMT_NONE || !sws_isSupportedInput(static_cast<AVPixelFormat>(nFormat)))
         return EQVFramePath::kComposed;
     return EQVFramePath::kDirect;
 }

@@ -12,7 +12,7 @@ namespace qv
 
 enum class EQVFramePath
 {
-    kComposed, // the layers in BGRA: effects, masks, borders, turns, holds, two items
+    kComposed, // the layers in BGRA: effects, masks, borders, rotations, holds, two items
     kDirect    // the decoded picture's region, handed to the encoder
 };
 
@@ -20,7 +20,8 @@ enum class EQVFramePath
 // may be null). Direct only when the consumer takes direct pictures (bDirectWanted: the
 // conversion, not the preview) and the frame is one main-line video item with no second
 // item, no colour adjustment, mask, rotation, border or hold, and whose decoder opens and
-// shows its pictures as stored (no display turn). Opens the item's decoder to tell.
+// gives pictures the scaler reads. A display turn is no reason to compose: the encoder's
+// side turns the region. Opens the item's decoder to tell.
 EQVFramePath ChooseFramePath(const tagQVCompositionContext& context, tagQVMediaData* pMain,
                              const tagQVMediaData* pSecond, bool bDirectWanted);
 

@@ -3,6 +3,7 @@
 // region once to its own format and size, or takes it as it is when they already match.
 #pragma once
 
+#include "media/DisplayTurn.h"
 #include "media/FFmpegCommon.h"
 
 namespace qv
@@ -18,6 +19,8 @@ struct tagQVDirectPicture
     int y = 0;
     int nWidth = 0;
     int nHeight = 0;
+    // How the region is shown: the encoder's picture is the region turned upright.
+    tagQVDisplayTurn turn;
 
     bool Holds() const { return pFrame && pFrame->buf[0] != nullptr; }
     void Clear()

@@ -1,15 +1,20 @@
-// A converter built again shows its project from the start again: Close frees the item
-// decoders, which only move forward and stand at the end of the first build.
+// Conversions through the converter and the engine's own video callback: a converter built
+// again shows its project from the start again (Close frees the item decoders, which only
+// move forward), and each frame takes the path of its item.
 #include "ConversionHelpers.h"
 #include "MediaProbe.h"
 
 #include "encode/CQVVideoConverter.h"
 #include "encode/CVideoMixerUserCallback.h"
+#include "media/CQVItemEffects.h"
 #include "project/FrontEndProject.h"
 #include "tests/media/TestMedia.h"
 #include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
 
 namespace qv::test
 {
@@ -64,6 +69,79 @@ TEST(ConverterRestart, ASecondBuildShowsTheItemFromItsStartAgain)
                                       160 * 4, 160, 120, false),
                       n + 1)
                 << szName << " picture " << n;
+    }
+}
+
+// Three items of a third of a second; the middle one turns grey, which only composition
+// does. Output picture n shows time (n + 1) / 30, and at a time two items share the search
+// finds the outer one first (the first item at 1/3 s, the last at 2/3 s), so pictures 10 to
+// 18 are the middle item's: exactly those are grey, and every picture still shows the
+// source picture its time names.
+TEST(ConverterPaths, EachPictureTakesThePathOfItsItem)
+{
+    tagQVJobRow row;
+    row.source = NumberedClipPath(ENumberedContainer::Mp4BFrames, 30);
+    ASSERT_FALSE(row.source.empty());
+    row.dDuration = 4.0;
+    row.dEndTime = 1.0;
+    row.nVideoWidth = 160;
+    row.nVideoHeight = 120;
+    ProjectTimeline project = BuildJobProject(row, 1);
+    TimelineLine& main = project.lines[0];
+    main.items.clear();
+    for (int i = 0; i < 3; ++i)
+    {
+        row.dStartTime = i / 3.0;
+        row.dEndTime = (i + 1) / 3.0;
+        auto item = std::make_unique<tagQVMediaData>();
+        FillItemFromRow(row, i + 1, nullptr, item.get());
+        item->dEditorStartTime = i / 3.0;
+        item->dEditorEndTime = (i + 1) / 3.0;
+        main.items.push_back(std::move(item));
+    }
+    main.LinkItems();
+    main.items[1]->pColorAdjustment = std::make_unique<tagQVColorAdjustment>();
+    main.items[1]->pColorAdjustment->bEnableGrayScale = 1;
+
+    CQVTestFolder folder;
+    tagQVOutputSettings record = TestRecord(0);
+    tagQVConverterSetup setup;
+    setup.pSettings = &record;
+    setup.dDuration = project.Length();
+    setup.pTimeline = &project;
+    CVideoMixerUserCallback video(project, 160, 120, "");
+    CQVItemEffects effects;
+    video.SetEffects(&effects);
+    CQVVideoConverter converter(setup);
+    video.Prime(&converter, 1);
+    converter.SetVideoMixerCallback(&video);
+    const std::string path = folder / "paths.mp4";
+    ASSERT_EQ(converter.BuildConversionGraph(path), 0);
+    int32_t nCode = 0;
+    intptr_t nParam1 = 0, nParam2 = 0;
+    ASSERT_EQ(converter.GetMediaEvent()->GetEvent(&nCode, &nParam1, &nParam2, 60000), 0);
+    ASSERT_EQ(nCode, kQVEventComplete);
+    converter.Close();
+    EXPECT_EQ(video.DirectFrames(), 21);
+
+    std::string pictures;
+    ASSERT_EQ(RunProgram("ffmpeg",
+                         {"-nostdin", "-v", "error", "-i", path, "-f", "rawvideo", "-pix_fmt",
+                          "bgra", "-"},
+                         &pictures, nullptr),
+              0);
+    constexpr size_t kBytes = 160 * 120 * 4;
+    ASSERT_EQ(pictures.size(), 30 * kBytes);
+    for (int n = 0; n < 30; ++n)
+    {
+        const uint8_t* pPicture = reinterpret_cast<const uint8_t*>(pictures.data()) + n * kBytes;
+        EXPECT_EQ(ReadFrameNumber(pPicture, 160 * 4, 160, 120, false), n + 1) << n;
+        // The colour bars' widest channel spread tells colour from grey.
+        int nSpread = 0;
+        for (size_t i = 0; i < kBytes; i += 4)
+            nSpread = std::max({nSpread, std::abs(pPicture[i] - pPicture[i + 1]),
+                                std::abs(pPicture[i + 1] - pPicture[i + 2])});
+        EXPECT_EQ(nSpread < 24, n >= 10 && n <= 18) << "picture " << n << " spread " << nSpread;
     }
 }
 
