@@ -1,8 +1,9 @@
 // Whole conversions through the engine process against the ffmpeg command line doing the
 // same work: same source, same crop, 30 fps, libx264 with the CRF, profile and frame
 // structure our mapping chooses, AAC at the same bitrate. Runs alternate; prints the
-// wall-time ratio (engine / ffmpeg), the engine's peak memory and start-up time, and for
-// each side the file size and the luma PSNR against the source's crop.
+// wall-time ratio (engine / ffmpeg), the engine's peak memory and start-up time, for each
+// side the time to its first encoded output, and for each side the file size and the luma
+// PSNR against the source's crop. A clip named on the command line is benchmarked too.
 #include "encode/EncodeSettings.h"
 #include "encode/EncoderMapping.h"
 #include "project/FrontEndProject.h"
@@ -15,7 +16,12 @@
 #include <cstring>
 #include <cstdlib>
 #include <fstream>
+#include <dirent.h>
 #include <string>
+#include <sys/stat.h>
+#include <vector>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace qv;
 
@@ -24,11 +30,12 @@ namespace
 
 struct tagQVBenchJob
 {
-    const char* name;
-    std::string make; // ffmpeg arguments that make the source (after -y)
-    int nSourceWidth, nSourceHeight;
-    int x, y, w, h; // the crop
-    const char* extension;
+    std::string name;
+    std::string make; // ffmpeg arguments that make the source (after -y); empty: given
+    int nSourceWidth, nSourceHeight; // as shown
+    int x, y, w, h;                  // the crop
+    std::string extension;
+    std::string turn; // a "rotate" tag the source is given afterwards (stream copy)
 };
 
 // What one side's output is worth: its size and its luma PSNR against the source's crop.
@@ -67,6 +74,26 @@ tagQVOutputFigures Measure(const tagQVBenchJob& job, const std::string& source,
     return figures;
 }
 
+long long FileSize(const std::string& path)
+{
+    struct stat info = {};
+    return stat(path.c_str(), &info) == 0 ? static_cast<long long>(info.st_size) : -1;
+}
+
+// The size of the engine's output while it is written: the hidden file beside the output.
+long long PartFileSize(const std::string& folder)
+{
+    long long size = -1;
+    if (DIR* pDir = opendir(folder.c_str()))
+    {
+        while (const dirent* pEntry = readdir(pDir))
+            if (std::strncmp(pEntry->d_name, ".vantrel-", 9) == 0)
+                size = std::max(size, FileSize(folder + "/" + pEntry->d_name));
+        closedir(pDir);
+    }
+    return size;
+}
+
 double Seconds(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -82,9 +109,11 @@ long PeakKilobytes(pid_t pid)
     return 0;
 }
 
+// *pFirstMs: from the launch to the first growth of the output after its header, the first
+// encoded pictures reaching the file (-1 when not seen).
 bool RunEngine(const tagQVBenchJob& job, const std::string& source, double dSeconds,
                tagQVOutputSettings settings, double* pWall, long* pPeakKb, double* pStartMs,
-               tagQVOutputFigures* pFigures)
+               double* pFirstMs, tagQVOutputFigures* pFigures)
 {
     test::CQVEngineDriver driver;
     tagQVJobRow row;
@@ -108,20 +137,29 @@ bool RunEngine(const tagQVBenchJob& job, const std::string& source, double dSeco
     if (!driver.Launch())
         return false;
     long peak = 0;
-    double dRunning = -1.0;
+    double dRunning = -1.0, dFirst = -1.0;
+    long long nHeaderBytes = -1;
     pid_t pid = driver.EnginePid();
+    const std::string folder = driver.ProgramPath("");
     tagQVProcessExit exit;
-    bool ended = driver.WaitForExit(600000, &exit, 5,
+    bool ended = driver.WaitForExit(600000, &exit, 2,
                                     [&](SharedControlBlock& block)
                                     {
                                         long now = PeakKilobytes(pid);
                                         peak = now > peak ? now : peak;
                                         if (dRunning < 0.0 && block.bGraphRunning != 0)
+                                        {
                                             dRunning = Seconds(start) * 1000.0;
+                                            nHeaderBytes = PartFileSize(folder);
+                                        }
+                                        if (dRunning >= 0.0 && dFirst < 0.0 &&
+                                            PartFileSize(folder) > nHeaderBytes)
+                                            dFirst = Seconds(start) * 1000.0;
                                     });
     *pWall = Seconds(start);
     *pPeakKb = peak;
     *pStartMs = dRunning;
+    *pFirstMs = dFirst;
     const bool bOk = ended && exit.bExited && exit.nExitCode == 0;
     if (bOk)
         *pFigures = Measure(job, source, driver.ProgramPath("out.mp4"), 1);
@@ -129,22 +167,44 @@ bool RunEngine(const tagQVBenchJob& job, const std::string& source, double dSeco
 }
 
 bool RunFFmpeg(const tagQVBenchJob& job, const std::string& source, const std::string& output,
-               const tagQVEncodeSettings& encode, double* pWall)
+               const tagQVEncodeSettings& encode, double dSeconds, double* pWall, double* pFirstMs)
 {
     tagQVFrameStructure frames = VideoFrameStructure(encode);
     char command[2048];
     std::snprintf(command, sizeof command,
-                  "ffmpeg -nostdin -v error -y -i '%s' -vf crop=%d:%d:%d:%d:exact=1,fps=30,format=yuv420p "
+                  "ffmpeg -nostdin -v error -y -t %.3f -i '%s' -vf "
+                  "crop=%d:%d:%d:%d:exact=1,fps=30,format=yuv420p "
                   "-c:v libx264 -preset medium -profile:v %s -crf %d -g %d -keyint_min %d -bf %d "
                   "-sc_threshold 0 -x264-params b-adapt=0:open-gop=0:b-pyramid=none "
                   "-c:a aac -b:a %dk -ar 44100 -ac 2 '%s'",
-                  source.c_str(), job.w, job.h, job.x, job.y, H264ProfileName(encode),
+                  dSeconds, source.c_str(), job.w, job.h, job.x, job.y, H264ProfileName(encode),
                   encode.nQuality, frames.nGopFrames, frames.nGopFrames, frames.nBFrames,
                   encode.nAudioBitrateKbps, output.c_str());
+    std::remove(output.c_str());
     auto start = std::chrono::steady_clock::now();
-    int result = std::system(command);
+    const pid_t pid = fork();
+    if (pid == 0)
+    {
+        execl("/bin/sh", "sh", "-c", command, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    if (pid < 0)
+        return false;
+    // ffmpeg writes its header (a few bytes) once its encoders are open; the packets follow.
+    *pFirstMs = -1.0;
+    long long nHeaderBytes = -1;
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0)
+    {
+        const long long nSize = FileSize(output);
+        if (nHeaderBytes <= 0)
+            nHeaderBytes = nSize;
+        else if (*pFirstMs < 0.0 && nSize > nHeaderBytes)
+            *pFirstMs = Seconds(start) * 1000.0;
+        usleep(2000);
+    }
     *pWall = Seconds(start);
-    return result == 0;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 } // namespace
@@ -158,7 +218,7 @@ int main(int argc, char** argv)
     std::string duration = std::to_string(seconds);
     std::string shortDuration = std::to_string(std::min(seconds, 4.0));
     const std::string tone = " -f lavfi -i sine=frequency=440 -t ";
-    const tagQVBenchJob jobs[] = {
+    std::vector<tagQVBenchJob> jobs = {
         {"720p H.264",
          "-f lavfi -i testsrc2=size=1280x720:rate=30" + tone + duration +
              " -c:v libx264 -preset veryfast -c:a aac",
@@ -184,21 +244,68 @@ int main(int argc, char** argv)
          "-f lavfi -i testsrc2=size=3840x2160:rate=30" + tone + shortDuration +
              " -c:v libx264 -preset ultrafast -c:a aac",
          3840, 2160, 960, 540, 1920, 1080, ".mp4"},
+        // A phone's portrait clip: stored 1280 x 720, shown turned to 720 x 1280.
+        {"720p turned",
+         "-f lavfi -i testsrc2=size=1280x720:rate=30" + tone + duration +
+             " -c:v libx264 -preset veryfast -c:a aac",
+         720, 1280, 90, 160, 540, 960, ".mp4", "90"},
     };
-    std::printf("%-13s %8s %8s %6s %8s %8s %6s %7s %7s\n", "source", "engine s", "ffmpeg s",
-                "ratio", "peak MB", "start ms", "size", "PSNR e", "PSNR f");
+    // A real clip: its middle two thirds, from an odd corner, in fours.
+    if (argc > 4)
+    {
+        int nWidth = 0, nHeight = 0;
+        const std::string probe = std::string("ffprobe -v error -select_streams v:0 "
+                                              "-show_entries stream=width,height -of csv=p=0 '") +
+                                  argv[4] + "'";
+        if (FILE* pPipe = popen(probe.c_str(), "r"))
+        {
+            if (std::fscanf(pPipe, "%d,%d", &nWidth, &nHeight) != 2)
+                nWidth = nHeight = 0;
+            pclose(pPipe);
+        }
+        if (nWidth >= 16 && nHeight >= 16)
+            jobs.push_back({"real clip", "", nWidth, nHeight, (nWidth / 6) | 1, (nHeight / 6) | 1,
+                            nWidth * 2 / 3 / 4 * 4, nHeight * 2 / 3 / 4 * 4, argv[4], ""});
+        else
+            std::printf("%s: no picture size (a clip turned by its display matrix is measured "
+                        "as stored)\n",
+                        argv[4]);
+    }
+    std::printf("%-13s %8s %8s %6s %8s %8s %8s %8s %6s %7s %7s\n", "source", "engine s", "ffmpeg s",
+                "ratio", "peak MB", "start ms", "first e", "first f", "size", "PSNR e", "PSNR f");
     for (const tagQVBenchJob& job : jobs)
     {
-        if (std::string(job.name).find(only) == std::string::npos)
+        if (job.name.find(only) == std::string::npos)
             continue;
         const bool bShort = job.nSourceWidth > 1920;
-        const double dSeconds = bShort ? std::min(seconds, 4.0) : seconds;
-        std::string source =
-            folder / (std::string("source-") + std::to_string(&job - jobs) + job.extension);
-        if (std::system(("ffmpeg -nostdin -v error -y " + job.make + " '" + source + "'").c_str()))
+        double dSeconds = bShort ? std::min(seconds, 4.0) : seconds;
+        std::string source = job.extension; // a given clip's path
+        if (!job.make.empty())
         {
-            std::printf("%-13s could not make the source\n", job.name);
-            continue;
+            source = folder / ("source-" + std::to_string(&job - jobs.data()) + job.extension);
+            std::string command = "ffmpeg -nostdin -v error -y " + job.make + " '" + source + "'";
+            if (!job.turn.empty())
+                command += " && ffmpeg -nostdin -v error -y -i '" + source +
+                           "' -c copy -metadata:s:v:0 rotate=" + job.turn + " '" + source +
+                           ".turned" + job.extension + "' && mv '" + source + ".turned" +
+                           job.extension + "' '" + source + "'";
+            if (std::system(command.c_str()))
+            {
+                std::printf("%-13s could not make the source\n", job.name.c_str());
+                continue;
+            }
+        }
+        else
+        {
+            const std::string probe =
+                "ffprobe -v error -show_entries format=duration -of csv=p=0 '" + source + "'";
+            if (FILE* pPipe = popen(probe.c_str(), "r"))
+            {
+                double dLength = 0.0;
+                if (std::fscanf(pPipe, "%lf", &dLength) == 1 && dLength > 0.5)
+                    dSeconds = std::min(seconds, dLength - 0.2);
+                pclose(pPipe);
+            }
         }
         tagQVOutputSettings settings = DefaultPresets(PresetTable::FrontEnd)[2];
         settings.nWidth = job.w;
@@ -211,32 +318,39 @@ int main(int argc, char** argv)
         tagQVEncodeSettings encode;
         DeriveEncodeSettings(&derived, tagQVH264Settings(), dSeconds, 30.0, &encode);
 
-        double bestEngine = 1e9, bestFFmpeg = 1e9, bestStart = 1e9;
+        double bestEngine = 1e9, bestFFmpeg = 1e9, bestStart = 1e9, bestFirst = 1e9,
+               bestFFmpegFirst = 1e9;
         long peak = 0;
         tagQVOutputFigures engineFigures, ffmpegFigures;
         for (int round = 0; round < rounds; ++round)
         {
-            double wall = 0.0, startMs = 0.0;
+            double wall = 0.0, startMs = 0.0, firstMs = 0.0;
             long kb = 0;
-            if (RunEngine(job, source, dSeconds, settings, &wall, &kb, &startMs, &engineFigures))
+            if (RunEngine(job, source, dSeconds, settings, &wall, &kb, &startMs, &firstMs,
+                          &engineFigures))
             {
                 bestEngine = std::min(bestEngine, wall), peak = std::max(peak, kb);
                 if (startMs >= 0.0)
                     bestStart = std::min(bestStart, startMs);
+                if (firstMs >= 0.0)
+                    bestFirst = std::min(bestFirst, firstMs);
             }
             const std::string output = folder / "ffmpeg.mp4";
-            if (RunFFmpeg(job, source, output, encode, &wall))
+            if (RunFFmpeg(job, source, output, encode, dSeconds, &wall, &firstMs))
             {
                 bestFFmpeg = std::min(bestFFmpeg, wall);
+                if (firstMs >= 0.0)
+                    bestFFmpegFirst = std::min(bestFFmpegFirst, firstMs);
                 ffmpegFigures = Measure(job, source, output, 0);
             }
         }
         // At 25 fps the two sides pick the 30 fps pictures by different roundings, so the
         // PSNR would compare different pictures: only 30 fps sources print it.
-        if (job.make.find("rate=30") == std::string::npos)
+        if (!job.make.empty() && job.make.find("rate=30") == std::string::npos)
             engineFigures.dPsnr = ffmpegFigures.dPsnr = 0.0;
-        std::printf("%-13s %8.2f %8.2f %6.2f %8.1f %8.0f %6.2f %7.2f %7.2f\n", job.name, bestEngine,
-                    bestFFmpeg, bestEngine / bestFFmpeg, peak / 1024.0, bestStart,
+        std::printf("%-13s %8.2f %8.2f %6.2f %8.1f %8.0f %8.0f %8.0f %6.2f %7.2f %7.2f\n",
+                    job.name.c_str(), bestEngine, bestFFmpeg, bestEngine / bestFFmpeg,
+                    peak / 1024.0, bestStart, bestFirst, bestFFmpegFirst,
                     ffmpegFigures.nBytes > 0 ? double(engineFigures.nBytes) / ffmpegFigures.nBytes
                                              : 0.0,
                     engineFigures.dPsnr, ffmpegFigures.dPsnr);

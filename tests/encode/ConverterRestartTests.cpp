@@ -15,41 +15,75 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 
 namespace qv::test
 {
 
-TEST(ConverterRestart, ASecondBuildShowsTheItemFromItsStartAgain)
+namespace
+{
+
+// A row over the first second of the 30 fps numbered clip (160 x 120).
+tagQVJobRow NumberedRow()
 {
     tagQVJobRow row;
     row.source = NumberedClipPath(ENumberedContainer::Mp4BFrames, 30);
-    ASSERT_FALSE(row.source.empty());
     row.dDuration = 4.0;
     row.dEndTime = 1.0;
     row.nVideoWidth = 160;
     row.nVideoHeight = 120;
+    return row;
+}
+
+// The engine's converter over the project, with the video callback as its mixer callback.
+class CQVConverterRun
+{
+public:
+    explicit CQVConverterRun(ProjectTimeline& project) : m_video(project, 160, 120, "")
+    {
+        m_record = TestRecord(0);
+        m_setup.pSettings = &m_record;
+        m_setup.dDuration = project.Length();
+        m_setup.pTimeline = &project;
+        m_pConverter = std::make_unique<CQVVideoConverter>(m_setup);
+        m_video.Prime(m_pConverter.get(), 1);
+        m_pConverter->SetVideoMixerCallback(&m_video);
+    }
+    // Builds, runs to the end and closes. The end event's code, or -1 without one.
+    int32_t Convert(const std::string& path)
+    {
+        if (m_pConverter->BuildConversionGraph(path) != 0)
+            return -1;
+        int32_t nCode = -1;
+        intptr_t nParam1 = 0, nParam2 = 0;
+        if (m_pConverter->GetMediaEvent()->GetEvent(&nCode, &nParam1, &nParam2, 60000) != 0)
+            nCode = -1;
+        m_pConverter->Close();
+        return nCode;
+    }
+    CVideoMixerUserCallback& Video() { return m_video; }
+
+private:
+    tagQVOutputSettings m_record;
+    tagQVConverterSetup m_setup;
+    CVideoMixerUserCallback m_video;
+    std::unique_ptr<CQVVideoConverter> m_pConverter;
+};
+
+} // namespace
+
+TEST(ConverterRestart, ASecondBuildShowsTheItemFromItsStartAgain)
+{
+    const tagQVJobRow row = NumberedRow();
+    ASSERT_FALSE(row.source.empty());
     ProjectTimeline project = BuildJobProject(row, 1);
-
     CQVTestFolder folder;
-    tagQVOutputSettings record = TestRecord(0);
-    tagQVConverterSetup setup;
-    setup.pSettings = &record;
-    setup.dDuration = project.Length();
-    setup.pTimeline = &project;
-    CVideoMixerUserCallback video(project, 160, 120, "");
-    CQVVideoConverter converter(setup);
-    video.Prime(&converter, 1);
-    converter.SetVideoMixerCallback(&video);
-
+    CQVConverterRun run(project);
+    CVideoMixerUserCallback& video = run.Video();
     for (const char* szName : {"first.mp4", "second.mp4"})
     {
         const std::string path = folder / szName;
-        ASSERT_EQ(converter.BuildConversionGraph(path), 0) << szName;
-        int32_t nCode = 0;
-        intptr_t nParam1 = 0, nParam2 = 0;
-        ASSERT_EQ(converter.GetMediaEvent()->GetEvent(&nCode, &nParam1, &nParam2, 60000), 0);
-        EXPECT_EQ(nCode, kQVEventComplete) << szName;
-        converter.Close();
+        ASSERT_EQ(run.Convert(path), kQVEventComplete) << szName;
         EXPECT_TRUE(video.RecentTimes().empty()) << "Close forgets the frames composed";
         EXPECT_EQ(video.Context().pSlotItems[0], nullptr);
         // Nothing but the picture: every frame goes in the source's own pixels.
@@ -79,13 +113,8 @@ TEST(ConverterRestart, ASecondBuildShowsTheItemFromItsStartAgain)
 // source picture its time names.
 TEST(ConverterPaths, EachPictureTakesThePathOfItsItem)
 {
-    tagQVJobRow row;
-    row.source = NumberedClipPath(ENumberedContainer::Mp4BFrames, 30);
+    tagQVJobRow row = NumberedRow();
     ASSERT_FALSE(row.source.empty());
-    row.dDuration = 4.0;
-    row.dEndTime = 1.0;
-    row.nVideoWidth = 160;
-    row.nVideoHeight = 120;
     ProjectTimeline project = BuildJobProject(row, 1);
     TimelineLine& main = project.lines[0];
     main.items.clear();
@@ -104,25 +133,12 @@ TEST(ConverterPaths, EachPictureTakesThePathOfItsItem)
     main.items[1]->pColorAdjustment->bEnableGrayScale = 1;
 
     CQVTestFolder folder;
-    tagQVOutputSettings record = TestRecord(0);
-    tagQVConverterSetup setup;
-    setup.pSettings = &record;
-    setup.dDuration = project.Length();
-    setup.pTimeline = &project;
-    CVideoMixerUserCallback video(project, 160, 120, "");
+    CQVConverterRun run(project);
     CQVItemEffects effects;
-    video.SetEffects(&effects);
-    CQVVideoConverter converter(setup);
-    video.Prime(&converter, 1);
-    converter.SetVideoMixerCallback(&video);
+    run.Video().SetEffects(&effects);
     const std::string path = folder / "paths.mp4";
-    ASSERT_EQ(converter.BuildConversionGraph(path), 0);
-    int32_t nCode = 0;
-    intptr_t nParam1 = 0, nParam2 = 0;
-    ASSERT_EQ(converter.GetMediaEvent()->GetEvent(&nCode, &nParam1, &nParam2, 60000), 0);
-    ASSERT_EQ(nCode, kQVEventComplete);
-    converter.Close();
-    EXPECT_EQ(video.DirectFrames(), 21);
+    ASSERT_EQ(run.Convert(path), kQVEventComplete);
+    EXPECT_EQ(run.Video().DirectFrames(), 21);
 
     std::string pictures;
     ASSERT_EQ(RunProgram("ffmpeg",

@@ -268,6 +268,18 @@ QRect StateBarEnd(const tagQVWindow& w, int nRow)
     return QRect(w.At(250 + 11 + 10, 80 + 1 + 28 + 26 * nRow + 9), QSize(14, 8));
 }
 
+// The middle of a row's State bar, where its text stands.
+QRect StateText(const tagQVWindow& w, int nRow)
+{
+    return QRect(w.At(250 + 11 + 60, 80 + 1 + 28 + 26 * nRow + 5), QSize(80, 14));
+}
+
+// The message strip below the list.
+QRect MessageStripRect(const tagQVWindow& w)
+{
+    return QRect(w.At(2, 522), QSize(996, 116));
+}
+
 class XServerEndToEnd : public ::testing::Test
 {
 protected:
@@ -448,6 +460,8 @@ TEST_F(XServerEndToEnd, AddCropChooseMp4RenderAndPreviewTwoClips)
     PointerAway();
     const QImage idleButton = GrabSettled(RenderButtonRect(main));
     const QImage readyBars[2] = {Grab(StateBarEnd(main, 0)), Grab(StateBarEnd(main, 1))};
+    const QImage readyTexts[2] = {Grab(StateText(main, 0)), Grab(StateText(main, 1))};
+    const QImage idleStrip = Grab(MessageStripRect(main));
     Click(RenderButton(main));
     const QString folderTitle = QStringLiteral("Please choose the target folder:");
     const tagQVWindow folder = FindWindow(folderTitle);
@@ -472,6 +486,11 @@ TEST_F(XServerEndToEnd, AddCropChooseMp4RenderAndPreviewTwoClips)
     for (int i = 0; i < 2; ++i)
         EXPECT_NE(Grab(StateBarEnd(main, i)), readyBars[i]) << "row " << i << "'s bar is full";
     EXPECT_EQ(Grab(StateBarEnd(main, 0)), Grab(StateBarEnd(main, 1)));
+    // Both read the same word, which is not "Ready": "Finish" (a failed row has no full bar).
+    for (int i = 0; i < 2; ++i)
+        EXPECT_NE(Grab(StateText(main, i)), readyTexts[i]) << "row " << i << "'s state text";
+    EXPECT_EQ(Grab(StateText(main, 0)), Grab(StateText(main, 1)));
+    EXPECT_NE(Grab(MessageStripRect(main)), idleStrip) << "the status line shows";
     EXPECT_EQ(qv::test::ListFiles(m_output.Path()).size(), 2u);
 
     // --- both outputs: MP4, the crop's size in fours, the length, the source's crop

@@ -2,6 +2,7 @@
 // closes the window as the close button does.
 #include "frontend/CQVMainDlg.h"
 #include "tests/frontend/FrontEndTestSupport.h"
+#include "tests/frontend/UrlCatcher.h"
 #include "ui/CQVButton.h"
 #include "ui/CQVMenuEx.h"
 
@@ -15,16 +16,6 @@ using namespace qv::test;
 
 namespace
 {
-
-// Stands in for the desktop's browser, which this machine does not have.
-class CUrlCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls << url; }
-};
 
 class HelpTest : public CFrontEndTest
 {
@@ -79,5 +70,3 @@ TEST_F(HelpTest, TheMenuButtonsExitClosesTheWindow)
     Click(CQVMainDlg::kIdMenu);
     EXPECT_TRUE(WaitFor([&] { return dialog.IsEnded(); }));
 }
-
-#include "HelpTests.moc"

@@ -12,7 +12,9 @@
 #include "ui/CQVEditCtrl.h"
 #include "ui/CQVListCtrl.h"
 
+#include <QApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTimer>
 #include <QMimeData>
 #include <QUrl>
@@ -132,13 +134,32 @@ TEST_F(MainWindowTest, TheSameWindowsMediaFileTwiceReusesItsWav)
     std::string bytes;
     ASSERT_TRUE(ReadWholeFile(items[0].wav, &bytes));
     ASSERT_GT(bytes.size(), 44u + 40000u);
+    auto le = [&bytes](size_t nAt, int nBytes)
+    {
+        uint32_t n = 0;
+        for (int i = nBytes - 1; i >= 0; --i)
+            n = n << 8 | static_cast<uint8_t>(bytes[nAt + size_t(i)]);
+        return n;
+    };
+    // The canonical header: PCM, stereo, 44.1 kHz, 16-bit.
     EXPECT_EQ(bytes.substr(0, 4), "RIFF");
+    EXPECT_EQ(le(4, 4), bytes.size() - 8);
+    EXPECT_EQ(bytes.substr(8, 8), "WAVEfmt ");
+    const uint32_t header[][3] = {{16, 4, 16},     {20, 2, 1}, {22, 2, 2}, {24, 4, 44100},
+                                  {28, 4, 176400}, {32, 2, 4}, {34, 2, 16}};
+    for (const auto& field : header)
+        EXPECT_EQ(le(field[0], int(field[1])), field[2]) << "at " << field[0];
     EXPECT_EQ(bytes.substr(36, 4), "data");
-    const uint32_t nData = static_cast<uint8_t>(bytes[40]) | static_cast<uint8_t>(bytes[41]) << 8 |
-                           static_cast<uint8_t>(bytes[42]) << 16 |
-                           static_cast<uint32_t>(static_cast<uint8_t>(bytes[43])) << 24;
-    EXPECT_EQ(nData, bytes.size() - 44);
+    EXPECT_EQ(le(40, 4), bytes.size() - 44);
+
+    // Its WAV gone, the file is extracted again and its entry takes the new one.
     std::remove(items[0].wav.c_str());
+    ASSERT_EQ(dialog.AddFiles({QString::fromStdString(wmv)}), 1);
+    const auto again = ReadAudioSubstitutes(FrontEndGlobals().TempPath("wavfiles.dat"));
+    ASSERT_EQ(again.size(), 1u);
+    EXPECT_NE(again[0].wav, items[0].wav);
+    EXPECT_TRUE(PathExists(again[0].wav));
+    std::remove(again[0].wav.c_str());
     std::remove(FrontEndGlobals().TempPath("wavfiles.dat").c_str());
 }
 
@@ -207,8 +228,28 @@ TEST_F(MainWindowTest, CopyCropToAllRowsSkipsASmallerSource)
     pList->SetCellText(kColumnCropX, 0, "100", false);
     pList->SetCellText(kColumnCropWidth, 0, "200", false);
     dialog.SetRowState(2, QStringLiteral("Finish"), 100);
-    pList->SelectRow(0);
-    EXPECT_EQ(dialog.CopyCropToAllRows(), 2);
+    // A click makes row 0's cell current; a right click on it opens the row menu, where the
+    // command is chosen as a user would.
+    const QPoint cell = pList->GetCellRect(kColumnFile, 0).center();
+    QTest::mouseClick(dialog.GetWidget(), Qt::LeftButton, {}, cell);
+    DeliverPosted();
+    bool bChosen = false;
+    QTimer::singleShot(300,
+                       [&bChosen]
+                       {
+                           auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                           ASSERT_NE(pMenu, nullptr);
+                           for (QAction* pAction : pMenu->actions())
+                               if (pAction->text() == QStringLiteral("Copy Crop to All Rows"))
+                               {
+                                   bChosen = true;
+                                   QTest::mouseClick(pMenu, Qt::LeftButton, {},
+                                                     pMenu->actionGeometry(pAction).center());
+                               }
+                       });
+    QTest::mouseClick(dialog.GetWidget(), Qt::RightButton, {}, cell);
+    DeliverPosted();
+    ASSERT_TRUE(bChosen);
     EXPECT_EQ(pList->GetCellText(kColumnCropX, 2), QStringLiteral("100"));
     EXPECT_EQ(pList->GetCellText(kColumnCropWidth, 2), QStringLiteral("200"));
     EXPECT_EQ(pList->GetCellText(kColumnState, 2), QStringLiteral("Ready"));

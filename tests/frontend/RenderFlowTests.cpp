@@ -6,13 +6,16 @@
 #include "frontend/CQVRenderFlow.h"
 #include "platform/Process.h"
 #include "tests/frontend/FrontEndTestSupport.h"
+#include "tests/frontend/UrlCatcher.h"
 #include "tests/media/TestMedia.h"
 #include "ui/CQVButton.h"
 #include "ui/CQVListCtrl.h"
 #include "ui/CQVMessageDlg.h"
 
+#include <QDesktopServices>
 #include <QProcess>
 #include <QTimer>
+#include <QUrl>
 #include <csignal>
 
 using namespace qv;
@@ -151,6 +154,36 @@ TEST_F(RenderFlowTest, AFullFrameRowRendersInFoursWithoutACrop)
     EXPECT_TRUE(
         dialog.MessageStrip()->Lines().last().startsWith(QStringLiteral("1 finished, 0 failed")));
     EXPECT_TRUE(NoEngineRuns());
+
+    // The status line's link hands the target folder to the desktop.
+    CUrlCatcher catcher;
+    QDesktopServices::setUrlHandler("file", &catcher, "open");
+    dialog.UpdateWindow();
+    ASSERT_FALSE(dialog.MessageStrip()->LinkRect().isEmpty());
+    QTest::mouseClick(dialog.GetWidget(), Qt::LeftButton, {},
+                      dialog.MessageStrip()->LinkRect().center());
+    DeliverPosted();
+    QDesktopServices::unsetUrlHandler("file");
+    ASSERT_EQ(catcher.urls.size(), 1);
+    EXPECT_EQ(catcher.urls[0].toLocalFile().toStdString(), WithTrailingSeparator(out.Path()));
+}
+
+TEST_F(RenderFlowTest, StartAfterEndAndSpeedZeroRenderTheLastTenthAtSpeedOneHundredth)
+{
+    Add({Clip("x.mp4", 160, 120, 1)});
+    pList->SetCellText(kColumnStart, 0, "0.9", false);
+    pList->SetCellText(kColumnEnd, 0, "0.5", false);
+    pList->SetCellText(kColumnSpeed, 0, "0", false);
+    ASSERT_TRUE(pFlow->StartInFolder(out.Path()));
+    ASSERT_TRUE(WaitIdle());
+    ASSERT_EQ(State(0), QStringLiteral("Finish")) << Reason(0).toStdString();
+    QProcess probe;
+    probe.start("ffprobe", {"-v", "error", "-select_streams", "v:0", "-count_frames",
+                            "-show_entries", "stream=nb_read_frames", "-of", "csv=p=0",
+                            QString::fromStdString(pFlow->LastOutputPath())});
+    probe.waitForFinished(30000);
+    // 0.4 .. 0.5 s of the source at 0.01 x: 10 s, 300 pictures at 30 fps.
+    EXPECT_EQ(QString::fromUtf8(probe.readAllStandardOutput()).trimmed(), QStringLiteral("300"));
 }
 
 TEST_F(RenderFlowTest, FailedRowsReadFailedAndTheBatchGoesOnWithoutOverwriting)
