@@ -269,9 +269,7 @@ void CQVEditCtrl::ForwardClick(QPoint ptOwner)
     QWidget* pTarget = MouseTarget();
     if (!pTarget || !m_pWidget->isVisible() || !m_pWidget->isEnabled())
         return;
-    const QRect rc = m_pWidget->geometry();
-    const QPoint ptClamped(std::max(rc.left(), std::min(ptOwner.x(), rc.right())),
-                           std::max(rc.top(), std::min(ptOwner.y(), rc.bottom())));
+    const QPoint ptClamped = ClampToWidget(ptOwner);
     const QPoint ptLocal = pTarget->mapFrom(m_pWidget->parentWidget(), ptClamped);
     SetFocus();
     // The first press focuses and may select; the second places the caret. The last
@@ -282,14 +280,19 @@ void CQVEditCtrl::ForwardClick(QPoint ptOwner)
     SendMouse(pTarget, QEvent::MouseButtonRelease, ptLocal, Qt::LeftButton);
 }
 
+QPoint CQVEditCtrl::ClampToWidget(QPoint ptOwner) const
+{
+    const QRect rc = m_pWidget->geometry();
+    return QPoint(std::clamp(ptOwner.x(), rc.left(), rc.right()),
+                  std::clamp(ptOwner.y(), rc.top(), rc.bottom()));
+}
+
 void CQVEditCtrl::ForwardRightClick(QPoint ptOwner)
 {
     if (!m_pWidget || !m_pWidget->isVisible() || !m_pWidget->isEnabled())
         return;
     QWidget* pTarget = MouseTarget();
-    const QRect rc = m_pWidget->geometry();
-    const QPoint ptClamped(std::max(rc.left(), std::min(ptOwner.x(), rc.right())),
-                           std::max(rc.top(), std::min(ptOwner.y(), rc.bottom())));
+    const QPoint ptClamped = ClampToWidget(ptOwner);
     const QPoint ptLocal = pTarget->mapFrom(m_pWidget->parentWidget(), ptClamped);
     SetFocus();
     SendMouse(pTarget, QEvent::MouseButtonPress, ptLocal, Qt::LeftButton);

@@ -90,6 +90,8 @@ public:
 private:
     class CFilter;
     QWidget* MouseTarget() const;
+    // The owner's point moved onto the hosted widget's rectangle (owner coordinates).
+    QPoint ClampToWidget(QPoint ptOwner) const;
     void Notify();
 
     QPointer<QWidget> m_pWidget;

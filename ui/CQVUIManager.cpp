@@ -83,15 +83,22 @@ void CQVUIManager::SetBackgroundImage(const QImage& image)
             std::make_unique<QImage>(image.convertToFormat(QImage::Format_ARGB32_Premultiplied));
 }
 
-void CQVUIManager::AppendEntry(int nId, CQVButton* pControl, int nKind)
+bool CQVUIManager::TakeOwnership(int nId, CQVButton* pControl, int nKind)
 {
     if (!pControl)
-        return;
+        return false;
     // A control is owned once: registering it again would free it twice.
     for (const tagQVEntry& entry : m_entries)
         if (entry.pControl.get() == pControl)
-            return;
+            return false;
     m_entries.push_back(tagQVEntry{nId, std::unique_ptr<CQVButton>(pControl), nKind});
+    return true;
+}
+
+void CQVUIManager::AppendEntry(int nId, CQVButton* pControl, int nKind)
+{
+    if (!TakeOwnership(nId, pControl, nKind))
+        return;
     pControl->Attach(this, m_pOwner, nId, nKind);
     // Edit boxes and editable combo boxes from the skin need their edit windows as well.
     pControl->CreateHostedWindow();
@@ -99,12 +106,8 @@ void CQVUIManager::AppendEntry(int nId, CQVButton* pControl, int nKind)
 
 void CQVUIManager::Add(int nId, CQVButton* pControl, int nKind)
 {
-    if (!pControl)
+    if (!TakeOwnership(nId, pControl, nKind))
         return;
-    for (const tagQVEntry& entry : m_entries)
-        if (entry.pControl.get() == pControl)
-            return;
-    m_entries.push_back(tagQVEntry{nId, std::unique_ptr<CQVButton>(pControl), nKind});
     if (nKind == kKindUnmanaged)
         return;
     pControl->Attach(this, m_pOwner, nId, nKind);

@@ -116,6 +116,8 @@ public:
     static int LiveCount();
 
 private:
+    // Appends the entry unless the control is null or registered already. False then.
+    bool TakeOwnership(int nId, CQVButton* pControl, int nKind);
     struct tagQVEntry
     {
         int nId;
