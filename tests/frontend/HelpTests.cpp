@@ -1,10 +1,12 @@
 // Help opens the shipped user guide through the desktop's URL handling; the menu's "Exit"
 // closes the window as the close button does.
+#include "frontend/BatchLogic.h"
 #include "frontend/CQVMainDlg.h"
 #include "tests/frontend/FrontEndTestSupport.h"
 #include "tests/frontend/UrlCatcher.h"
 #include "ui/CQVButton.h"
 #include "ui/CQVMenuEx.h"
+#include "ui/CQVMessageDlg.h"
 
 #include <QDesktopServices>
 #include <QMenu>
@@ -52,6 +54,31 @@ TEST_F(HelpTest, HelpHandsTheShippedGuideToTheDesktop)
     ASSERT_EQ(catcher.urls.size(), 1);
     EXPECT_EQ(catcher.urls[0],
               QUrl::fromLocalFile(QString::fromStdString(CQVMainDlg::GuidePath())));
+}
+
+TEST_F(HelpTest, WithoutItsGuideHelpSaysWhereTheGuideBelongs)
+{
+    // A data folder without the guide (the window is drawn already).
+    CQVTestFolder empty;
+    const std::string previous = FrontEndGlobals().dataFolder;
+    FrontEndGlobals().dataFolder = WithTrailingSeparator(empty.Path());
+    QString strText;
+    QTimer::singleShot(
+        300,
+        [&strText]
+        {
+            auto* pBox = dynamic_cast<CQVMessageDlg*>(CQVPlatformWindow::GetActiveWindow());
+            ASSERT_NE(pBox, nullptr);
+            strText = pBox->GetText();
+            CQVButton* pOk = pBox->GetUIManager()->Find(kIdOk, kKindTextButton);
+            ASSERT_NE(pOk, nullptr);
+            QTest::mouseClick(pBox->GetWidget(), Qt::LeftButton, {}, pOk->GetRect().center());
+        });
+    Click(CQVMainDlg::kIdHelp);
+    EXPECT_TRUE(strText.endsWith(QString::fromStdString(CQVMainDlg::GuidePath())))
+        << strText.toStdString();
+    FrontEndGlobals().dataFolder = previous;
+    EXPECT_FALSE(dialog.IsEnded());
 }
 
 TEST_F(HelpTest, TheMenuButtonsExitClosesTheWindow)
