@@ -105,7 +105,8 @@ void CQVControlPainter::DrawRadioBox(QPainter* pGraphics, const QRectF& rcBox, b
 }
 
 void CQVControlPainter::DrawProgressBar(QPainter* pGraphics, const QRect& rc, double dPercent,
-                                        const QString& strText, const QFont& font, bool bEnabled)
+                                        const QString& strText, const QFont& font, bool bEnabled,
+                                        const QColor& clrText)
 {
     if (rc.width() <= 2 || rc.height() <= 2)
         return;
@@ -153,7 +154,7 @@ void CQVControlPainter::DrawProgressBar(QPainter* pGraphics, const QRect& rc, do
                             bar.height() + 2);
         pGraphics->save();
         pGraphics->setClipRect(beyond, Qt::IntersectClip);
-        pGraphics->setPen(TextColour(bEnabled));
+        pGraphics->setPen(bEnabled && clrText.isValid() ? clrText : TextColour(bEnabled));
         pGraphics->drawText(bar, Qt::AlignCenter, strText);
         pGraphics->restore();
         if (dPercent > 0)

@@ -36,8 +36,11 @@ public:
     static void DrawRadioBox(QPainter* pGraphics, const QRectF& rcBox, bool bChecked, bool bHover,
                              bool bEnabled);
     // A rounded bar filled to dPercent (0 .. 100, clamped) with the text centred over it.
+    // The text beyond the fill is in clrText when that is valid, else in the theme's text
+    // colour.
     static void DrawProgressBar(QPainter* pGraphics, const QRect& rc, double dPercent,
-                                const QString& strText, const QFont& font, bool bEnabled);
+                                const QString& strText, const QFont& font, bool bEnabled,
+                                const QColor& clrText = QColor());
     // A small filled triangle pointing in the direction, centred in the rectangle.
     static void DrawArrow(QPainter* pGraphics, const QRectF& rc, EDirection eDirection,
                           const QColor& colour);

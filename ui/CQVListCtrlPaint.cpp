@@ -165,7 +165,7 @@ void CQVListCtrl::DrawCell(QPainter* pGraphics, const tagQVListCell& cell, const
     {
         const QRect bar(nLeft - 3, rcCell.top() + 5, nRight - nLeft + 4, rcCell.height() - 10);
         CQVControlPainter::DrawProgressBar(pGraphics, bar, cell.dProgress, strText, m_fontCell,
-                                           m_bEnabled);
+                                           m_bEnabled, CQVTheme::ToQColor(cell.clrText));
         return;
     }
 

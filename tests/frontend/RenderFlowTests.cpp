@@ -304,8 +304,15 @@ TEST_F(RenderFlowTest, AKilledEngineFailsItsRowWithinTwoTicks)
     EXPECT_TRUE(
         dialog.MessageStrip()->Lines().last().startsWith(QStringLiteral("2 finished, 1 failed")));
     dialog.UpdateWindow();
-    dialog.GetContentImage().save(
-        QString::fromStdString(FrontEndGlobals().programFolder + "render-after.png"));
+    const QImage shot = dialog.GetContentImage();
+    shot.save(QString::fromStdString(FrontEndGlobals().programFolder + "render-after.png"));
+    // A failure stands out: its word is drawn in red.
+    const QRect word = pList->GetCellRect(kColumnState, 1).adjusted(60, 6, -60, -6);
+    int nRed = 0;
+    for (int y = word.top(); y <= word.bottom(); ++y)
+        for (int x = word.left(); x <= word.right(); ++x)
+            nRed += shot.pixelColor(x, y).red() > shot.pixelColor(x, y).green() + 80;
+    EXPECT_GT(nRed, 10);
 }
 
 TEST_F(RenderFlowTest, ARowWhoseMessageBoxStaysOpenFailsAloneAndTheBatchGoesOn)
