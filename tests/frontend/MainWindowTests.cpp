@@ -15,6 +15,10 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStyleHints>
+#include <QGuiApplication>
 #include <QTimer>
 #include <QMimeData>
 #include <QUrl>
@@ -270,6 +274,49 @@ TEST_F(MainWindowTest, MaximiseRestoresAndMinimiseChangesTheState)
     EXPECT_EQ(dialog.GetWindowRect(), before);
     ClickControl(CQVMainDlg::kIdMinimise);
     EXPECT_TRUE(pWidget->windowState() & Qt::WindowMinimized);
+    pWidget->showNormal();
+}
+
+// The same on the X server, with xdotool's pointer: double clicks on the caption maximise to
+// the work area and restore; with no window manager on Xvfb, minimise shows in the state.
+class XServerMainWindow : public MainWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            GTEST_SKIP() << "needs an X server: run under xvfb-run";
+        if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+            GTEST_SKIP() << "xdotool is not installed";
+        MainWindowTest::SetUp();
+    }
+    // A click (or double click) of the pointer at a client point, as a user makes it.
+    bool ClickAt(QPoint ptClient, int nClicks)
+    {
+        Pump(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 50);
+        const QPoint pt = dialog.ClientToScreen(ptClient);
+        return QProcess::execute(QStringLiteral("xdotool"),
+                                 {"mousemove", "--sync", QString::number(pt.x()),
+                                  QString::number(pt.y()), "click", "--repeat",
+                                  QString::number(nClicks), "--delay", "60", "1"}) == 0;
+    }
+};
+
+TEST_F(XServerMainWindow, CaptionDoubleClicksMaximiseAndRestoreAndMinimiseChangesTheState)
+{
+    const QRect before = dialog.GetWindowRect();
+    ASSERT_TRUE(ClickAt(QPoint(300, 10), 2));
+    EXPECT_TRUE(WaitFor([&] { return dialog.IsMaximised(); }));
+    EXPECT_TRUE(WaitFor([&] { return dialog.GetWindowRect() == dialog.GetWorkArea(); }));
+    ASSERT_TRUE(ClickAt(QPoint(300, 10), 2));
+    EXPECT_TRUE(WaitFor([&] { return !dialog.IsMaximised() && dialog.GetWindowRect() == before; }))
+        << "restored to " << dialog.GetWindowRect().width() << "x"
+        << dialog.GetWindowRect().height();
+    CQVButton* pMinimise =
+        dialog.GetUIManager()->Find(static_cast<int>(CQVMainDlg::kIdMinimise), kKindButton);
+    ASSERT_NE(pMinimise, nullptr);
+    ASSERT_TRUE(ClickAt(pMinimise->GetRect().center(), 1));
+    EXPECT_TRUE(WaitFor([&] { return bool(pWidget->windowState() & Qt::WindowMinimized); }));
     pWidget->showNormal();
 }
 
