@@ -10,6 +10,7 @@
 #include "platform/Process.h"
 #include "platform/ProgramFolder.h"
 #include "tests/encode/MediaProbe.h"
+#include "tests/frontend/RealProgramSupport.h"
 #include "tests/media/TestMedia.h"
 #include "tests/support/TestFolder.h"
 
@@ -35,6 +36,7 @@
 
 using namespace qv;
 using qv::test::RunProgram;
+using qv::test::WaitUntil;
 
 namespace
 {
@@ -54,17 +56,6 @@ QString Xdotool(const QStringList& arguments)
     if (!process.waitForFinished(10000) || process.exitCode() != 0)
         return QString();
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
-}
-
-bool WaitUntil(const std::function<bool()>& condition, int nTimeoutMs)
-{
-    for (int n = 0; n < nTimeoutMs / 50; ++n)
-    {
-        if (condition())
-            return true;
-        QThread::msleep(50);
-    }
-    return condition();
 }
 
 // The shown window with exactly this title, once it is there.
@@ -280,13 +271,15 @@ QRect MessageStripRect(const tagQVWindow& w)
     return QRect(w.At(2, 522), QSize(996, 116));
 }
 
-class XServerEndToEnd : public ::testing::Test
+class XServerEndToEnd : public qv::test::CRealProgramTest
 {
 protected:
     void SetUp() override
     {
-        if (qEnvironmentVariableIsEmpty("DISPLAY") ||
-            QGuiApplication::platformName() != QLatin1String("xcb"))
+        CRealProgramTest::SetUp();
+        if (IsSkipped())
+            return;
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
             GTEST_SKIP() << "needs an X server: run under xvfb-run";
         if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
             GTEST_SKIP() << "xdotool is not installed";
@@ -329,24 +322,17 @@ protected:
                                             qEnvironmentVariableIsSet(pszName));
             qunsetenv(pszName);
         }
-        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_config.Path()));
-        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(m_runtime.Path()));
-        qputenv("QT_QPA_PLATFORM", "xcb");
     }
     void TearDown() override
     {
-        if (m_pid > 0)
-        {
-            TerminateProcess(m_pid);
-            WaitForProcess(m_pid, 5000, nullptr);
-        }
+        EndProgram(m_pid);
+        m_pid = -1;
         for (pid_t pid : Engines())
             TerminateProcess(pid);
         for (const auto& [name, value, bSet] : m_savedEnvironment)
             if (bSet)
                 qputenv(name, value);
-        qunsetenv("XDG_CONFIG_HOME");
-        qunsetenv("XDG_RUNTIME_DIR");
+        CRealProgramTest::TearDown();
     }
 
     std::vector<pid_t> Engines() const
@@ -372,12 +358,9 @@ protected:
     // Named as a user's folders would be: the guide shows their paths.
     qv::test::CQVTestFolder m_media{"Videos"};
     qv::test::CQVTestFolder m_output{"Converted"};
-    qv::test::CQVTestFolder m_config{"vantrel-e2e-config"};
-    qv::test::CQVTestFolder m_runtime{"vantrel-e2e-runtime"};
     std::vector<std::tuple<const char*, QByteArray, bool>> m_savedEnvironment;
     std::string m_engine;
     QString m_shots;
-    pid_t m_pid = -1;
 };
 
 } // namespace

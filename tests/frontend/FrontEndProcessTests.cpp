@@ -5,6 +5,7 @@
 #include "platform/SettingsStore.h"
 #include "project/OutputSettings.h"
 #include "protocol/SharedControlBlock.h"
+#include "tests/frontend/RealProgramSupport.h"
 #include "tests/support/TestFolder.h"
 
 #include <QProcess>
@@ -55,31 +56,8 @@ QString FindWindow()
     return QString();
 }
 
-class XServerFrontEnd : public ::testing::Test
+class XServerFrontEnd : public qv::test::CRealProgramTest
 {
-protected:
-    void SetUp() override
-    {
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            GTEST_SKIP() << "needs an X server";
-        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_config.Path()));
-        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(m_runtime.Path()));
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    }
-    void TearDown() override
-    {
-        if (m_pid > 0)
-        {
-            TerminateProcess(m_pid);
-            WaitForProcess(m_pid, 5000, nullptr);
-        }
-        qunsetenv("XDG_CONFIG_HOME");
-        qunsetenv("XDG_RUNTIME_DIR");
-    }
-
-    qv::test::CQVTestFolder m_config{"vantrel-config"};
-    qv::test::CQVTestFolder m_runtime{"vantrel-runtime"};
-    pid_t m_pid = -1;
 };
 
 } // namespace

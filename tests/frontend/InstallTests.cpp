@@ -5,6 +5,7 @@
 #include "platform/ProgramFolder.h"
 #include "project/AudioSubstitutes.h"
 #include "protocol/SharedControlBlock.h"
+#include "tests/frontend/RealProgramSupport.h"
 #include "tests/media/TestMedia.h"
 #include "tests/support/TestFolder.h"
 
@@ -19,6 +20,7 @@
 #include <unistd.h>
 
 using namespace qv;
+using qv::test::WaitUntil;
 
 namespace
 {
@@ -56,48 +58,26 @@ std::string FrontEndBlockPath()
     return "/dev/shm/" + std::string(kControlBlockName) + "." + std::to_string(getuid());
 }
 
-bool WaitUntil(const std::function<bool()>& condition, int nTimeoutMs)
-{
-    for (int n = 0; n < nTimeoutMs / 50; ++n)
-    {
-        if (condition())
-            return true;
-        QThread::msleep(50);
-    }
-    return condition();
-}
-
-class XServerInstalled : public ::testing::Test
+class XServerInstalled : public qv::test::CRealProgramTest
 {
 protected:
     void SetUp() override
     {
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            GTEST_SKIP() << "needs an X server";
+        CRealProgramTest::SetUp();
+        if (IsSkipped())
+            return;
         ASSERT_TRUE(Install(m_prefix.Path()));
         chmod(m_prefix.Path().c_str(), 0755);
-        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_config.Path()));
-        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(m_runtime.Path()));
-        qputenv("QT_QPA_PLATFORM", "xcb");
     }
     void TearDown() override
     {
-        for (pid_t pid : {m_pid, m_otherPid})
-            if (pid > 0)
-            {
-                kill(pid, SIGTERM);
-                WaitForProcess(pid, 5000, nullptr);
-            }
-        qunsetenv("XDG_CONFIG_HOME");
-        qunsetenv("XDG_RUNTIME_DIR");
+        EndProgram(m_otherPid);
+        CRealProgramTest::TearDown();
     }
     std::string Program() const { return m_prefix / "bin/Vantrel"; }
     std::string JobFolder() const { return m_runtime / "vantrel/"; }
 
     qv::test::CQVTestFolder m_prefix{"vantrel-prefix"};
-    qv::test::CQVTestFolder m_config{"vantrel-config"};
-    qv::test::CQVTestFolder m_runtime{"vantrel-runtime"};
-    pid_t m_pid = -1;
     pid_t m_otherPid = -1;
 };
 
