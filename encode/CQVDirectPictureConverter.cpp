@@ -39,7 +39,6 @@ int TurnPlanes(const AVFrame& stored, const tagQVDisplayTurn& turn, AVFrame* pTa
         if (pDesc->comp[c].depth != 8 || pDesc->comp[c].step != 1)
             return AVERROR(ENOSYS);
     const int nPlanes = av_pix_fmt_count_planes(static_cast<AVPixelFormat>(pTarget->format));
-    constexpr int kTile = 32; // a transposed tile's rows stay in the cache
     for (int p = 0; p < nPlanes; ++p)
     {
         const bool bChroma = p == 1 || p == 2;
@@ -49,24 +48,33 @@ int TurnPlanes(const AVFrame& stored, const tagQVDisplayTurn& turn, AVFrame* pTa
         const int h = AV_CEIL_RSHIFT(pTarget->height, nShiftH);
         const int nStoredW = AV_CEIL_RSHIFT(stored.width, nShiftW);
         const int nStoredH = AV_CEIL_RSHIFT(stored.height, nShiftH);
-        const uint8_t* pFrom = stored.data[p];
-        const ptrdiff_t nFromStride = stored.linesize[p];
-        for (int y0 = 0; y0 < h; y0 += kTile)
-            for (int x0 = 0; x0 < w; x0 += kTile)
-                for (int y = y0; y < std::min(y0 + kTile, h); ++y)
-                {
-                    uint8_t* pRow = pTarget->data[p] + ptrdiff_t(y) * pTarget->linesize[p];
-                    for (int x = x0; x < std::min(x0 + kTile, w); ++x)
-                    {
-                        int sx = turn.bTranspose ? y : x;
-                        int sy = turn.bTranspose ? x : y;
-                        if (turn.bFlipX)
-                            sx = nStoredW - 1 - sx;
-                        if (turn.bFlipY)
-                            sy = nStoredH - 1 - sy;
-                        pRow[x] = pFrom[ptrdiff_t(sy) * nFromStride + sx];
-                    }
-                }
+        const ptrdiff_t nStride = stored.linesize[p];
+        // A stored row read forwards or backwards; with a transpose, a stored column read
+        // down or up (the rows of its target row are the stored columns).
+        const ptrdiff_t nStep =
+            turn.bTranspose ? (turn.bFlipY ? -nStride : nStride) : (turn.bFlipX ? -1 : 1);
+        auto lineStart = [&](int y)
+        {
+            if (turn.bTranspose)
+                return stored.data[p] + (turn.bFlipX ? nStoredW - 1 - y : y) +
+                       (turn.bFlipY ? ptrdiff_t(nStoredH - 1) * nStride : 0);
+            return stored.data[p] + ptrdiff_t(turn.bFlipY ? nStoredH - 1 - y : y) * nStride +
+                   (turn.bFlipX ? nStoredW - 1 : 0);
+        };
+        // Tiles keep a transpose's stored rows in the cache.
+        constexpr int kTile = 32;
+        const int nTile = turn.bTranspose ? kTile : w;
+        for (int x0 = 0; x0 < w; x0 += nTile)
+        {
+            const int x1 = std::min(x0 + nTile, w);
+            for (int y = 0; y < h; ++y)
+            {
+                const uint8_t* pFrom = lineStart(y) + x0 * nStep;
+                uint8_t* pTo = pTarget->data[p] + ptrdiff_t(y) * pTarget->linesize[p];
+                for (int x = x0; x < x1; ++x, pFrom += nStep)
+                    pTo[x] = *pFrom;
+            }
+        }
     }
     return 0;
 }

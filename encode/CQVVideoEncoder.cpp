@@ -52,7 +52,6 @@ int32_t CQVVideoEncoder::Process(const uint8_t* pSample, tagQVDirectPicture* pDi
         nResult = m_direct.Convert(*pDirect, m_pFrame.get(), &pInput);
         if (nResult < 0)
             return nResult;
-        m_nPassedThrough += m_direct.PassedThrough() ? 1 : 0;
     }
     else
     {

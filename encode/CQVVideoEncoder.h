@@ -25,9 +25,6 @@ public:
     // else the sample (stride width x 4, bottom row first). 0 or a negative AVERROR.
     int32_t Process(const uint8_t* pSample, tagQVDirectPicture* pDirect, int64_t nIndex);
 
-    // Frames that went to the encoder as the source's region without any conversion.
-    int64_t PassedThroughFrames() const { return m_nPassedThrough; }
-
     // Drains the pictures the encoder still holds. Returns 0 or a negative AVERROR.
     int32_t Finish();
 
@@ -36,7 +33,6 @@ public:
 private:
     QVScalerPtr m_pScaler;
     CQVDirectPictureConverter m_direct;
-    int64_t m_nPassedThrough = 0;
 };
 
 } // namespace qv

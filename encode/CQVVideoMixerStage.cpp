@@ -17,11 +17,21 @@ void CQVVideoMixerStage::Open(IQVVideoMixerUserCallback* pCallback,
 
 int32_t CQVVideoMixerStage::Process(const tagQVVideoSample& sample)
 {
-    // A callback that may hand out direct pictures blanks the sample only when it composes.
-    if (m_pCallback == nullptr || sample.pDirect == nullptr)
-        std::memset(sample.pBuffer, 0, static_cast<size_t>(sample.nSize));
     if (m_pCallback == nullptr)
+    {
+        std::memset(sample.pBuffer, 0, static_cast<size_t>(sample.nSize));
         return 0;
+    }
+    // The callback blanks the sample when it composes it (the default FillFrameOrDirect does
+    // for callbacks that only fill), so a direct frame never touches it.
+    if (!m_pCallback->UsesGraphics())
+    {
+        int32_t nResult = m_pCallback->FillFrameOrDirect(nullptr, &m_header, sample.pBuffer,
+                                                         sample.nSize, sample.pDirect);
+        if (nResult == 0)
+            nResult = m_pCallback->DrawOverlays(nullptr, 0, 0, 0, sample.pBuffer, sample.nSize, 1);
+        return nResult;
+    }
     const int nWidth = m_header.biWidth;
     const int nHeight = m_header.biHeight < 0 ? -m_header.biHeight : m_header.biHeight;
     // The graphics object paints straight into the sample; the sample's rows run bottom
@@ -34,11 +44,8 @@ int32_t CQVVideoMixerStage::Process(const tagQVVideoSample& sample)
         graphics.translate(0, nHeight);
         graphics.scale(1, -1);
     }
-    int32_t nResult =
-        sample.pDirect != nullptr
-            ? m_pCallback->FillFrameOrDirect(&graphics, &m_header, sample.pBuffer, sample.nSize,
-                                             sample.pDirect)
-            : m_pCallback->FillFrame(&graphics, 0, 0, &m_header, sample.pBuffer, sample.nSize);
+    int32_t nResult = m_pCallback->FillFrameOrDirect(&graphics, &m_header, sample.pBuffer,
+                                                     sample.nSize, sample.pDirect);
     if (nResult == 0)
         nResult = m_pCallback->DrawOverlays(&graphics, 0, 0, 0, sample.pBuffer, sample.nSize, 1);
     graphics.end();

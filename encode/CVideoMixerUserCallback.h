@@ -56,6 +56,8 @@ public:
     int32_t DrawOverlays(QPainter* pGraphics, int32_t nUnused1, int32_t nUnused2, int32_t nUnused3,
                          uint8_t* pBuffer, int32_t nBufferSize, int32_t bDraw) override;
     void ResetFrameState() override;
+    // Composes into the sample's pixels itself: no graphics object.
+    bool UsesGraphics() const override { return false; }
 
     // --- state a frame leaves behind (streaming thread; read by tests after the run)
     double CurrentTime() const { return m_context.dCurrentTime; }

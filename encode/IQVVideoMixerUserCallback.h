@@ -66,6 +66,10 @@ public:
                                  int32_t nUnused3, uint8_t* pBuffer, int32_t nBufferSize,
                                  int32_t bDraw) = 0;
 
+    // Whether the callback draws through the graphics object; a callback that writes the
+    // sample's pixels itself gets a null one and saves the stage making it each frame.
+    virtual bool UsesGraphics() const { return true; }
+
     // Forgets what earlier frames left behind (the items last shown, the recent times), so
     // that the next build composes as a fresh one does. Called with no graph running.
     virtual void ResetFrameState() {}

@@ -25,6 +25,13 @@ bool CQVFFMpegCapture::Open(const std::string& path)
 
 bool CQVFFMpegCapture::GetFrameAtTime(double dSeconds)
 {
+    if (!PositionAt(dSeconds) && !HasVideo())
+        return false;
+    return ConvertFrame(nullptr, nullptr, nullptr, nullptr, nullptr);
+}
+
+bool CQVFFMpegCapture::PositionAt(double dSeconds)
+{
     if (!HasVideo())
         return false;
     PositionNear(dSeconds);
@@ -39,7 +46,7 @@ bool CQVFFMpegCapture::GetFrameAtTime(double dSeconds)
                 break;
         }
     }
-    return ConvertFrame(nullptr, nullptr, nullptr, nullptr, nullptr);
+    return HasPicture();
 }
 
 } // namespace qv

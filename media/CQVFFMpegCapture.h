@@ -24,6 +24,9 @@ public:
     // the composer decodes the rest of the way) and converts the picture reached. False
     // when there is no picture to convert; callers read the image descriptor.
     bool GetFrameAtTime(double dSeconds);
+    // The positioning of GetFrameAtTime without the conversion, for a caller that walks on
+    // and converts (or hands out) the picture it lands on. False without a picture.
+    bool PositionAt(double dSeconds);
 };
 
 } // namespace qv

@@ -221,7 +221,8 @@ int OpenItemDecoder(const tagQVCompositionContext& context, tagQVMediaData& item
         return 0;
     const double dSource = MapToSourceTime(item, context.dCurrentTime);
     decoder->SetTimelineFrameIndex(FrameIndexAt(decoder->GetFrameRate(), dSource));
-    decoder->GetFrameAtTime(dSource);
+    // Positioned only: the frame's path converts (or hands out) the picture it walks to.
+    decoder->PositionAt(dSource);
     // Counting frames starts from the picture the positioning reached (the first picture,
     // or where a seek landed), not from the one asked for; -1 when none was decoded.
     if (decoder->PictureTimestamp() == AV_NOPTS_VALUE)

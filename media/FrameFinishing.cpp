@@ -59,16 +59,6 @@ void FillUpright(uint8_t* pFrame, int nWidth, int nHeight, int x0, int y0, int x
     }
 }
 
-bool RotationEnabled(const tagQVMediaData& item)
-{
-    return item.eMediaType == kMediaVideo && item.pRotation && item.pRotation->enablerotation != 0;
-}
-
-bool BorderEnabled(const tagQVMediaData& item)
-{
-    return item.pBorder && item.pBorder->BorderEnable != 0;
-}
-
 void FinishLayer(const tagQVCompositionContext& context, tagQVMediaData& item, uint8_t* pLayer)
 {
     if (RotationEnabled(item))
@@ -78,6 +68,16 @@ void FinishLayer(const tagQVCompositionContext& context, tagQVMediaData& item, u
 }
 
 } // namespace
+
+bool RotationEnabled(const tagQVMediaData& item)
+{
+    return item.eMediaType == kMediaVideo && item.pRotation && item.pRotation->enablerotation != 0;
+}
+
+bool BorderEnabled(const tagQVMediaData& item)
+{
+    return item.pBorder && item.pBorder->BorderEnable != 0;
+}
 
 void DrawBorder(uint8_t* pFrame, int nWidth, int nHeight, const tagQVBorderData& border)
 {

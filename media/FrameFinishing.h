@@ -10,6 +10,11 @@
 namespace qv
 {
 
+// Whether the item's rotation record turns its video frames, and whether its border record
+// draws: what finishing does to a layer, and so what keeps a frame off the direct path.
+bool RotationEnabled(const tagQVMediaData& item);
+bool BorderEnabled(const tagQVMediaData& item);
+
 // Paints the border strips inside the frame (BGRA, bottom row first; strips are placed as
 // seen upright): type 0 all four, 1 left, 2 top, 3 right, 4 bottom, 5 left+top, 6
 // left+right, 7 left+bottom, 8 top+right, 9 top+bottom, 10 right+bottom, 11 top+right+bottom,

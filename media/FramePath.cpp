@@ -2,6 +2,7 @@
 
 #include "media/CQVItemRuntime.h"
 #include "media/FrameComposition.h"
+#include "media/FrameFinishing.h"
 #include "project/LineTypes.h"
 #include "project/MediaTypes.h"
 
@@ -19,9 +20,8 @@ namespace
 // What an item asks to be drawn into its frame beyond the crop and the size.
 bool DrawsIntoTheFrame(const tagQVMediaData& item)
 {
-    return item.pColorAdjustment != nullptr || item.pMask != nullptr ||
-           (item.pRotation && item.pRotation->enablerotation != 0) ||
-           (item.pBorder && item.pBorder->BorderEnable != 0) || !item.snapshots.empty();
+    return item.pColorAdjustment != nullptr || item.pMask != nullptr || RotationEnabled(item) ||
+           BorderEnabled(item) || !item.snapshots.empty();
 }
 
 } // namespace
