@@ -171,7 +171,7 @@ bool CAudioMixerUserCallback::OpenReader(tagQVMediaData& item, tagQVItemAudio& a
         audio.bReaderFailed = true;
         return false;
     }
-    reader->SetOutputFrameRate(m_bConverting ? kQVConvertFrameRate : kQVPreviewFrameRate);
+    reader->SetOutputFrameRate(m_bConverting ? m_dOutputFrameRate : kQVPreviewFrameRate);
     if (!audio.bSubstitute)
         reader->SetPendingSilence(firstAudio);
     bool insideHold = false;

@@ -6,6 +6,7 @@
 
 #include "project/AudioSubstitutes.h"
 #include "encode/IQVAudioMixerUserCallback.h"
+#include "media/tagQVCompositionContext.h"
 #include "project/ProjectTimeline.h"
 
 #include <array>
@@ -50,6 +51,9 @@ public:
 
     // 0.0 for a conversion; the player's start position for a preview.
     void SetStartOffset(double dSeconds) { m_dStartOffset = dSeconds; }
+    // The conversion's output frame rate (30 unless the record asks for another); the
+    // readers measure how far ahead their sound may lie in its frames.
+    void SetOutputFrameRate(double dFrameRate) { m_dOutputFrameRate = dFrameRate; }
     // The level queue of a conversion; not owned. Only written when the project has a
     // level meter.
     void SetLevelSink(CQVLevelMapping* pLevels) { m_pLevels = pLevels; }
@@ -88,6 +92,7 @@ private:
     ProjectTimeline& m_timeline;
     int32_t m_bConverting;
     double m_dStartOffset = 0.0;
+    double m_dOutputFrameRate = kQVConvertFrameRate;
     CQVLevelMapping* m_pLevels = nullptr;
     std::vector<tagQVAudioSubstitute> m_substitutes;
     std::vector<tagQVMediaData*> m_listA;

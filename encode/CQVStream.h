@@ -37,7 +37,10 @@ public:
     int32_t nWidth = 320; // pixels
     int32_t nHeight = 200;
     int32_t nBitrate = 100000; // bit/s
-    int32_t nFrameRate = 30;   // frames/s
+    int32_t nFrameRate = 30;   // frames/s, whole
+    // Time per frame in 100-ns units, for a rate that is not whole (24000/1001 is
+    // 417,083); 0: 10,000,000 / nFrameRate.
+    int64_t nTimePerFrame = 0;
     int32_t nSecondsPerKeyFrame = 3000;
     int32_t nQuality = 100; // 0..100
     int32_t bVbrEnabled = 0;

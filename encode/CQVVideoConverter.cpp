@@ -1,6 +1,7 @@
 #include "encode/CQVVideoConverter.h"
 
 #include "media/FrameComposition.h"
+#include "project/OutputFrameRate.h"
 
 #include <cmath>
 
@@ -94,6 +95,11 @@ double CQVVideoConverter::GetDeliveredSeconds()
     if (!(m_dFrameRate > 0.0) || std::isnan(m_dFrameRate))
         return 0.0;
     return DeliveredFrames() / m_dFrameRate;
+}
+
+double CQVVideoConverter::DeliveredPictureTime() const
+{
+    return OutputPictureTime(DeliveredFrames() - 1, m_dFrameRate, m_bOwnRate);
 }
 
 double CQVVideoConverter::GetDuration()

@@ -85,8 +85,14 @@ public:
         m_configure = std::move(configure);
     }
 
-    // Output frame rate in frames per second: 30 for a conversion.
-    void SetFrameRate(double dFrameRate) { m_dFrameRate = dFrameRate; }
+    // Output frame rate in frames per second: 30 for a conversion unless the record asks
+    // for a rate of its own (bOwnRate), which also moves the pictures' times
+    // (OutputPictureTime). The preview player's 15 fps is never an own rate.
+    void SetFrameRate(double dFrameRate, bool bOwnRate = false)
+    {
+        m_dFrameRate = dFrameRate;
+        m_bOwnRate = bOwnRate;
+    }
     double FrameRate() const { return m_dFrameRate; }
 
     // --- the graph's operations; a negative result means failure
@@ -136,6 +142,8 @@ public:
     // --- for the video callback, on the video streaming thread
     void CountDeliveredFrame() { m_nDeliveredFrames.fetch_add(1, std::memory_order_relaxed); }
     int32_t DeliveredFrames() const { return m_nDeliveredFrames.load(std::memory_order_relaxed); }
+    // The output time of the picture counted last (OutputPictureTime of its index).
+    double DeliveredPictureTime() const;
 
     // The encoder settings of the last build (valid after a successful derivation).
     const tagQVEncodeSettings& EncodeSettings() const { return m_settings; }
@@ -145,6 +153,7 @@ protected:
 
     tagQVConverterSetup m_setup;
     double m_dFrameRate = 30.0;
+    bool m_bOwnRate = false;
     IQVVideoMixerUserCallback* m_pVideoCallback = nullptr;
     IQVAudioMixerUserCallback* m_pAudioCallback = nullptr;
     WindowsMediaConfigurator m_configure;

@@ -67,7 +67,10 @@ void CVideoMixerUserCallback::Prime(CQVVideoConverter* pOwner, int32_t bConverti
     m_pOwner = pOwner;
     m_bConverting = bConverting ? 1 : 0;
     m_pPreviewPosition = pPreviewPosition;
-    m_context.dOutputFrameRate = m_bConverting ? kQVConvertFrameRate : kQVPreviewFrameRate;
+    // The rewind replay and the animated pictures count in output frames.
+    m_context.dOutputFrameRate = !m_bConverting ? kQVPreviewFrameRate
+                                 : pOwner       ? pOwner->FrameRate()
+                                                : kQVConvertFrameRate;
 }
 
 void CVideoMixerUserCallback::ResetFrameState()
@@ -127,7 +130,10 @@ int32_t CVideoMixerUserCallback::Fill(const tagQVBitmapInfoHeader* pHeader, uint
         return 0;
     if (m_bConverting && m_pOwner)
         m_pOwner->CountDeliveredFrame();
-    double time = m_pOwner ? m_pOwner->GetDeliveredSeconds() : 0.0;
+    // A conversion names each picture's time by its number; a preview by its play clock.
+    double time = 0.0;
+    if (m_pOwner)
+        time = m_bConverting ? m_pOwner->DeliveredPictureTime() : m_pOwner->GetDeliveredSeconds();
     m_context.dCurrentTime = time;
 
     if (m_nHistoryCount == kHistorySize)

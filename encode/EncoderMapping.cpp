@@ -126,6 +126,21 @@ const char* MuxerName(EQVContainer eContainer)
     return "mp4";
 }
 
+double EncoderFrameRate(int32_t nOutputType, double dFrameRate)
+{
+    const tagQVOutputType* pType = FindOutputType(nOutputType);
+    if (pType == nullptr ||
+        (pType->eVideoCodec != EQVVideoCodec::Mpeg1 && pType->eVideoCodec != EQVVideoCodec::Mpeg2))
+        return dFrameRate;
+    static const double kMpegRates[] = {24000.0 / 1001.0, 24.0, 25.0, 30000.0 / 1001.0, 30.0, 50.0,
+                                        60000.0 / 1001.0, 60.0};
+    double dBest = kMpegRates[0];
+    for (double dRate : kMpegRates)
+        if (std::fabs(dRate - dFrameRate) < std::fabs(dBest - dFrameRate))
+            dBest = dRate;
+    return dBest;
+}
+
 const char* VideoEncoderName(EQVVideoCodec eCodec)
 {
     switch (eCodec)

@@ -71,6 +71,12 @@ const char* H264ProfileName(const tagQVEncodeSettings& settings);
 // it to the encoder.
 int32_t H264Level(const tagQVEncodeSettings& settings);
 
+// The rate the output type's video encoder is given for a wanted rate: MPEG-1 and MPEG-2
+// video know only the eight rates of their frame-rate code (24000/1001, 24, 25,
+// 30000/1001, 30, 50, 60000/1001, 60) and take the nearest; every other type the rate
+// itself.
+double EncoderFrameRate(int32_t nOutputType, double dFrameRate);
+
 // Sets size, rate, pixel format, rate control, frame structure and private options on a
 // context allocated for the encoder, before it is opened. Returns 0 or a negative AVERROR.
 int32_t ApplyVideoSettings(const tagQVEncodeSettings& settings, AVCodecContext* pContext,

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdint>
 
 namespace qv
@@ -136,7 +137,8 @@ int32_t AddVideoStream(const CQVWmProfileManager& manager, const CQVStream& stre
     config.video.nWidth = stream.nWidth;
     config.video.nHeight = stream.nHeight;
     config.video.nBitrate = stream.nBitrate;
-    config.video.nAvgTimePerFrame = kUnitsPerSecond / stream.nFrameRate;
+    config.video.nAvgTimePerFrame =
+        stream.nTimePerFrame > 0 ? stream.nTimePerFrame : kUnitsPerSecond / stream.nFrameRate;
     config.nQuality = stream.nQuality;
     config.nMaxKeyFrameSpacing = stream.nSecondsPerKeyFrame * kUnitsPerSecond;
     config.SetProperty(kQVWmVbrEnabled, bVbr ? 1 : 0);
@@ -338,7 +340,7 @@ int32_t AddStreamToProfile(const CQVWmProfileManager& manager, const CQVStream& 
 }
 
 int32_t BuildWmvProfile(const tagQVOutputSettings& record, const std::string& path,
-                        std::string* pMessage)
+                        std::string* pMessage, const tagQVSourceFrameRates& source)
 {
     if (pMessage != nullptr)
         pMessage->clear();
@@ -354,7 +356,10 @@ int32_t BuildWmvProfile(const tagQVOutputSettings& record, const std::string& pa
     video->nBufferWindowMs = 3000;
     video->nWidth = record.nWidth;
     video->nHeight = record.nHeight;
-    video->nFrameRate = 30;
+    // The profile's rate field is whole; the time per frame keeps the exact rate.
+    const double dFrameRate = OutputFrameRate(record.nOutputFrameRate, source);
+    video->nFrameRate = static_cast<int32_t>(std::lround(dFrameRate));
+    video->nTimePerFrame = TimePerFrame(dFrameRate);
     video->nSecondsPerKeyFrame = 8;
     video->nQuality = 100;
     video->bVbrEnabled = 0;

@@ -6,6 +6,7 @@
 #include "encode/CQVStream.h"
 #include "encode/CQVWmProfileManager.h"
 #include "encode/IQVChoiceList.h"
+#include "project/OutputFrameRate.h"
 #include "project/OutputSettings.h"
 
 #include <cstdint>
@@ -90,7 +91,9 @@ int32_t AddStreamToProfile(const CQVWmProfileManager& manager, const CQVStream& 
                            CQVWmProfile* pProfile);
 
 // Builds the profile of the record (types 7 and 8 only): video stream 1 "Video1" with the
-// WMV codec, bitrate kbit/s x 1024, the output size, 30 frames/s, a key frame every 8 s,
+// WMV codec, bitrate kbit/s x 1024, the output size, the record's output frame rate
+// (OutputFrameRate with the source's rates; the rate field rounded, the time per frame
+// exact to the unit), a key frame every 8 s,
 // quality 100, constant bitrate; audio stream 2 "Audio2" with the WMA codec and format
 // code; buffer windows 3000 ms; the system's language. Saves it to path as UTF-16
 // little-endian text without a byte-order mark, replacing any file there.
@@ -98,6 +101,7 @@ int32_t AddStreamToProfile(const CQVWmProfileManager& manager, const CQVStream& 
 // 0 on failure, with kQVAddVideoStreamFailed or kQVAddAudioStreamFailed in *pMessage when
 // a stream could not be added (empty otherwise; pMessage may be null).
 int32_t BuildWmvProfile(const tagQVOutputSettings& record, const std::string& path,
-                        std::string* pMessage);
+                        std::string* pMessage,
+                        const tagQVSourceFrameRates& source = tagQVSourceFrameRates());
 
 } // namespace qv

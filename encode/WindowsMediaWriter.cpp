@@ -2,6 +2,7 @@
 
 #include "encode/CQVWmProfileManager.h"
 #include "encode/WindowsMediaResults.h"
+#include "project/OutputFrameRate.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -146,10 +147,9 @@ int32_t ConfigureFromProfile(const CQVWmProfile& profile, tagQVEncodeSettings* p
     settings.nHeight = format.nHeight;
     settings.eRateMode = EQVRateMode::Bitrate;
     settings.nVideoBitrate = video.nBitrate;
-    // 333,333 units per frame is 30 frames/s written to the unit, not 30.00003.
-    double dFrameRate = static_cast<double>(kUnitsPerSecond) / format.nAvgTimePerFrame;
-    if (std::fabs(dFrameRate - std::round(dFrameRate)) < 0.001)
-        dFrameRate = std::round(dFrameRate);
+    // 333,333 units per frame is 30 frames/s written to the unit, not 30.00003; 417,083
+    // is 24000/1001.
+    const double dFrameRate = FrameRateFromTimePerFrame(format.nAvgTimePerFrame);
     settings.dFrameRate = dFrameRate;
     settings.nKeyFrameInterval = 0;
     if (video.nMaxKeyFrameSpacing > 0)

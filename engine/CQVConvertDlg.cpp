@@ -4,9 +4,12 @@
 #include "encode/CQVLevelMapping.h"
 #include "encode/CQVVideoConverter.h"
 #include "encode/CVideoMixerUserCallback.h"
+#include "encode/EncoderMapping.h"
 #include "encode/OutputTypes.h"
 #include "encode/WindowsMediaWriter.h"
 #include "media/CQVFFMpegCapture.h"
+#include "media/MediaInfoProbe.h"
+#include "project/OutputFrameRate.h"
 #include "project/LineTypes.h"
 #include "project/MediaTypes.h"
 #include "platform/ProgramFolder.h"
@@ -75,10 +78,13 @@ CQVConvertDlg::CQVConvertDlg(CQVEngineGlobals& globals) : m_globals(globals)
     m_pAudioCallback =
         std::make_unique<CAudioMixerUserCallback>(m_globals.timeline, m_globals.tempFolder, 1);
     m_pConverter = std::make_unique<CQVVideoConverter>(setup);
+    // Windows Media takes the rate the front-end wrote into the profile.
+    const double dFrameRate =
+        dProfileFrameRate > 0.0 ? dProfileFrameRate : ConversionFrameRate(*setup.pSettings);
+    m_pConverter->SetFrameRate(dFrameRate, HasOwnFrameRate(setup.pSettings->nOutputFrameRate));
+    m_pAudioCallback->SetOutputFrameRate(dFrameRate);
     if (pProfile)
     {
-        if (dProfileFrameRate > 0.0)
-            m_pConverter->SetFrameRate(dProfileFrameRate);
         m_pConverter->SetWindowsMediaConfigurator(
             [pProfile, nProfileResult](tagQVEncodeSettings* pSettings) {
                 return nProfileResult != 0 ? nProfileResult
@@ -88,6 +94,27 @@ CQVConvertDlg::CQVConvertDlg(CQVEngineGlobals& globals) : m_globals(globals)
     m_pVideoCallback->Prime(m_pConverter.get(), 1);
     m_pConverter->SetVideoMixerCallback(m_pVideoCallback.get());
     m_pConverter->SetAudioMixerCallback(m_pAudioCallback.get());
+}
+
+const tagQVMediaData* CQVConvertDlg::FirstMainVideoItem() const
+{
+    const TimelineLine* main = m_globals.timeline.FindLine(kLineMainVideo);
+    if (main)
+        for (const auto& item : main->items)
+            if (item->eMediaType == kMediaVideo)
+                return item.get();
+    return nullptr;
+}
+
+double CQVConvertDlg::ConversionFrameRate(const tagQVOutputSettings& record) const
+{
+    tagQVSourceFrameRates source;
+    tagQVMediaInfo info;
+    const tagQVMediaData* pItem = FirstMainVideoItem();
+    if (record.nOutputFrameRate == kFrameRateSameAsSource && pItem &&
+        ProbeMediaInfo(pItem->source, &info))
+        source = {info.dFrameRate, info.dAverageFrameRate};
+    return EncoderFrameRate(record.nOutputFormat, OutputFrameRate(record.nOutputFrameRate, source));
 }
 
 CQVConvertDlg::~CQVConvertDlg()

@@ -49,6 +49,11 @@ protected:
 private:
     void StartConversion();
     bool SourcesCanBeOpened() const;
+    // The output frame rate the record asks for: for the source's own rate, that of the
+    // main line's first video item; MPEG-1/2 the nearest rate they allow.
+    double ConversionFrameRate(const tagQVOutputSettings& record) const;
+    // The item whose source names the output's rate, dates and place; null for none.
+    const tagQVMediaData* FirstMainVideoItem() const;
     void TakeGraphEvents();
     void EndJob(bool bCompleted);
     void Destroy();

@@ -29,9 +29,9 @@ namespace
 {
 
 const int kDialogWidth = 500;
-const int kDialogHeight = 600;
+const int kDialogHeight = 630;
 const int kRowHeight = 22;
-const int kHelpTop = 480;
+const int kHelpTop = 510;
 const int kFormatWidth = 230;
 const int kAdvancedWidth = 70;
 // The labels' text keeps clear of the frame drawn at x 10.
@@ -55,6 +55,7 @@ const tagQVLabel kLabels[] = {
     {CQVMovieSettingsDlg::kIdKbps, "kbps"},
     {CQVMovieSettingsDlg::kIdQualityLabel, "Quality"},
     {CQVMovieSettingsDlg::kIdOverlayLabel, "Overlay Quality"},
+    {CQVMovieSettingsDlg::kIdFrameRateLabel, "Frame Rate"},
     {CQVMovieSettingsDlg::kIdForceResizeLabel, "Force Source Resize"},
     {CQVMovieSettingsDlg::kIdFlipLabel, "Flip Source Video"},
     {CQVMovieSettingsDlg::kIdDeinterlaceLabel, "Deinterlacing"},
@@ -150,8 +151,9 @@ void CQVMovieSettingsDlg::CreateControls()
     pHelp->SetTextAlign(CQVButton::kAlignLeft);
     pManager->Add(kIdHelp, pHelp, kKindStatic);
 
-    for (int nId : {kIdPreset, kIdFormat, kIdSizeMode, kIdQuality, kIdOverlay, kIdWmvCodec,
-                    kIdWmaCodec, kIdWmaFormat, kIdAudioBitrate, kIdSampleRate, kIdChannels})
+    for (int nId :
+         {kIdPreset, kIdFormat, kIdSizeMode, kIdQuality, kIdOverlay, kIdFrameRate, kIdWmvCodec,
+          kIdWmaCodec, kIdWmaFormat, kIdAudioBitrate, kIdSampleRate, kIdChannels})
         pManager->Add(nId, new CQVComboBox(), kKindComboBox);
     for (int nId : {kIdFileSize, kIdBitrate, kIdWidth, kIdHeight})
     {
@@ -172,6 +174,10 @@ void CQVMovieSettingsDlg::CreateControls()
     Fill(Combo(kIdAudioBitrate), AudioBitrateTexts());
     Fill(Combo(kIdSampleRate), AudioSampleRateTexts());
     Fill(Combo(kIdChannels), AudioChannelTexts());
+    CQVComboBox* pFrameRate = Combo(kIdFrameRate);
+    for (const tagQVFrameRateEntry& entry : FrameRateEntries())
+        pFrameRate->AddItem(QString::fromUtf8(entry.pszText));
+    pFrameRate->SetDropHeight(CQVComboBoxList::ContentHeight(pFrameRate->GetCount()) + 2);
 
     for (int nId : kHiddenIds)
     {
@@ -217,12 +223,13 @@ void CQVMovieSettingsDlg::LayoutControls()
         pKbps->Move(a + 82, 175, 40, kRowHeight, false);
     row(kIdQualityLabel, 205, Combo(kIdQuality), 75);
     row(kIdOverlayLabel, 235, Combo(kIdOverlay), 75);
-    row(kIdWmvLabel, 265, Combo(kIdWmvCodec), nWideWidth);
-    row(kIdWmaLabel, 295, Combo(kIdWmaCodec), nWideWidth);
-    row(kIdWmaFormatLabel, 325, Combo(kIdWmaFormat), nWideWidth);
-    row(kIdAudioBitrateLabel, 355, Combo(kIdAudioBitrate), 85);
-    row(kIdSampleRateLabel, 385, Combo(kIdSampleRate), 85);
-    row(kIdChannelsLabel, 415, Combo(kIdChannels), 85);
+    row(kIdFrameRateLabel, 265, Combo(kIdFrameRate), 150);
+    row(kIdWmvLabel, 295, Combo(kIdWmvCodec), nWideWidth);
+    row(kIdWmaLabel, 325, Combo(kIdWmaCodec), nWideWidth);
+    row(kIdWmaFormatLabel, 355, Combo(kIdWmaFormat), nWideWidth);
+    row(kIdAudioBitrateLabel, 385, Combo(kIdAudioBitrate), 85);
+    row(kIdSampleRateLabel, 415, Combo(kIdSampleRate), 85);
+    row(kIdChannelsLabel, 445, Combo(kIdChannels), 85);
     if (CQVButton* pHelp = Label(kIdHelp))
         pHelp->Move(11, kHelpTop, w - 22, h - kHelpBottomMargin - kHelpTop, false);
 }
@@ -234,7 +241,7 @@ void CQVMovieSettingsDlg::DrawBackground(QPainter* pGraphics)
         return;
     const int w = GetClientRect().width();
     const uint32_t clrEdge = CQVTheme::Colors().clrDlgEdge;
-    const QRect frame(10, 40, w - 22, 434);
+    const QRect frame(10, 40, w - 22, kHelpTop - 46);
     pGraphics->save();
     pGraphics->setRenderHint(QPainter::Antialiasing, false);
     pGraphics->setBrush(Qt::NoBrush);
@@ -348,6 +355,7 @@ void CQVMovieSettingsDlg::ChangePreset(int nIndex, bool bForced)
     Combo(kIdSampleRate)
         ->Select(EntryWithLeadingNumber(AudioSampleRateTexts(), record.nAudioSampleRate), false);
     Combo(kIdChannels)->Select(record.nAudioChannels, false);
+    Combo(kIdFrameRate)->Select(FrameRateEntryOf(record.nOutputFrameRate), false);
     ApplySizeModeState();
     if (bForced)
         return;
@@ -562,6 +570,7 @@ void CQVMovieSettingsDlg::OnOK()
     choice.audioSampleRateText =
         pSampleRate->GetItemText(pSampleRate->GetSelection()).toStdString();
     choice.nAudioChannelsIndex = Combo(kIdChannels)->GetSelection();
+    choice.nFrameRateIndex = Combo(kIdFrameRate)->GetSelection();
 
     tagQVOutputSettings& record = globals.outputSettings.Current();
     StoreMovieSettings(choice, &record);

@@ -1,11 +1,11 @@
 // The movie settings: output format, size mode and its values, quality, overlay quality,
-// the Windows Media codecs and the audio format of the whole batch, edited in the current
-// record of the process-wide output settings table (FrontEndGlobals). OK stores the
-// controls into that record and writes "isDeinterlace" into the settings store and
-// "skin/3dsmoothing.xml"; Cancel makes the preset current again that was current at
-// opening. The preset list, the force-resize, flip, deinterlacing and 3D smoothing boxes
-// and the width and height edits exist but are never shown. "Advanced" opens the H.264
-// settings. GUI thread only.
+// the output frame rate, the Windows Media codecs and the audio format of the whole batch,
+// edited in the current record of the process-wide output settings table
+// (FrontEndGlobals). OK stores the controls into that record and writes "isDeinterlace"
+// into the settings store and "skin/3dsmoothing.xml"; Cancel makes the preset current
+// again that was current at opening. The preset list, the force-resize, flip,
+// deinterlacing and 3D smoothing boxes and the width and height edits exist but are never
+// shown. "Advanced" opens the H.264 settings. GUI thread only.
 #pragma once
 
 #include "ui/CQVDialogBase.h"
@@ -68,6 +68,8 @@ public:
         kIdChannelsLabel = 54,
         kIdChannels = 55,
         kIdAdvanced = 56,
+        kIdFrameRateLabel = 57,
+        kIdFrameRate = 58,
     };
 
     explicit CQVMovieSettingsDlg(CQVPlatformWindow* pParent = nullptr);

@@ -6,6 +6,7 @@
 #include "frontend/CQVMainDlg.h"
 #include "frontend/CQVMessageStrip.h"
 #include "frontend/FrontEndGlobals.h"
+#include "media/MediaInfoProbe.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SettingsStore.h"
 #include "ui/CQVListCtrl.h"
@@ -113,7 +114,12 @@ bool CQVRenderFlow::SendRow(int nRow, QString* pReason, QString* pMessage)
     if (record.nOutputFormat == kOutputWmv)
     {
         std::string message;
-        if (!BuildWmvProfile(record, globals.TempPath("wmv.prx"), &message))
+        // The profile carries the rate: "Same as source" needs the source's.
+        tagQVSourceFrameRates source;
+        tagQVMediaInfo info;
+        if (record.nOutputFrameRate == kFrameRateSameAsSource && ProbeMediaInfo(row.source, &info))
+            source = {info.dFrameRate, info.dAverageFrameRate};
+        if (!BuildWmvProfile(record, globals.TempPath("wmv.prx"), &message, source))
         {
             *pMessage = QStringLiteral("Save Wmv Profile Failed!");
             *pReason = QStringLiteral("the Windows Media profile could not be saved");

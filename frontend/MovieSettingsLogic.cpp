@@ -1,6 +1,7 @@
 #include "frontend/MovieSettingsLogic.h"
 
 #include "encode/OutputTypes.h"
+#include "project/OutputFrameRate.h"
 
 #include <algorithm>
 #include <cctype>
@@ -199,6 +200,32 @@ int32_t EntryWithLeadingNumber(const std::vector<std::string>& texts, int32_t nV
     return -1;
 }
 
+const std::vector<tagQVFrameRateEntry>& FrameRateEntries()
+{
+    static const std::vector<tagQVFrameRateEntry> entries = {
+        {"Same as source", kFrameRateSameAsSource},
+        {"23.976", 23976},
+        {"24", 24000},
+        {"25", 25000},
+        {"29.97", 29970},
+        {"30", kFrameRateFixed30},
+        {"50", 50000},
+        {"59.94", 59940},
+        {"60", 60000},
+    };
+    return entries;
+}
+
+int32_t FrameRateEntryOf(int32_t nOutputFrameRate)
+{
+    const std::vector<tagQVFrameRateEntry>& entries = FrameRateEntries();
+    const int32_t nValue = HasOwnFrameRate(nOutputFrameRate) ? nOutputFrameRate : kFrameRateFixed30;
+    for (size_t i = 0; i < entries.size(); ++i)
+        if (entries[i].nValue == nValue)
+            return static_cast<int32_t>(i);
+    return -1;
+}
+
 int32_t ClampOutputWidth(int64_t nWidth)
 {
     return static_cast<int32_t>(
@@ -256,6 +283,9 @@ void StoreMovieSettings(const tagQVMovieSettingsChoice& choice, tagQVOutputSetti
     // No channel entry would otherwise reach the engine as "more than stereo".
     if (choice.nAudioChannelsIndex == 0 || choice.nAudioChannelsIndex == 1)
         record.nAudioChannels = choice.nAudioChannelsIndex;
+    if (choice.nFrameRateIndex >= 0 &&
+        choice.nFrameRateIndex < static_cast<int32_t>(FrameRateEntries().size()))
+        record.nOutputFrameRate = FrameRateEntries()[choice.nFrameRateIndex].nValue;
 }
 
 const std::vector<tagQVHelpEntry>& MovieSettingsHelp()
@@ -290,6 +320,9 @@ const std::vector<tagQVHelpEntry>& MovieSettingsHelp()
              "Audio Quality and Larger size."},
         {52, "Here we can set the Audio Sample Rate(in samples/sec, Hz) of the target video."},
         {54, "Here we can set the number of the Audio Channels of the target video."},
+        {57, "Here we can set the Frame Rate of the target video. <Same as source> keeps the "
+             "rate of the source video, so that every picture is shown once, none dropped or "
+             "repeated."},
     };
     return entries;
 }

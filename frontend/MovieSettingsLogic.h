@@ -59,6 +59,17 @@ int32_t LeadingNumber(const std::string& text);
 // The first entry whose leading number is nValue; -1 when none matches or nValue is 0.
 int32_t EntryWithLeadingNumber(const std::vector<std::string>& texts, int32_t nValue);
 
+// --- output frame rate: the list's entries and the nOutputFrameRate each writes
+struct tagQVFrameRateEntry
+{
+    const char* pszText;
+    int32_t nValue;
+};
+const std::vector<tagQVFrameRateEntry>& FrameRateEntries();
+// The entry that shows a record's value; the "30" entry for every value that counts as the
+// fixed 30 fps mode.
+int32_t FrameRateEntryOf(int32_t nOutputFrameRate);
+
 // --- output size: rounded down to a multiple of 4, then clamped to 80..1920 (width) and
 //     80..1440 (height).
 int32_t ClampOutputWidth(int64_t nWidth);
@@ -82,6 +93,7 @@ struct tagQVMovieSettingsChoice
     int32_t nWmaFormatCode = 0;                        // the chosen format's item data, 0 when none
     std::string audioBitrateText, audioSampleRateText; // the chosen entries' texts
     int32_t nAudioChannelsIndex = -1;
+    int32_t nFrameRateIndex = -1; // entry of FrameRateEntries
 };
 // Stores the choices in the record, in the dialog's order. A list with nothing chosen
 // keeps the record's value, except the audio bitrate and sample rate, which become 0 (the

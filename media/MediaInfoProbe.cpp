@@ -39,6 +39,8 @@ int ProbeMediaInfo(const std::string& path, tagQVMediaInfo* pInfo)
         info.turn = QVDisplayTurnOfStream(pVideo);
         QVDisplayedSize(info.turn, pVideo->codecpar->width, pVideo->codecpar->height, &info.nWidth,
                         &info.nHeight);
+        info.dFrameRate = QVRatio(pVideo->r_frame_rate);
+        info.dAverageFrameRate = QVRatio(pVideo->avg_frame_rate);
     }
     info.dDuration = ProbeDuration(format.get(), pVideo ? pVideo : pAudio);
     *pInfo = info;

@@ -1,5 +1,6 @@
 // Media information for the front-end's file list: whether a file has video and sound,
-// its picture size as players show it and its duration, read with FFmpeg's probe.
+// its picture size as players show it, its frame rate and its duration, read with
+// FFmpeg's probe.
 #pragma once
 
 #include "media/DisplayTurn.h"
@@ -17,6 +18,10 @@ struct tagQVMediaInfo
     int nWidth = 0;         // the displayed picture size: a quarter turn swaps the stored sides;
     int nHeight = 0;        // 0 without video
     double dDuration = 0.0; // seconds; 0 when the file does not say
+    // The video stream's declared rate and its average (pictures ÷ duration), frames per
+    // second; 0 when unknown or without video.
+    double dFrameRate = 0.0;
+    double dAverageFrameRate = 0.0;
     // How the pictures are turned upright. bUnsupported notes a display matrix that is no
     // quarter turn or mirror (its dRequestedDegrees says what it asked): such pictures are
     // shown, cropped and converted as stored.

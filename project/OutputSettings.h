@@ -15,7 +15,9 @@ struct tagQVOutputSettings
     int32_t nPresetIndex; // row of the preset table, 0..9
     int32_t bForceResize; // 1 = the decoder resizes the source to the output size
     int32_t bFlip;        // 1 = the decoder flips the source picture
-    int32_t nReserved12;
+    // Output frames per 1000 s, or -1 for the source's own rate; 0 (and any value that
+    // names no rate) is the fixed 30 fps mode. project/OutputFrameRate.h reads it.
+    int32_t nOutputFrameRate;
     int32_t nSizeClass;       // 0 1080 rows, 1 720, 2 480, 3 360, 4 240
     int32_t nAspect;          // 0 16:9, 1 4:3
     int32_t nSizeMode;        // 0 size priority, 1 bitrate priority, 2 quality priority

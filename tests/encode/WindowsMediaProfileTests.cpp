@@ -414,5 +414,41 @@ TEST(WindowsMediaProfileFile, LanguagesFollowTheLocale)
     EXPECT_FALSE(Rfc1766FromLcid(0x7777, &tag));
 }
 
+// The profile's time per frame carries the record's rate to the unit, and the engine reads
+// the very rate back from it.
+TEST(WindowsMediaProfileFile, TheTimePerFrameCarriesTheOutputFrameRate)
+{
+    struct tagCase
+    {
+        int32_t nOutputFrameRate;
+        tagQVSourceFrameRates source;
+        int64_t nTimePerFrame;
+        double dReadBack;
+    };
+    const tagCase kCases[] = {
+        {kFrameRateFixed30, {}, 333333, 30.0},
+        {23976, {}, 417083, 24000.0 / 1001.0},
+        {25000, {}, 400000, 25.0},
+        {59940, {}, 166833, 60000.0 / 1001.0},
+        {kFrameRateSameAsSource, {30000.0 / 1001.0, 29.97}, 333667, 30000.0 / 1001.0},
+        {kFrameRateSameAsSource, {120.0, 120.0}, 166667, 60.0},
+        {12345, {}, 333333, 30.0},
+    };
+    CQVTestFolder folder;
+    for (const tagCase& c : kCases)
+    {
+        tagQVOutputSettings record = WmvRecord();
+        record.nOutputFrameRate = c.nOutputFrameRate;
+        ASSERT_EQ(BuildWmvProfile(record, folder / "wmv.prx", nullptr, c.source), 1);
+        std::string bytes;
+        CQVWmProfile profile;
+        ASSERT_TRUE(ReadProfile(folder / "wmv.prx", &bytes, &profile));
+        ASSERT_FALSE(profile.Streams().empty());
+        const int64_t nUnits = profile.Streams()[0].video.nAvgTimePerFrame;
+        EXPECT_EQ(nUnits, c.nTimePerFrame) << c.nOutputFrameRate;
+        EXPECT_NEAR(FrameRateFromTimePerFrame(nUnits), c.dReadBack, 1e-12) << c.nOutputFrameRate;
+    }
+}
+
 } // namespace
 } // namespace qv::test

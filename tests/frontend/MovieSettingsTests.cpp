@@ -259,6 +259,40 @@ TEST_F(SettingsDialogTest, OkStoresTheClampedSizeTheAudioChoicesAndBothFiles)
     EXPECT_EQ(Record().nWidth, 1920);
 }
 
+TEST_F(SettingsDialogTest, FrameRateEntriesWriteTheirValuesAndShowThemAgain)
+{
+    const std::pair<const char*, int32_t> kEntries[] = {
+        {"Same as source", -1}, {"23.976", 23976}, {"24", 24000},
+        {"25", 25000},          {"29.97", 29970},  {"30", 0},
+        {"50", 50000},          {"59.94", 59940},  {"60", 60000},
+    };
+    Record().nOutputFrameRate = 12345; // no rate of the list: the fixed 30 fps mode
+    for (int i = 0; i < int(std::size(kEntries)); ++i)
+    {
+        Dlg dialog;
+        ASSERT_TRUE(OpenShown(dialog));
+        CQVComboBox* pRate = dialog.Combo(Dlg::kIdFrameRate);
+        ASSERT_EQ(pRate->GetCount(), int(std::size(kEntries)));
+        EXPECT_EQ(pRate->GetItemText(i), QString::fromUtf8(kEntries[i].first));
+        if (i == 0)
+        {
+            EXPECT_EQ(pRate->GetText(), QStringLiteral("30"));
+            const QRect label = dialog.Label(Dlg::kIdFrameRateLabel)->GetRect();
+            QTest::mouseMove(dialog.GetWidget(), QPoint(400, label.center().y()));
+            EXPECT_TRUE(Text(dialog.Label(Dlg::kIdHelp))
+                            .startsWith(QStringLiteral("Here we can set the Frame Rate")));
+        }
+        Choose(dialog, pRate, i);
+        Click(dialog, dialog.GetUIManager()->Find(kIdOk, kKindTextButton)->GetRect());
+        EXPECT_EQ(Record().nOutputFrameRate, kEntries[i].second) << kEntries[i].first;
+
+        Dlg again;
+        ASSERT_TRUE(OpenShown(again));
+        EXPECT_EQ(again.Combo(Dlg::kIdFrameRate)->GetSelection(), i);
+        Click(again, again.GetUIManager()->Find(kIdCancel, kKindTextButton)->GetRect());
+    }
+}
+
 TEST_F(SettingsDialogTest, CancelAfterAnotherPresetKeepsThePreviousOne)
 {
     Dlg dialog;
@@ -372,7 +406,7 @@ TEST_F(SettingsDialogTest, ScreenshotsInTheShippedTheme)
     // The frame around the rows, in the dialog edge colour.
     const QColor edge = CQVTheme::ToQColor(CQVTheme::Colors().clrDlgEdge);
     EXPECT_EQ(movie.pixelColor(10, 200).rgb(), edge.rgb());
-    EXPECT_EQ(movie.pixelColor(250, 474).rgb(), edge.rgb());
+    EXPECT_EQ(movie.pixelColor(250, 504).rgb(), edge.rgb());
     const QString folder = qEnvironmentVariable("VANTREL_SCREENSHOT_DIR");
     if (!folder.isEmpty())
     {

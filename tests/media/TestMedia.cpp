@@ -20,15 +20,21 @@ namespace
 
 namespace fs = std::filesystem;
 
-// The numbered-blocks pattern as an RGB source of the given size, rate and frame count.
-std::string PatternSource(int nWidth, int nHeight, int nRate, int nFrames)
+// The numbered-blocks pattern as an RGB source of the given size, rate (frames per second,
+// a number or a fraction such as "24000/1001") and frame count.
+std::string PatternSource(int nWidth, int nHeight, const std::string& rate, int nFrames)
 {
     const std::string bit = "if(lt(Y,H/2),255*mod(floor(N/pow(2,floor(X*8/W))),2),0)";
     std::ostringstream s;
-    s << "-f lavfi -i \"color=black:s=" << nWidth << "x" << nHeight << ":r=" << nRate
+    s << "-f lavfi -i \"color=black:s=" << nWidth << "x" << nHeight << ":r=" << rate
       << ",format=gbrp,geq=r='" << bit << "':g='" << bit << "':b='if(lt(Y,H/2)," << bit
       << ",255)',trim=end_frame=" << nFrames << "\"";
     return s.str();
+}
+
+std::string PatternSource(int nWidth, int nHeight, int nRate, int nFrames)
+{
+    return PatternSource(nWidth, nHeight, std::to_string(nRate), nFrames);
 }
 
 std::string CacheFolder()
@@ -273,6 +279,22 @@ std::string NumberedClipPath(ENumberedContainer eContainer, int nFrameRate)
             {"numbered", ".mpg", source + " -c:v mpeg2video -q:v 2 -g 12 -bf 2 -f mpeg"}, false);
     }
     return std::string();
+}
+
+std::string NumberedClipPath(ENumberedContainer eContainer, const std::string& rate, int nFrames,
+                             const std::string& timing)
+{
+    if (eContainer != ENumberedContainer::Mp4BFrames && eContainer != ENumberedContainer::Matroska)
+        return std::string();
+    std::string source = PatternSource(160, 120, rate, nFrames);
+    if (!timing.empty())
+        source.insert(source.size() - 1, ",setpts='(" + timing + ")/TB'");
+    const std::string h264 = " -fps_mode passthrough -c:v libx264 -preset veryfast -pix_fmt yuv420p"
+                             " -crf 18 -x264-params bframes=2:b-adapt=0:keyint=24:scenecut=0";
+    return CachedMedia({"numbered-rate",
+                        eContainer == ENumberedContainer::Matroska ? ".mkv" : ".mp4",
+                        source + h264},
+                       false);
 }
 
 int ReadFrameNumber(const uint8_t* pImage, int nStride, int nWidth, int nHeight, bool bBottomUp)

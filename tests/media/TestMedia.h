@@ -44,6 +44,12 @@ enum class ENumberedContainer
     RawH264,    // the H.264 stream with no container: no timestamps and no length
 };
 std::string NumberedClipPath(ENumberedContainer eContainer, int nFrameRate);
+// The same H.264 stream (Mp4BFrames or Matroska only) at a rate given as text ("25",
+// "24000/1001") with nFrames pictures. A timing expression of N (the picture number) in
+// seconds, such as "if(lt(N,30),N/30,1+(N-30)/15)", stamps the pictures at those times
+// instead: a variable-rate clip.
+std::string NumberedClipPath(ENumberedContainer eContainer, const std::string& rate, int nFrames,
+                             const std::string& timing = std::string());
 
 // Clips for the display-rotation tests: 480×360 H.264 in MP4, 30 fps, 1 s, blue with a
 // 120×90 block in each corner: red top left, yellow top right, green bottom right, white
