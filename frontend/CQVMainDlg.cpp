@@ -170,6 +170,9 @@ void CQVMainDlg::OnInitDialog()
     m_restoreRect = GetWindowRect();
     tagQVOutputSettings& record = FrontEndGlobals().outputSettings.Current();
     record.nOutputFormat = kOutputWmv;
+    // Stereo until the user says otherwise: a stereo source must not come out mono when
+    // another format is picked without touching the sound lists.
+    record.nAudioChannels = 1;
     ChooseDefaultWindowsMediaCodecs(&record);
     InstallDropHandler();
     if (!m_startupFiles.isEmpty())

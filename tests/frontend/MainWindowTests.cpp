@@ -88,6 +88,7 @@ TEST_F(MainWindowTest, OpensAsDescribedWithWindowsMediaOutput)
     EXPECT_EQ(dialog.GetWindowText(), QStringLiteral("Vantrel"));
     EXPECT_EQ(dialog.GetClientRect().size(), QSize(1000, 650));
     EXPECT_EQ(FrontEndGlobals().outputSettings.Current().nOutputFormat, kOutputWmv);
+    EXPECT_EQ(FrontEndGlobals().outputSettings.Current().nAudioChannels, 1) << "stereo";
     ASSERT_EQ(pList->GetColumnCount(), kFileColumnCount);
     EXPECT_FALSE(pList->IsHeaderMenuEnabled());
     EXPECT_TRUE(pList->IsColumnVisible(kColumnCropX));
