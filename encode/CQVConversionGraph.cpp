@@ -64,8 +64,13 @@ int32_t CQVConversionGraph::Build(const tagQVEncodeSettings& settings, int64_t n
         m_audioSamples.assign(static_cast<size_t>(m_source.AudioBufferFrames()) * 2, 0);
     if (nResult >= 0)
         nResult = m_fileSink.Open(path);
+    if (nResult >= 0 && settings.sourceFacts.bHasModificationTime)
+        m_fileSink.SetModificationTime(settings.sourceFacts.nModificationSeconds,
+                                       settings.sourceFacts.nModificationNanoseconds);
     if (nResult >= 0)
         nResult = m_multiplexer.Open(settings.eContainer);
+    if (nResult >= 0)
+        m_multiplexer.SetSourceFacts(settings.sourceFacts);
     if (nResult >= 0)
     {
         // Matroska and ASF carry video as the first track; the other muxers take audio

@@ -199,7 +199,19 @@ int32_t CQVFileSink::Commit()
         return -nError;
     }
     m_temporaryPath.clear();
+    if (m_bKeepTime)
+    {
+        const struct timespec times[2] = {{0, UTIME_OMIT}, m_modificationTime};
+        utimensat(AT_FDCWD, m_path.c_str(), times, 0);
+    }
     return 0;
+}
+
+void CQVFileSink::SetModificationTime(int64_t nSeconds, int64_t nNanoseconds)
+{
+    m_bKeepTime = true;
+    m_modificationTime.tv_sec = static_cast<time_t>(nSeconds);
+    m_modificationTime.tv_nsec = static_cast<long>(nNanoseconds);
 }
 
 void CQVFileSink::Discard()

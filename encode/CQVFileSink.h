@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <time.h>
 
 struct AVIOContext;
 
@@ -40,6 +41,11 @@ public:
     // Closes and removes the temporary file. Safe when nothing is open.
     void Discard();
 
+    // The modification time Commit gives the output after the rename (the source's, so
+    // that the file sorts with the recording, not with the conversion). A time that cannot
+    // be set leaves the file's own.
+    void SetModificationTime(int64_t nSeconds, int64_t nNanoseconds);
+
 private:
     static int WritePacket(void* pOpaque, uint8_t* pData, int nSize);
     static int64_t Seek(void* pOpaque, int64_t nOffset, int nWhence);
@@ -50,6 +56,8 @@ private:
     AVIOContext* m_pIo = nullptr;
     std::string m_path;
     std::string m_temporaryPath;
+    bool m_bKeepTime = false;
+    struct timespec m_modificationTime = {};
 };
 
 } // namespace qv

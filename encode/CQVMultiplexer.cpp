@@ -24,7 +24,29 @@ int32_t CQVMultiplexer::Open(EQVContainer eContainer)
     if (nResult < 0 || pRaw == nullptr)
         return nResult < 0 ? nResult : AVERROR(ENOMEM);
     m_pFormat.reset(pRaw);
+    m_eContainer = eContainer;
+    m_bQuickTimeKeys = false;
     return 0;
+}
+
+void CQVMultiplexer::SetSourceFacts(const tagQVSourceFacts& facts)
+{
+    if (!m_pFormat || m_bStarted || !facts.HasTags())
+        return;
+    const bool bQuickTime = m_eContainer == EQVContainer::Mp4 || m_eContainer == EQVContainer::Mov;
+    if (!bQuickTime && m_eContainer != EQVContainer::Matroska)
+        return;
+    AVDictionary** ppTags = &m_pFormat->metadata;
+    auto set = [ppTags](const char* pszKey, const std::string& value)
+    {
+        if (!value.empty())
+            av_dict_set(ppTags, pszKey, value.c_str(), 0);
+    };
+    set("creation_time", facts.creationTime);
+    set(bQuickTime ? "com.apple.quicktime.location.ISO6709" : "location", facts.location);
+    set(bQuickTime ? "com.apple.quicktime.make" : "make", facts.make);
+    set(bQuickTime ? "com.apple.quicktime.model" : "model", facts.model);
+    m_bQuickTimeKeys = bQuickTime;
 }
 
 int32_t CQVMultiplexer::AddStream(const AVCodecContext* pEncoder)
@@ -61,7 +83,11 @@ int32_t CQVMultiplexer::Start(AVIOContext* pIo)
     if (!m_pFormat || m_bStarted || pIo == nullptr || m_streams.empty())
         return AVERROR(EINVAL);
     m_pFormat->pb = pIo;
-    const int nResult = avformat_write_header(m_pFormat.get(), nullptr);
+    AVDictionary* pOptions = nullptr;
+    if (m_bQuickTimeKeys)
+        av_dict_set(&pOptions, "movflags", "use_metadata_tags", 0);
+    const int nResult = avformat_write_header(m_pFormat.get(), &pOptions);
+    av_dict_free(&pOptions);
     if (nResult < 0)
         return nResult;
     m_bStarted = true;

@@ -28,6 +28,11 @@ public:
     // Allocates the muxer for the container. Returns 0 or a negative AVERROR.
     int32_t Open(EQVContainer eContainer);
 
+    // Tags the file with the source's creation time, location, make and model: MP4 and MOV
+    // as QuickTime keys (the com.apple.quicktime ones phones write) with the creation time
+    // in the movie header, Matroska as tags; other containers get none. Before Start only.
+    void SetSourceFacts(const tagQVSourceFacts& facts);
+
     // Adds a stream for an opened encoder; streams are numbered in the order added.
     // Returns the stream index or a negative AVERROR. Before Start only.
     int32_t AddStream(const AVCodecContext* pEncoder);
@@ -65,6 +70,8 @@ private:
     };
 
     QVOutputFormatPtr m_pFormat;
+    EQVContainer m_eContainer = EQVContainer::Mp4;
+    bool m_bQuickTimeKeys = false; // the mov muxer writes its metadata as keys
     bool m_bStarted = false;
     bool m_bAborted = false;
     std::vector<tagQVStreamState> m_streams;

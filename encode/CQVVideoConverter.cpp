@@ -139,6 +139,7 @@ int32_t CQVVideoConverter::BuildConversionGraph(const std::string& path)
     if (DeriveEncodeSettings(m_setup.pSettings, m_setup.h264, dDuration, m_dFrameRate, &settings) <
         0)
         return FailBuild(-1);
+    settings.sourceFacts = m_setup.sourceFacts;
     if (settings.bWindowsMedia && m_configure)
     {
         const int32_t nResult = m_configure(&settings);

@@ -43,6 +43,8 @@ struct tagQVConverterSetup
     // The project the callbacks compose; Close frees its items' decoders. Not owned; it
     // outlives the converter (whose destructor closes). Null frees none.
     ProjectTimeline* pTimeline = nullptr;
+    // Dates, place, camera and file time of the source, carried into the output.
+    tagQVSourceFacts sourceFacts;
 };
 
 // Graph states.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "encode/OutputTypes.h"
+#include "media/SourceFacts.h"
 #include "project/OutputSettings.h"
 #include "project/SettingsFiles.h"
 
@@ -67,6 +68,10 @@ struct tagQVEncodeSettings
     int32_t nAudioSampleRate = 0; // Hz
     EQVChannelMode eChannelMode = EQVChannelMode::Stereo;
     bool bLowFrequencyChannel = false; // multichannel with LFE (AAC flag; AC3 types 5, 11)
+
+    // --- what the file keeps of its source: tags where the container holds them, and the
+    //     file time
+    tagQVSourceFacts sourceFacts;
 };
 
 // Bits per second for size priority: floor(nFileSizeMB x 1024 / dDuration) x 8192.

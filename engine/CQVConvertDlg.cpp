@@ -9,6 +9,7 @@
 #include "encode/WindowsMediaWriter.h"
 #include "media/CQVFFMpegCapture.h"
 #include "media/MediaInfoProbe.h"
+#include "media/SourceFacts.h"
 #include "project/OutputFrameRate.h"
 #include "project/LineTypes.h"
 #include "project/MediaTypes.h"
@@ -50,6 +51,8 @@ CQVConvertDlg::CQVConvertDlg(CQVEngineGlobals& globals) : m_globals(globals)
     setup.dDuration = m_globals.timeline.Length();
     setup.pTimeline = &m_globals.timeline;
     setup.pGraphRunning = &block.bGraphRunning;
+    if (const tagQVMediaData* pItem = FirstMainVideoItem())
+        ReadSourceFacts(pItem->source, &setup.sourceFacts);
     // Windows Media output takes its chain from the front-end's profile. It is read before
     // the composition is sized, so that pictures come at the size and rate the profile
     // encodes, and applied by the graph build, which a profile that cannot be read fails.
