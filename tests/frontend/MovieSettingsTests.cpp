@@ -385,7 +385,7 @@ TEST_F(SettingsDialogTest, ScreenshotsInTheShippedTheme)
         dialog.UpdateWindow();
         return dialog.GetWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     };
-    QImage movie, advanced, formats;
+    QImage movie, advanced, formats, rates, rateHelp;
     {
         Dlg dialog;
         ASSERT_TRUE(OpenShown(dialog));
@@ -397,6 +397,14 @@ TEST_F(SettingsDialogTest, ScreenshotsInTheShippedTheme)
         ASSERT_TRUE(QTest::qWaitForWindowExposed(pList));
         formats = pList->grab().toImage();
         pFormat->CloseDropDown();
+        CQVComboBox* pRate = dialog.Combo(Dlg::kIdFrameRate);
+        Click(dialog, pRate->GetRect());
+        ASSERT_TRUE(pRate->IsDropDownOpen());
+        QWidget* pRates = pRate->GetDropDown()->GetWidget();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(pRates));
+        rates = pRates->grab().toImage();
+        pRate->CloseDropDown();
+        rateHelp = shoot(dialog, dialog.Label(Dlg::kIdFrameRateLabel)->GetRect().center());
     }
     {
         CQVH264SettingsDlg dialog;
@@ -413,5 +421,7 @@ TEST_F(SettingsDialogTest, ScreenshotsInTheShippedTheme)
         EXPECT_TRUE(movie.save(QDir(folder).filePath(QStringLiteral("movie_settings.png"))));
         EXPECT_TRUE(advanced.save(QDir(folder).filePath(QStringLiteral("h264.png"))));
         EXPECT_TRUE(formats.save(QDir(folder).filePath(QStringLiteral("format_list.png"))));
+        EXPECT_TRUE(rates.save(QDir(folder).filePath(QStringLiteral("frame_rate_list.png"))));
+        EXPECT_TRUE(rateHelp.save(QDir(folder).filePath(QStringLiteral("frame_rate_help.png"))));
     }
 }
