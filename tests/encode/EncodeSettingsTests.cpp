@@ -191,5 +191,15 @@ TEST(EncoderMapping, FrameStructureFollowsTheProfile)
     EXPECT_EQ(VideoFrameStructure(Derive(&record, h264)).nBFrames, 16);
 }
 
+TEST(EncodeSettings, MpegVideoTakesTheNearestRateItsFrameRateCodeKnows)
+{
+    EXPECT_DOUBLE_EQ(EncoderFrameRate(kOutputMpeg1, 15.0), 24000.0 / 1001.0);
+    EXPECT_DOUBLE_EQ(EncoderFrameRate(kOutputMpeg2, 29.0), 30000.0 / 1001.0);
+    EXPECT_DOUBLE_EQ(EncoderFrameRate(kOutputMpeg2Surround, 48.0), 50.0);
+    EXPECT_DOUBLE_EQ(EncoderFrameRate(kOutputMpeg1, 30.0), 30.0);
+    EXPECT_DOUBLE_EQ(EncoderFrameRate(kOutputMp4, 15.0), 15.0) << "H.264 takes any rate";
+    EXPECT_DOUBLE_EQ(EncoderFrameRate(kOutputAviMp3, 12.5), 12.5);
+}
+
 } // namespace
 } // namespace qv::test

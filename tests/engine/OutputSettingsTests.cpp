@@ -1,3 +1,4 @@
+#include "project/OutputFrameRate.h"
 #include "project/OutputSettings.h"
 #include "tests/support/TestFolder.h"
 
@@ -89,4 +90,40 @@ TEST(OptionFile, ShortFileReplacesOnlyTheStartAndFullFileReplacesAll)
     EXPECT_EQ(table.ReadOptionFile(folder / "missing.dat"), -1);
     EXPECT_EQ(table.ReadOptionFile(folder.Path()), -1) << "a folder cannot be read";
     EXPECT_FALSE(table.WriteOptionFile(folder / "no/such/folder/option.dat"));
+}
+
+TEST(OutputFrameRate, TheRecordsValueNamesTheRate)
+{
+    struct tagCase
+    {
+        int32_t nValue;
+        tagQVSourceFrameRates source;
+        double dRate;
+    };
+    const tagCase kCases[] = {
+        {0, {25.0, 25.0}, 30.0},
+        {12345, {}, 30.0}, // names no rate: the fixed mode
+        {23976, {}, 24000.0 / 1001.0},
+        {29970, {}, 30000.0 / 1001.0},
+        {50000, {}, 50.0},
+        {59940, {}, 60000.0 / 1001.0},
+        {-1, {25.0, 25.1}, 25.0},                // within 1 %: constant rate
+        {-1, {30.0, 20.7}, 24000.0 / 1001.0},    // variable: nearest listed
+        {-1, {90000.0, 29.6}, 30000.0 / 1001.0}, // a clock rate, 29.6 average
+        {-1, {120000.0 / 1001.0, 120000.0 / 1001.0}, 60000.0 / 1001.0}, // halved
+        {-1, {240.0, 240.0}, 60.0},                                     // halved twice
+        {-1, {}, 30.0},                                                 // no video: 30
+    };
+    for (const tagCase& c : kCases)
+        EXPECT_DOUBLE_EQ(OutputFrameRate(c.nValue, c.source), c.dRate)
+            << c.nValue << " " << c.source.dNominal << " " << c.source.dAverage;
+    EXPECT_FALSE(HasOwnFrameRate(0));
+    EXPECT_FALSE(HasOwnFrameRate(12345));
+    EXPECT_TRUE(HasOwnFrameRate(-1));
+    EXPECT_TRUE(HasOwnFrameRate(24000));
+    // The fixed mode's first picture stands at 1/30 s; a rate of its own starts at 0.
+    EXPECT_DOUBLE_EQ(OutputPictureTime(0, 30.0, false), 1.0 / 30.0);
+    EXPECT_DOUBLE_EQ(OutputPictureTime(89, 30.0, false), 3.0);
+    EXPECT_DOUBLE_EQ(OutputPictureTime(0, 25.0, true), 0.0);
+    EXPECT_DOUBLE_EQ(OutputPictureTime(96, 24000.0 / 1001.0, true), 4.004);
 }
