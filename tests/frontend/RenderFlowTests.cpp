@@ -4,6 +4,8 @@
 #include "frontend/CQVMainDlg.h"
 #include "frontend/CQVMessageStrip.h"
 #include "frontend/CQVRenderFlow.h"
+#include "encode/OutputTypes.h"
+#include "project/OutputFrameRate.h"
 #include "platform/Process.h"
 #include "tests/frontend/FrontEndTestSupport.h"
 #include "tests/frontend/UrlCatcher.h"
@@ -382,4 +384,29 @@ TEST_F(RenderFlowTest, ClosingDuringARenderAsksFirst)
     ASSERT_TRUE(WaitFor([&] { return nAnswered == 2 && dialog.IsEnded(); }));
     EXPECT_FALSE(pFlow->IsRendering());
     EXPECT_TRUE(NoEngineRuns());
+}
+
+// "Same as source" for Windows Media: the profile the front-end writes carries the
+// source's own rate, and every source picture comes out once.
+TEST_F(RenderFlowTest, SameAsSourceCarriesTheSourcesRateIntoTheWindowsMediaProfile)
+{
+    static CQVScratchFolder folder;
+    const std::string clip = folder / "pal.mp4";
+    ASSERT_TRUE(RunFFmpeg("-f lavfi -i testsrc2=size=160x120:rate=25 -t 2 -pix_fmt yuv420p"
+                          " -c:v libx264 -preset ultrafast \"" +
+                          clip + "\""));
+    tagQVOutputSettings& record = FrontEndGlobals().outputSettings.Current();
+    record.nOutputFormat = kOutputWmv;
+    record.nOutputFrameRate = kFrameRateSameAsSource;
+    Add({clip});
+    ASSERT_TRUE(pFlow->StartInFolder(out.Path()));
+    ASSERT_TRUE(WaitIdle());
+    ASSERT_EQ(State(0), QStringLiteral("Finish"));
+    QProcess probe;
+    probe.start("ffprobe", {"-v", "error", "-count_frames", "-select_streams", "v:0",
+                            "-show_entries", "stream=r_frame_rate,nb_read_frames", "-of", "csv=p=0",
+                            QString::fromStdString(pFlow->LastOutputPath())});
+    probe.waitForFinished(20000);
+    EXPECT_EQ(QString::fromUtf8(probe.readAllStandardOutput()).trimmed(),
+              QStringLiteral("25/1,50"));
 }
