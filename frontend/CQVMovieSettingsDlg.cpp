@@ -34,6 +34,7 @@ const int kRowHeight = 22;
 const int kHelpTop = 510;
 const int kFormatWidth = 230;
 const int kAdvancedWidth = 70;
+const int kAudioWidth = 110;
 // The labels' text keeps clear of the frame drawn at x 10.
 const int kLabelLeft = 17;
 const int kHelpBottomMargin = 40;
@@ -227,9 +228,10 @@ void CQVMovieSettingsDlg::LayoutControls()
     row(kIdWmvLabel, 295, Combo(kIdWmvCodec), nWideWidth);
     row(kIdWmaLabel, 325, Combo(kIdWmaCodec), nWideWidth);
     row(kIdWmaFormatLabel, 355, Combo(kIdWmaFormat), nWideWidth);
-    row(kIdAudioBitrateLabel, 385, Combo(kIdAudioBitrate), 85);
-    row(kIdSampleRateLabel, 415, Combo(kIdSampleRate), 85);
-    row(kIdChannelsLabel, 445, Combo(kIdChannels), 85);
+    // Wide enough for "2 (Stereo)", the entry that shows from the start.
+    row(kIdAudioBitrateLabel, 385, Combo(kIdAudioBitrate), kAudioWidth);
+    row(kIdSampleRateLabel, 415, Combo(kIdSampleRate), kAudioWidth);
+    row(kIdChannelsLabel, 445, Combo(kIdChannels), kAudioWidth);
     if (CQVButton* pHelp = Label(kIdHelp))
         pHelp->Move(11, kHelpTop, w - 22, h - kHelpBottomMargin - kHelpTop, false);
 }
