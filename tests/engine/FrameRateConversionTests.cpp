@@ -11,6 +11,7 @@
 #include "tests/media/TestMedia.h"
 #include "tests/support/CQVEngineDriver.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
@@ -178,4 +179,27 @@ TEST(FrameRateConversion, AVariableRateSourceGetsTheListedRateNearestItsAverage)
     }
     EXPECT_EQ(expected.size(), 72u) << "3 s at 24000/1001";
     EXPECT_EQ(ShownNumbers(output), expected);
+}
+
+// MPEG-1 knows only its eight rates: a 15 fps source at its own rate comes out at the
+// nearest, 24000/1001, four seconds long, each picture the one its time names.
+TEST(FrameRateConversion, MpegTakesTheNearestRateItAllows)
+{
+    const std::string source = test::NumberedClipPath(ENumberedContainer::Mp4BFrames, 15);
+    ASSERT_FALSE(source.empty());
+    CQVEngineDriver driver;
+    ASSERT_TRUE(driver.Ready());
+    tagQVOutputSettings settings = Mp4Settings(kFrameRateSameAsSource);
+    settings.nOutputFormat = 9;
+    const std::string output = driver.ProgramPath("nearest.mpg");
+    ASSERT_TRUE(ConvertWhole(driver, source, settings, output));
+    const test::tagQVProbe probe = test::ProbeFile(output);
+    ASSERT_TRUE(probe.bOk && probe.Find("video"));
+    EXPECT_EQ(probe.Find("video")->rFrameRate, "24000/1001");
+    // Picture k shows the first source picture at or after k × 1001 / 24000 s.
+    std::vector<int> expected;
+    for (int k = 0; k < 96; ++k)
+        expected.push_back(
+            std::min(59, int(std::ceil((k * 1001.0 / 24000.0 - 0.001) * 15.0 - 1e-9))));
+    EXPECT_EQ(ShownNumbers(output), expected) << "4 s at 24000/1001";
 }
