@@ -12,9 +12,10 @@ const QColor CQVCropImageArea::kVeil(180, 180, 180, 150);
 const QColor CQVCropImageArea::kOutline(0, 126, 200);
 const QColor CQVCropImageArea::kOutlineGrey(160, 160, 160);
 
-void CQVCropImageArea::SetFrame(const QImage& frame)
+void CQVCropImageArea::SetFrame(const QImage& frame, const QImage& scaled)
 {
     m_frame = frame;
+    m_scaled = scaled;
     Rebuild();
 }
 
@@ -38,12 +39,14 @@ void CQVCropImageArea::Rebuild()
     m_plain = QImage();
     if (!m_frame.isNull() && m_imageRect.width() > 0 && m_imageRect.height() > 0)
     {
-        m_plain =
-            m_frame.size() == m_imageRect.size()
-                ? m_frame.convertToFormat(eFormat)
-                : m_frame
-                      .scaled(m_imageRect.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                      .convertToFormat(eFormat);
+        if (m_scaled.size() == m_imageRect.size())
+            m_plain = m_scaled.convertToFormat(eFormat);
+        else if (m_frame.size() == m_imageRect.size())
+            m_plain = m_frame.convertToFormat(eFormat);
+        else
+            m_plain =
+                m_frame.scaled(m_imageRect.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                    .convertToFormat(eFormat);
     }
     m_still = QImage(m_area.size(), eFormat);
     m_still.fill(kAreaGrey);
