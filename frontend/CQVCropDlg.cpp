@@ -106,8 +106,10 @@ void CQVCropDlg::OnInitDialog()
     if (auto* pZoom = dynamic_cast<CQVComboBox*>(GetUIManager()->Find(kIdZoom, kKindComboBox)))
         pZoom->Select(nChoice, false);
     const double dZoom = m_geometry.ZoomForChoice(nChoice, work, m_nInitialClientWidth);
+    // The zoom first, so that the layout of the resize uses it; then laid out for the
+    // window's new size at once: the picture is asked for at that size.
     m_geometry.SetLayout(dZoom, GetClientRect().size());
-    SizeWindow(dZoom, true);
+    m_geometry.SetLayout(dZoom, SizeWindow(dZoom, true));
     // The dialog shows at once; its picture follows.
     ShowFrameAt(FirstFrameTime(m_request.dDuration));
 
@@ -201,9 +203,9 @@ void CQVCropDlg::LayoutControls()
         if (CQVButton* pControl = pManager->Find(place.nId, place.nKind))
             pControl->Move(place.x, place.y, place.w, place.h, false);
 
-    const QRect oldArea = m_geometry.ImageArea(), oldImage = m_geometry.ImageRect();
     m_geometry.SetLayout(m_geometry.Zoom(), client.size());
-    if (m_geometry.ImageArea() != oldArea || m_geometry.ImageRect() != oldImage)
+    // The geometry may have been laid out ahead for a new zoom: the area follows it.
+    if (m_area.Area() != m_geometry.ImageArea() || m_area.ImageRect() != m_geometry.ImageRect())
     {
         m_area.SetLayout(m_geometry.ImageArea(), m_geometry.ImageRect());
         // The loader scales the picture for the new size; a quick stretch stands meanwhile.
@@ -212,7 +214,7 @@ void CQVCropDlg::LayoutControls()
     }
 }
 
-void CQVCropDlg::SizeWindow(double dZoom, bool bCentre)
+QSize CQVCropDlg::SizeWindow(double dZoom, bool bCentre)
 {
     // Never larger than the work area: a listed zoom too large for it shows the middle of
     // the frame in the area that fits.
@@ -225,6 +227,7 @@ void CQVCropDlg::SizeWindow(double dZoom, bool bCentre)
     MoveWindow(pos.x(), pos.y(), size.width(), size.height());
     if (bCentre)
         CenterWindow(GetParentWindow());
+    return size;
 }
 
 void CQVCropDlg::ApplyZoom(double dZoom)
@@ -234,7 +237,7 @@ void CQVCropDlg::ApplyZoom(double dZoom)
         return;
     const tagQVCropValues values = EditValues();
     m_geometry.SetLayout(dZoom, GetClientRect().size());
-    SizeWindow(dZoom, false);
+    m_geometry.SetLayout(dZoom, SizeWindow(dZoom, false));
     m_geometry.SetDisplayFromSource(values);
     LayoutControls();
     Invalidate();
@@ -260,7 +263,7 @@ void CQVCropDlg::ShowFrameAt(double dSeconds)
     }
     m_dFrameTime = dSeconds;
     m_frameImagePath = FrameImagePath(dSeconds);
-    m_bFrameExact = false;
+    m_bFrameExact = m_bPictureExact = false;
     m_nFrameSerial = m_pLoader->Request(dSeconds, m_frameImagePath, m_geometry.ImageRect().size());
     ShowFrameNote();
 }
@@ -272,8 +275,10 @@ void CQVCropDlg::TakeFrames()
         return;
     m_frame = picture.frame;
     m_area.SetFrame(picture.frame, picture.display);
+    m_bHasPicture = true;
     // An older request's exact picture is not this time's.
-    m_bFrameExact = picture.bExact && picture.nSerial == m_nFrameSerial;
+    m_bPictureExact = picture.bExact && picture.nSerial == m_nFrameSerial;
+    m_bFrameExact = m_bPictureExact && !picture.frame.isNull();
     ShowFrameNote();
     RedrawImageArea();
 }
@@ -282,8 +287,8 @@ void CQVCropDlg::ShowFrameNote()
 {
     if (CQVButton* pNote =
             GetUIManager() ? GetUIManager()->Find(kIdFrameNote, kKindStatic) : nullptr)
-        if (pNote->IsVisible() == m_bFrameExact)
-            pNote->Show(!m_bFrameExact, true);
+        if (pNote->IsVisible() == m_bPictureExact)
+            pNote->Show(!m_bPictureExact, true);
 }
 
 void CQVCropDlg::DrawBackground(QPainter* pGraphics)

@@ -105,8 +105,12 @@ public:
     // The time asked for last and its image file (written once its exact picture is made).
     const std::string& GetFrameImagePath() const { return m_frameImagePath; }
     double GetFrameTime() const { return m_dFrameTime; }
+    // Some picture is shown (the grey area until the first comes).
+    bool HasPicture() const { return m_bHasPicture; }
     // The picture shown is the exact one of GetFrameTime (not a key frame's before it,
-    // nor an older time's, nor none yet).
+    // nor an older time's, nor none yet), and with IsFrameExact GetFrameImage holds its
+    // whole frame too (it comes a little after the picture).
+    bool IsPictureExact() const { return m_bPictureExact; }
     bool IsFrameExact() const { return m_bFrameExact; }
     bool IsDetecting() const { return m_bDetecting; }
     const QImage& GetFrameImage() const { return m_frame; }
@@ -145,8 +149,9 @@ private:
     void RedrawImageArea();
     void ApplyZoom(double dZoom);
     // The window at the size for the zoom, no larger than the work area; kept where it is
-    // (or centred) but moved back inside the work area.
-    void SizeWindow(double dZoom, bool bCentre);
+    // (or centred) but moved back inside the work area. Returns the size (the windows have
+    // no frame: it is the client size too).
+    QSize SizeWindow(double dZoom, bool bCentre);
     bool IsOnControl(QPoint pt) const;
     void MoveWindowWithPointer(QPoint ptClient);
     void StartDetection();
@@ -163,6 +168,8 @@ private:
     double m_dFrameTime = 0;
     std::unique_ptr<CQVCropFrameLoader> m_pLoader;
     int m_nFrameSerial = 0; // the loader's serial of the latest request
+    bool m_bHasPicture = false;
+    bool m_bPictureExact = false;
     bool m_bFrameExact = false;
     QString m_strTurnNote; // set before the controls are made
     int m_nInitialClientWidth = 0;

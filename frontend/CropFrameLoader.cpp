@@ -7,6 +7,11 @@
 #include <cstdio>
 #include <cstring>
 
+extern "C"
+{
+#include <libswscale/swscale.h>
+}
+
 namespace qv
 {
 
@@ -17,16 +22,27 @@ class CQVSteppedCapture : public CQVFFMpegStillCapture
 public:
     using CQVFFMpegStillCapture::CQVFFMpegStillCapture;
 
-    // The first picture after the seek to the key frame before t; false without one.
+    // The first picture after the seek to the key frame before t; false without one. A
+    // capture opened for this request: its decoder holds nothing from before.
     bool GoNear(double dSeconds)
     {
         if (Failed() || !HasVideo())
             return false;
-        // Near the start the capture reads on from where it stands, which for a capture
-        // used before is an earlier request's picture: back to the start first.
-        if (m_bUsed && GetFrameRate() * dSeconds <= 15.0)
+        // One seek and one picture: the key frame itself. Containers whose seek lands
+        // late, and streams without times, take the capture's own careful way instead.
+        const int nStream = QVFindFirstStream(Format(), AVMEDIA_TYPE_VIDEO);
+        const AVStream* pStream = nStream >= 0 ? Format()->streams[nStream] : nullptr;
+        if (pStream && TimeBase() > 0 && GetFrameRate() * dSeconds > 15.0)
+        {
+            const int64_t nStart = pStream->start_time == AV_NOPTS_VALUE ? 0 : pStream->start_time;
+            const auto nTarget = static_cast<int64_t>(dSeconds / TimeBase()) + nStart;
+            if (av_seek_frame(Format(), nStream, nTarget, AVSEEK_FLAG_BACKWARD) >= 0 &&
+                ReadNextFrame() && PictureTimestamp() != AV_NOPTS_VALUE &&
+                PtsToSeconds(PictureTimestamp()) <= dSeconds + TimestampTolerance())
+                return true;
+            // Back to a state the careful way knows.
             SeekToFrame(0);
-        m_bUsed = true;
+        }
         PositionNear(dSeconds);
         return HasPicture();
     }
@@ -55,9 +71,54 @@ public:
                                  Qt::SmoothTransformation);
         return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     }
+    // The current picture straight at the display size, turned as players show it: one
+    // small scale instead of the whole frame converted, so that it shows at once.
+    QImage DisplayPicture(QSize size)
+    {
+        const AVFrame* pFrame = DecodedPicture();
+        if (!pFrame || size.width() <= 0 || size.height() <= 0 || pFrame->width <= 0 ||
+            pFrame->height <= 0)
+            return QImage();
+        const tagQVDisplayTurn& turn = DisplayTurn();
+        const QSize stored = turn.bTranspose ? size.transposed() : size;
+        m_pSmall = sws_getCachedContext(m_pSmall, pFrame->width, pFrame->height,
+                                        static_cast<AVPixelFormat>(pFrame->format), stored.width(),
+                                        stored.height(), AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr,
+                                        nullptr, nullptr);
+        QImage image(stored, QImage::Format_RGB32);
+        if (!m_pSmall || image.isNull())
+            return QImage();
+        uint8_t* destination[4] = {image.bits(), nullptr, nullptr, nullptr};
+        int destinationStride[4] = {static_cast<int>(image.bytesPerLine()), 0, 0, 0};
+        sws_scale(m_pSmall, pFrame->data, pFrame->linesize, 0, pFrame->height, destination,
+                  destinationStride);
+        if (turn.bTranspose || turn.bFlipX || turn.bFlipY)
+        {
+            // Displayed (x, y) is stored (y, x) when transposed, x from the right when
+            // flipped in x, y from the bottom when flipped in y.
+            QImage shown(size, QImage::Format_RGB32);
+            for (int y = 0; y < size.height(); ++y)
+            {
+                auto* pRow = reinterpret_cast<QRgb*>(shown.scanLine(y));
+                for (int x = 0; x < size.width(); ++x)
+                {
+                    int sx = turn.bTranspose ? y : x;
+                    int sy = turn.bTranspose ? x : y;
+                    if (turn.bFlipX)
+                        sx = stored.width() - 1 - sx;
+                    if (turn.bFlipY)
+                        sy = stored.height() - 1 - sy;
+                    pRow[x] = reinterpret_cast<const QRgb*>(image.constScanLine(sy))[sx];
+                }
+            }
+            image = shown;
+        }
+        return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    }
+    ~CQVSteppedCapture() override { sws_freeContext(m_pSmall); }
 
 private:
-    bool m_bUsed = false;
+    SwsContext* m_pSmall = nullptr;
 };
 
 namespace
@@ -138,14 +199,17 @@ void CQVCropFrameLoader::Publish(tagQVCropPicture picture)
         size = m_displaySize;
         m_bRescale = false;
     }
-    picture.display = QImage();
-    if (!picture.frame.isNull() && size.width() > 0 && size.height() > 0)
+    // At one display pixel per source pixel the frame itself is shown; a display picture
+    // made for another size is made again from the frame.
+    if (!picture.frame.isNull() && size == picture.frame.size())
+        picture.display = picture.frame;
+    else if (!picture.frame.isNull() && picture.display.size() != size && size.width() > 0 &&
+             size.height() > 0)
         picture.display =
-            size == picture.frame.size()
-                ? picture.frame
-                : picture.frame.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                      .convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    m_last = picture;
+            picture.frame.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (!picture.frame.isNull())
+        m_last = picture;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_ready = std::move(picture);
@@ -188,6 +252,12 @@ void CQVCropFrameLoader::Run()
     }
 }
 
+QSize CQVCropFrameLoader::DisplaySize()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_displaySize;
+}
+
 bool CQVCropFrameLoader::Make(int nSerial, double dSeconds, const std::string& imagePath)
 {
     tagQVCropPicture picture;
@@ -202,9 +272,9 @@ bool CQVCropFrameLoader::Make(int nSerial, double dSeconds, const std::string& i
         Publish(std::move(picture));
         return true;
     }
-    // The file stays open from one request to the next: a slider moved again seeks at once.
-    if (!m_pCapture)
-        m_pCapture = std::make_unique<CQVSteppedCapture>(m_source, true);
+    // Opened afresh for each request (a few milliseconds): its decoder starts clean at the
+    // key frame it seeks to.
+    m_pCapture = std::make_unique<CQVSteppedCapture>(m_source, true);
     CQVSteppedCapture& capture = *m_pCapture;
     {
         if (capture.GoNear(dSeconds))
@@ -215,8 +285,8 @@ bool CQVCropFrameLoader::Make(int nSerial, double dSeconds, const std::string& i
                     return false;
                 tagQVCropPicture near = picture;
                 near.bExact = false;
-                near.frame = capture.Picture(m_nSourceWidth, m_nSourceHeight);
-                if (!near.frame.isNull())
+                near.display = capture.DisplayPicture(DisplaySize());
+                if (!near.display.isNull())
                     Publish(std::move(near));
             }
             while (!capture.AtTime(dSeconds))
@@ -228,6 +298,14 @@ bool CQVCropFrameLoader::Make(int nSerial, double dSeconds, const std::string& i
             }
             if (Superseded(nSerial))
                 return false;
+            // The exact picture at the display size first, then the whole frame.
+            tagQVCropPicture shown = picture;
+            shown.display = capture.DisplayPicture(DisplaySize());
+            if (!shown.display.isNull())
+            {
+                picture.display = shown.display;
+                Publish(std::move(shown));
+            }
             picture.frame = capture.Picture(m_nSourceWidth, m_nSourceHeight);
         }
     }

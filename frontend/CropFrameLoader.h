@@ -1,6 +1,7 @@
 // The crop dialog's pictures, made on a thread of their own so that the dialog never waits
 // for a decoder: for each time asked for, first the picture of the key frame before it
-// (marked approximate), then the exact picture, which is saved as the time's frame image.
+// (marked approximate), then the exact picture at the display size, then the whole exact
+// frame, which is saved as the time's frame image.
 // Only the latest time asked for is worked on: a request made while an older one decodes
 // ends the older one at its next picture. Each picture also comes scaled to the size the
 // dialog draws it at, so that drawing only copies.
@@ -32,8 +33,10 @@ struct tagQVCropPicture
     double dTime = 0;      // the time asked for
     bool bExact = false;   // false: the key frame's picture before dTime, shown meanwhile
     std::string imagePath; // the frame image file of dTime (saved only for an exact picture)
-    QImage frame;          // one pixel per source pixel, Format_ARGB32_Premultiplied
-    QImage display;        // the frame scaled smoothly to the display size (null if unknown)
+    // One pixel per source pixel, Format_ARGB32_Premultiplied; null in the pictures sent
+    // ahead of it at the display size only (the key frame's, and the exact one's first).
+    QImage frame;
+    QImage display; // the picture at the display size (null when that size is not known)
 };
 
 class CQVCropFrameLoader
@@ -58,6 +61,7 @@ private:
     // Makes the pictures of one request; false when a newer request or the end came first.
     bool Make(int nSerial, double dSeconds, const std::string& imagePath);
     bool Superseded(int nSerial);
+    QSize DisplaySize();
     void Publish(tagQVCropPicture picture);
 
     const std::string m_source;

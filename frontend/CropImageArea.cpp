@@ -37,15 +37,17 @@ void CQVCropImageArea::Rebuild()
     }
     const QImage::Format eFormat = QImage::Format_ARGB32_Premultiplied;
     m_plain = QImage();
-    if (!m_frame.isNull() && m_imageRect.width() > 0 && m_imageRect.height() > 0)
+    // The picture sent ahead of the frame stands in until the frame comes.
+    const QImage& source = m_frame.isNull() ? m_scaled : m_frame;
+    if (!source.isNull() && m_imageRect.width() > 0 && m_imageRect.height() > 0)
     {
         if (m_scaled.size() == m_imageRect.size())
             m_plain = m_scaled.convertToFormat(eFormat);
-        else if (m_frame.size() == m_imageRect.size())
-            m_plain = m_frame.convertToFormat(eFormat);
+        else if (source.size() == m_imageRect.size())
+            m_plain = source.convertToFormat(eFormat);
         else
             m_plain =
-                m_frame.scaled(m_imageRect.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                source.scaled(m_imageRect.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)
                     .convertToFormat(eFormat);
     }
     m_still = QImage(m_area.size(), eFormat);

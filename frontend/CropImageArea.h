@@ -36,6 +36,8 @@ public:
     // The composed image area: Format_ARGB32_Premultiplied, the image area's size.
     const QImage& Bitmap() const { return m_bitmap; }
     QRect Area() const { return m_area; }
+    // The image rectangle of the layout, in client coordinates.
+    QRect ImageRect() const { return m_imageRect.translated(m_area.topLeft()); }
 
 private:
     void Rebuild();

@@ -417,8 +417,9 @@ TEST_F(CropDialogTest, ScreenshotsAtFullAndHalfZoomWithACrop)
     }
 }
 
-// A clip whose only key frame is its first picture: the first answer is that picture,
-// marked approximate and saved nowhere; then comes the exact one, saved under its time.
+// A clip whose only key frame is its first picture: the first answer is that picture at
+// the display size, marked approximate and saved nowhere; then comes the exact one at the
+// display size, then its whole frame, saved under its time.
 TEST_F(CropDialogTest, TheLoaderAnswersWithTheKeyFrameFirstAndThenTheExactPicture)
 {
     const std::string clip =
@@ -432,26 +433,28 @@ TEST_F(CropDialogTest, TheLoaderAnswersWithTheKeyFrameFirstAndThenTheExactPictur
     {
         int nSerial;
         bool bExact;
-        int nFrame;
+        int nFrame; // read from the whole frame, else from the display picture
         bool bFileThere;
-        QSize display;
+        QSize frame, display;
     };
     std::mutex mutex;
     std::vector<tagSeen> seen;
     CQVCropFrameLoader* pLoader = nullptr;
-    CQVCropFrameLoader loader(
-        clip, 160, 120,
-        [&]
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            tagQVCropPicture picture;
-            if (!pLoader || !pLoader->Take(&picture))
-                return;
-            const QImage& f = picture.frame;
-            seen.push_back({picture.nSerial, picture.bExact,
-                            ReadFrameNumber(f.constBits(), f.bytesPerLine(), 160, 120, false),
-                            std::filesystem::exists(picture.imagePath), picture.display.size()});
-        });
+    CQVCropFrameLoader loader(clip, 160, 120,
+                              [&]
+                              {
+                                  std::lock_guard<std::mutex> lock(mutex);
+                                  tagQVCropPicture picture;
+                                  if (!pLoader || !pLoader->Take(&picture))
+                                      return;
+                                  const QImage& f =
+                                      picture.frame.isNull() ? picture.display : picture.frame;
+                                  seen.push_back({picture.nSerial, picture.bExact,
+                                                  ReadFrameNumber(f.constBits(), f.bytesPerLine(),
+                                                                  f.width(), f.height(), false),
+                                                  std::filesystem::exists(picture.imagePath),
+                                                  picture.frame.size(), picture.display.size()});
+                              });
     {
         std::lock_guard<std::mutex> lock(mutex);
         pLoader = &loader;
@@ -461,17 +464,23 @@ TEST_F(CropDialogTest, TheLoaderAnswersWithTheKeyFrameFirstAndThenTheExactPictur
     const auto Count = [&]
     {
         std::lock_guard<std::mutex> lock(mutex);
-        return seen.empty() || !seen.back().bExact ? 0 : seen.size();
+        return seen.empty() || seen.back().frame.isEmpty() ? 0 : seen.size();
     };
     ASSERT_TRUE(WaitFor([&] { return Count() > 0; }, 15000));
     {
         std::lock_guard<std::mutex> lock(mutex);
-        ASSERT_EQ(seen.size(), 2u);
+        ASSERT_EQ(seen.size(), 3u);
         EXPECT_FALSE(seen[0].bExact);
         EXPECT_LE(seen[0].nFrame, 1) << "the key frame's picture, or the one after it";
         EXPECT_FALSE(seen[0].bFileThere) << "the approximate picture is never saved";
-        EXPECT_EQ(seen[1].nFrame, 40);
-        EXPECT_EQ(seen[1].display, QSize(80, 60));
+        for (int i : {1, 2})
+        {
+            EXPECT_TRUE(seen[i].bExact) << i;
+            EXPECT_EQ(seen[i].nFrame, 40) << i;
+            EXPECT_EQ(seen[i].display, QSize(80, 60)) << i;
+        }
+        EXPECT_TRUE(seen[1].frame.isEmpty());
+        EXPECT_EQ(seen[2].frame, QSize(160, 120));
         seen.clear();
     }
     ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(path); }, 5000));
@@ -489,7 +498,7 @@ TEST_F(CropDialogTest, TheLoaderAnswersWithTheKeyFrameFirstAndThenTheExactPictur
         [&]
         {
             std::lock_guard<std::mutex> lock(mutex);
-            return !seen.empty() && seen.back().bExact && seen.back().nSerial == 5;
+            return !seen.empty() && !seen.back().frame.isEmpty() && seen.back().nSerial == 5;
         },
         15000));
     std::lock_guard<std::mutex> lock(mutex);
@@ -529,4 +538,32 @@ TEST_F(CropDialogTest, ASliderDragEndsOnItsLastPosition)
     EXPECT_EQ(ReadFrameNumber(frame.constBits(), frame.bytesPerLine(), 160, 120, false),
               static_cast<int>(std::ceil(dLast * 10 - 0.001)));
     EXPECT_EQ(Edits(dialog), (tagQVCropValues{10, 10, 100, 60}));
+}
+
+// A frame larger than the screen opens at "Fit": the window fits the work area and the
+// picture fills exactly the image rectangle of that zoom, the area's grey around it.
+TEST_F(CropDialogTest, ALargeFrameOpensAtFitAndFillsItsImageRectangle)
+{
+    const std::string clip = Make("blue.mp4", "-f lavfi -i color=c=0x3366CC:s=1920x1080:r=5:d=1");
+    CQVCropDlg dialog(Request(clip, 1, 1920, 1080, {0, 0, 1920, 1080}), nullptr);
+    ASSERT_TRUE(OpenShown(dialog));
+    ASSERT_TRUE(WaitExact(dialog));
+    dialog.UpdateWindow();
+    EXPECT_TRUE(dialog.GetWorkArea().contains(dialog.GetWindowRect()));
+    const QSize work = dialog.GetWorkArea().size();
+    EXPECT_EQ(dialog.GetZoom(), dialog.Geometry().FitZoom(work, 380));
+    const QRect image = dialog.Geometry().ImageRect();
+    const QImage content = dialog.GetContentImage();
+    const auto Near = [](QRgb a, QColor b, int n)
+    {
+        return std::abs(qRed(a) - b.red()) <= n && std::abs(qGreen(a) - b.green()) <= n &&
+               std::abs(qBlue(a) - b.blue()) <= n;
+    };
+    for (const QPoint& pt :
+         {image.topLeft() + QPoint(10, 10), image.bottomRight() - QPoint(10, 10), image.center()})
+        EXPECT_TRUE(Near(content.pixel(pt), QColor(0x33, 0x66, 0xCC), 12))
+            << pt.x() << "," << pt.y();
+    for (const QPoint& pt : {image.topLeft() - QPoint(3, 3), image.bottomRight() + QPoint(3, 3)})
+        EXPECT_TRUE(Near(content.pixel(pt), CQVCropImageArea::kAreaGrey, 0))
+            << pt.x() << "," << pt.y();
 }
