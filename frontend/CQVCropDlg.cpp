@@ -30,8 +30,7 @@ namespace
 const int kEditIds[4] = {CQVCropDlg::kIdCropX, CQVCropDlg::kIdCropY, CQVCropDlg::kIdCropWidth,
                          CQVCropDlg::kIdCropHeight};
 
-const QString kApproximateNote =
-    QStringLiteral("Nearest key frame shown: the exact picture follows");
+const QString kApproximateNote = QStringLiteral("Key frame shown; exact picture follows");
 
 const QString kNoPictureMessage =
     QStringLiteral("Detect found no picture: the sampled frames are all black or cannot be "
