@@ -30,6 +30,8 @@ namespace
 const int kEditIds[4] = {CQVCropDlg::kIdCropX, CQVCropDlg::kIdCropY, CQVCropDlg::kIdCropWidth,
                          CQVCropDlg::kIdCropHeight};
 
+const QString kApproximateNote = QStringLiteral("Key frame shown; exact picture follows");
+
 const QString kNoPictureMessage =
     QStringLiteral("Detect found no picture: the sampled frames are all black or cannot be "
                    "decoded. The crop stays as it was.");
@@ -55,6 +57,7 @@ CQVCropDlg::CQVCropDlg(const tagQVCropRequest& request, CQVPlatformWindow* pPare
 CQVCropDlg::~CQVCropDlg()
 {
     StopDetection();
+    m_pLoader.reset();
     if (!m_frameImagePath.empty())
         RemoveFrameImages();
 }
@@ -71,6 +74,8 @@ int CQVCropDlg::DoModal()
         return -1;
     const int nCode = CQVDialogBase::DoModal();
     StopDetection();
+    // Its thread may be saving a frame image.
+    m_pLoader.reset();
     RemoveFrameImages();
     return nCode;
 }
@@ -94,8 +99,18 @@ void CQVCropDlg::OnInitDialog()
         return;
     }
     m_nInitialClientWidth = GetClientRect().width();
+    // The largest listed zoom whose window fits the work area, else "Fit".
+    const QSize work = GetWorkArea().size();
+    const int nChoice = m_geometry.OpeningChoice(work, m_nInitialClientWidth);
+    if (auto* pZoom = dynamic_cast<CQVComboBox*>(GetUIManager()->Find(kIdZoom, kKindComboBox)))
+        pZoom->Select(nChoice, false);
+    const double dZoom = m_geometry.ZoomForChoice(nChoice, work, m_nInitialClientWidth);
+    // The zoom first, so that the layout of the resize uses it; then laid out for the
+    // window's new size at once: the picture is asked for at that size.
+    m_geometry.SetLayout(dZoom, GetClientRect().size());
+    m_geometry.SetLayout(dZoom, SizeWindow(dZoom, true));
+    // The dialog shows at once; its picture follows.
     ShowFrameAt(FirstFrameTime(m_request.dDuration));
-    SizeWindow(1.0, true);
 
     const tagQVCropRequest& r = m_request;
     m_geometry.SetDisplayFromSource(
@@ -124,7 +139,7 @@ void CQVCropDlg::CreateControls()
     if (!pManager)
         return;
     auto* pZoom = new CQVComboBox();
-    for (const char* szZoom : {"100%", "80%", "50%"})
+    for (const char* szZoom : {"100%", "80%", "50%", "Fit"})
         pZoom->AddItem(QString::fromLatin1(szZoom));
     pZoom->Select(0, false);
     pManager->Add(kIdZoom, pZoom, kKindComboBox);
@@ -138,13 +153,19 @@ void CQVCropDlg::CreateControls()
         pEdit->SetDigitsOnly(true);
         pManager->Add(nId, pEdit, kKindEdit);
     }
-    pManager->Add(kIdTimeSlider, new CQVSlider(), kKindSlider);
+    auto* pSlider = new CQVSlider();
+    pSlider->SetReportWhileDragging(true);
+    pManager->Add(kIdTimeSlider, pSlider, kKindSlider);
     if (!m_strTurnNote.isEmpty())
     {
         auto* pNote = new CQVStatic(m_strTurnNote);
         pNote->SetTextAlign(CQVButton::kAlignLeft);
         pManager->Add(kIdTurnNote, pNote, kKindStatic);
     }
+    auto* pFrameNote = new CQVStatic(kApproximateNote);
+    pFrameNote->SetTextAlign(CQVButton::kAlignLeft);
+    pFrameNote->Show(false, false);
+    pManager->Add(kIdFrameNote, pFrameNote, kKindStatic);
 }
 
 void CQVCropDlg::LayoutControls()
@@ -154,6 +175,7 @@ void CQVCropDlg::LayoutControls()
     if (!pManager)
         return;
     const QRect client = GetClientRect();
+    const bool bBesideEnable = m_strTurnNote.isEmpty();
     const struct
     {
         int nId, nKind, x, y, w, h;
@@ -171,35 +193,50 @@ void CQVCropDlg::LayoutControls()
         {kIdTimeSlider, kKindSlider, 10, client.height() - 28, client.width() - 170, 18},
         // Beside "Enable", wrapped into two lines where the window is narrow.
         {kIdTurnNote, kKindStatic, 105, 32, client.width() - 115, 38},
+        // Beside "Enable" too, or in the caption row right of "Detect" when the turn's
+        // line is there.
+        {kIdFrameNote, kKindStatic, bBesideEnable ? 105 : 280, bBesideEnable ? 40 : 5,
+         client.width() - (bBesideEnable ? 115 : 320), 20},
     };
     for (const auto& place : places)
         if (CQVButton* pControl = pManager->Find(place.nId, place.nKind))
             pControl->Move(place.x, place.y, place.w, place.h, false);
 
-    const QRect oldArea = m_geometry.ImageArea(), oldImage = m_geometry.ImageRect();
     m_geometry.SetLayout(m_geometry.Zoom(), client.size());
-    if (m_geometry.ImageArea() != oldArea || m_geometry.ImageRect() != oldImage)
+    // The geometry may have been laid out ahead for a new zoom: the area follows it.
+    if (m_area.Area() != m_geometry.ImageArea() || m_area.ImageRect() != m_geometry.ImageRect())
+    {
         m_area.SetLayout(m_geometry.ImageArea(), m_geometry.ImageRect());
+        // The loader scales the picture for the new size; a quick stretch stands meanwhile.
+        if (m_pLoader)
+            m_pLoader->SetDisplaySize(m_geometry.ImageRect().size());
+    }
 }
 
-void CQVCropDlg::SizeWindow(double dZoom, bool bCentre)
+QSize CQVCropDlg::SizeWindow(double dZoom, bool bCentre)
 {
-    const QSize size = m_geometry.WindowSizeFor(dZoom, m_nInitialClientWidth);
-    const QRect screen = GetScreenRect();
-    const bool bFits = size.width() <= screen.width() && size.height() < screen.height();
-    const QPoint pos = bFits ? GetWindowRect().topLeft() : GetWorkArea().topLeft();
+    // Never larger than the work area: a listed zoom too large for it shows the middle of
+    // the frame in the area that fits.
+    const QRect work = GetWorkArea();
+    const QSize size =
+        m_geometry.WindowSizeFor(dZoom, m_nInitialClientWidth).boundedTo(work.size());
+    QPoint pos = GetWindowRect().topLeft();
+    pos.setX(std::clamp(pos.x(), work.left(), work.left() + work.width() - size.width()));
+    pos.setY(std::clamp(pos.y(), work.top(), work.top() + work.height() - size.height()));
     MoveWindow(pos.x(), pos.y(), size.width(), size.height());
-    if (bFits && bCentre)
+    if (bCentre)
         CenterWindow(GetParentWindow());
+    return size;
 }
 
 void CQVCropDlg::ApplyZoom(double dZoom)
 {
-    if (std::fabs(dZoom - m_geometry.Zoom()) < 0.1)
+    // Any change counts: "Fit" may lie a hair from a listed zoom.
+    if (dZoom == m_geometry.Zoom())
         return;
     const tagQVCropValues values = EditValues();
     m_geometry.SetLayout(dZoom, GetClientRect().size());
-    SizeWindow(dZoom, false);
+    m_geometry.SetLayout(dZoom, SizeWindow(dZoom, false));
     m_geometry.SetDisplayFromSource(values);
     LayoutControls();
     Invalidate();
@@ -208,7 +245,7 @@ void CQVCropDlg::ApplyZoom(double dZoom)
 intptr_t CQVCropDlg::OnComboChoice(CQVButton* pComboBox, int nIndex)
 {
     if (GetUIManager() && pComboBox == GetUIManager()->Find(kIdZoom, kKindComboBox))
-        ApplyZoom(CQVCropGeometry::ZoomForIndex(nIndex));
+        ApplyZoom(m_geometry.ZoomForChoice(nIndex, GetWorkArea().size(), m_nInitialClientWidth));
     return 0;
 }
 
@@ -216,13 +253,41 @@ intptr_t CQVCropDlg::OnComboChoice(CQVButton* pComboBox, int nIndex)
 
 void CQVCropDlg::ShowFrameAt(double dSeconds)
 {
-    CQVPlatformWindow::BeginWaitCursor();
+    if (!m_pLoader)
+    {
+        const Handle hWindow = GetHandle();
+        m_pLoader = std::make_unique<CQVCropFrameLoader>(
+            m_request.source, m_request.nSourceWidth, m_request.nSourceHeight,
+            [hWindow] { CQVMessageWindow::PostMessageTo(hWindow, kMsgFrameReady, 0, 0); });
+    }
     m_dFrameTime = dSeconds;
     m_frameImagePath = FrameImagePath(dSeconds);
-    GrabFrameImage(m_request.source, dSeconds, m_frameImagePath);
-    m_frame = LoadFrameImage(m_frameImagePath, m_request.nSourceWidth, m_request.nSourceHeight);
-    m_area.SetFrame(m_frame);
-    CQVPlatformWindow::EndWaitCursor();
+    m_bFrameExact = m_bPictureExact = false;
+    m_nFrameSerial = m_pLoader->Request(dSeconds, m_frameImagePath, m_geometry.ImageRect().size());
+    ShowFrameNote();
+}
+
+void CQVCropDlg::TakeFrames()
+{
+    tagQVCropPicture picture;
+    if (!m_pLoader || !m_pLoader->Take(&picture))
+        return;
+    m_frame = picture.frame;
+    m_area.SetFrame(picture.frame, picture.display);
+    m_bHasPicture = true;
+    // An older request's exact picture is not this time's.
+    m_bPictureExact = picture.bExact && picture.nSerial == m_nFrameSerial;
+    m_bFrameExact = m_bPictureExact && !picture.frame.isNull();
+    ShowFrameNote();
+    RedrawImageArea();
+}
+
+void CQVCropDlg::ShowFrameNote()
+{
+    if (CQVButton* pNote =
+            GetUIManager() ? GetUIManager()->Find(kIdFrameNote, kKindStatic) : nullptr)
+        if (pNote->IsVisible() == m_bPictureExact)
+            pNote->Show(!m_bPictureExact, true);
 }
 
 void CQVCropDlg::DrawBackground(QPainter* pGraphics)
@@ -413,16 +478,23 @@ intptr_t CQVCropDlg::OnMessage(unsigned nMsg, uintptr_t wParam, intptr_t lParam)
     }
     if (nMsg == kMsgSliderPos)
     {
-        // Only the final position of a drag grabs a frame; the crop stays as it is.
+        // The crop stays as it is.
         auto* pSlider =
             GetUIManager()
                 ? dynamic_cast<CQVSlider*>(GetUIManager()->Find(kIdTimeSlider, kKindSlider))
                 : nullptr;
-        if (lParam == 0 && pSlider && reinterpret_cast<CQVSlider*>(wParam) == pSlider && !IsEnded())
+        if (pSlider && reinterpret_cast<CQVSlider*>(wParam) == pSlider && !IsEnded())
         {
-            ShowFrameAt(pSlider->GetPos());
-            Invalidate();
+            // Every position of a drag is asked for; the loader works on the latest only.
+            const double dTime = pSlider->GetPos();
+            if (dTime != m_dFrameTime)
+                ShowFrameAt(dTime);
         }
+        return 0;
+    }
+    if (nMsg == kMsgFrameReady)
+    {
+        TakeFrames();
         return 0;
     }
     if (nMsg == kMsgDetectDone)

@@ -1,7 +1,11 @@
 // The crop dialog: sets the crop rectangle of one row of the file list on a still frame of
 // its video, by dragging the rectangle or its eight handles, by typing its four values, or
-// by "Detect", which finds the black borders. The frame can be shown at 100, 80 or 50 %,
-// and the time slider picks it. GUI thread only.
+// by "Detect", which finds the black borders. The frame can be shown at 100, 80 or 50 % or
+// at "Fit" (the largest zoom whose window fits the work area); the dialog opens at the
+// largest listed zoom that fits, else at "Fit", and the window never outgrows the work area.
+// The time slider picks the frame: the picture comes from a thread of its own, first the
+// key frame before the time (a line says it is approximate), then the exact picture; a
+// slider dragged along asks only for its latest position. GUI thread only.
 //
 // Use from the main window:
 //
@@ -18,16 +22,17 @@
 //
 // OK with a width or height of 0 (or below) leaves the cells as they were; OK with
 // "Enable" cleared writes the full frame (0, 0, Source W, Source H), that is no crop.
-// Cancel changes nothing. DoModal grabs the first frame (with the wait cursor) and empties
-// "tmp/tlframe/" when the run is over. A source whose display matrix is no plain turn is
-// shown as stored, and a line beside "Enable" says so.
+// Cancel changes nothing. DoModal empties "tmp/tlframe/" when the run is over. A source whose
+// display matrix is no plain turn is shown as stored, and a line beside "Enable" says so.
 #pragma once
 
+#include "frontend/CropFrameLoader.h"
 #include "frontend/CropGeometry.h"
 #include "frontend/CropImageArea.h"
 #include "ui/CQVDialogBase.h"
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -76,10 +81,13 @@ public:
         kIdTimeSlider = 23,
         kIdZoom = 24,
         kIdDetect = 25,
-        kIdTurnNote = 26, // only for a source shown as stored against its display matrix
+        kIdTurnNote = 26,  // only for a source shown as stored against its display matrix
+        kIdFrameNote = 27, // shown while the picture is not yet the exact one
     };
     // Posted by the border detection's thread when it is done.
     static constexpr unsigned kMsgDetectDone = 0x8001;
+    // Posted by the frame loader's thread when a picture can be taken.
+    static constexpr unsigned kMsgFrameReady = 0x8002;
     // Larger sources are refused (the frame and its prepared copies must fit in memory).
     static constexpr int kMaxSourceSide = 16384;
 
@@ -94,9 +102,16 @@ public:
     // --- state, for the main window's tests and the benchmark
     const CQVCropGeometry& Geometry() const { return m_geometry; }
     double GetZoom() const { return m_geometry.Zoom(); }
-    // The image file shown and the time it was grabbed at.
+    // The time asked for last and its image file (written once its exact picture is made).
     const std::string& GetFrameImagePath() const { return m_frameImagePath; }
     double GetFrameTime() const { return m_dFrameTime; }
+    // Some picture is shown (the grey area until the first comes).
+    bool HasPicture() const { return m_bHasPicture; }
+    // The picture shown is the exact one of GetFrameTime (not a key frame's before it,
+    // nor an older time's, nor none yet), and with IsFrameExact GetFrameImage holds its
+    // whole frame too (it comes a little after the picture).
+    bool IsPictureExact() const { return m_bPictureExact; }
+    bool IsFrameExact() const { return m_bFrameExact; }
     bool IsDetecting() const { return m_bDetecting; }
     const QImage& GetFrameImage() const { return m_frame; }
     // The line that says the picture is shown as stored; empty for most sources.
@@ -125,14 +140,18 @@ private:
     void WriteEditsFromDisplay();
     void OnEditChanged(int nId);
     void OnEnableChanged();
+    // Asks the loader for the picture at the time; the shown one stays until it comes.
     void ShowFrameAt(double dSeconds);
+    void TakeFrames();
+    void ShowFrameNote();
     // Recomposes the image area off-screen and copies the parts that changed to the
     // window, which shows them together at its next update.
     void RedrawImageArea();
     void ApplyZoom(double dZoom);
-    // The window at the size for the zoom; kept where it is (or centred) when it fits the
-    // screen, else at the work area's top-left corner.
-    void SizeWindow(double dZoom, bool bCentre);
+    // The window at the size for the zoom, no larger than the work area; kept where it is
+    // (or centred) but moved back inside the work area. Returns the size (the windows have
+    // no frame: it is the client size too).
+    QSize SizeWindow(double dZoom, bool bCentre);
     bool IsOnControl(QPoint pt) const;
     void MoveWindowWithPointer(QPoint ptClient);
     void StartDetection();
@@ -147,6 +166,11 @@ private:
     QImage m_frame;
     std::string m_frameImagePath;
     double m_dFrameTime = 0;
+    std::unique_ptr<CQVCropFrameLoader> m_pLoader;
+    int m_nFrameSerial = 0; // the loader's serial of the latest request
+    bool m_bHasPicture = false;
+    bool m_bPictureExact = false;
+    bool m_bFrameExact = false;
     QString m_strTurnNote; // set before the controls are made
     int m_nInitialClientWidth = 0;
     bool m_bInitialised = false; // edit notifications are ignored before it

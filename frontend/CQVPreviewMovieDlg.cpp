@@ -31,7 +31,10 @@ SharedControlBlock* Block()
 
 } // namespace
 
-CQVPreviewMovieDlg::CQVPreviewMovieDlg(CQVPlatformWindow* pParent) : CQVDialogBase(pParent) {}
+CQVPreviewMovieDlg::CQVPreviewMovieDlg(CQVPlatformWindow* pParent, double dPlayScale)
+    : CQVDialogBase(pParent), m_dPlayScale(dPlayScale)
+{
+}
 
 CQVPreviewMovieDlg::~CQVPreviewMovieDlg()
 {
@@ -96,10 +99,14 @@ void CQVPreviewMovieDlg::OnInitDialog()
 {
     CQVDialogBase::OnInitDialog();
     CQVFrontEndGlobals& globals = FrontEndGlobals();
-    const QSize size = PreviewDialogSize(globals.nOutputWidth, globals.nOutputHeight);
-    const QRect screen = GetScreenRect();
-    MoveWindow(std::max(0, screen.x() + (screen.width() - size.width()) / 2),
-               std::max(0, screen.y() + (screen.height() - size.height()) / 2), size.width(),
+    QSize picture(globals.nOutputWidth, globals.nOutputHeight);
+    if (m_dPlayScale != 1.0)
+        picture = PreviewPictureSize(picture.width(), picture.height(), m_dPlayScale);
+    const QSize size = PreviewDialogSize(picture.width(), picture.height());
+    // Centred in the work area, so that a dialog made to fit it lies inside it.
+    const QRect work = GetWorkArea();
+    MoveWindow(std::max(work.x(), work.x() + (work.width() - size.width()) / 2),
+               std::max(work.y(), work.y() + (work.height() - size.height()) / 2), size.width(),
                size.height());
     SetWindowText(QStringLiteral("Preview Movie - %1x%2")
                       .arg(globals.nOutputWidth)

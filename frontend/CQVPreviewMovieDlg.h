@@ -28,7 +28,9 @@ public:
     static constexpr unsigned kTimerPosition = 1; // 100 ms, while playing
     static constexpr unsigned kTimerWaiting = 2;  // 500 ms, until the first picture
 
-    explicit CQVPreviewMovieDlg(CQVPlatformWindow* pParent = nullptr);
+    // dPlayScale: the scale the project tells the engine to draw at (PreviewPlayScale); the
+    // dialog is sized for the picture at that scale, the title keeps the output size.
+    explicit CQVPreviewMovieDlg(CQVPlatformWindow* pParent = nullptr, double dPlayScale = 1.0);
     ~CQVPreviewMovieDlg() override; // no engine process of this dialog outlives it
 
     // The button shows "Stop" (an engine was started and has not been seen to end).
@@ -69,6 +71,7 @@ private:
     std::unique_ptr<CQVWaitingThread> m_pWaiting;  // none once told to quit
     std::unique_ptr<CQVWaitingThread> m_pQuitting; // told to quit, kept until its window goes
     bool m_bPlaying = false;
+    double m_dPlayScale = 1.0;
 };
 
 } // namespace qv

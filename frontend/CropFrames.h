@@ -1,7 +1,7 @@
 // The still frames the crop dialog shows: JPEG files in the program's "tmp/tlframe/", one
 // per time, made with the front-end's still capture and emptied after each run of the
-// dialog. GUI thread (the files are small and made before the dialog shows or on a
-// slider release, with the wait cursor).
+// dialog. The names come from the GUI thread (they follow the program's folders); the
+// crop dialog's frame loader makes and loads the files on its own thread.
 #pragma once
 
 #include <QImage>

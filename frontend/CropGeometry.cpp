@@ -11,7 +11,8 @@ namespace qv
 namespace
 {
 
-const double kZooms[CQVCropGeometry::kZoomCount] = {1.0, 0.8, 0.5};
+const double kZooms[CQVCropGeometry::kFitIndex] = {1.0, 0.8, 0.5};
+const double kSmallestFit = 0.01;
 
 int TruncToInt(double dValue)
 {
@@ -48,7 +49,7 @@ bool MovesBottom(int nHit)
 
 double CQVCropGeometry::ZoomForIndex(int nIndex)
 {
-    return nIndex >= 0 && nIndex < kZoomCount ? kZooms[nIndex] : 1.0;
+    return nIndex >= 0 && nIndex < kFitIndex ? kZooms[nIndex] : 1.0;
 }
 
 int CQVCropGeometry::ToDisplay(int nSource, double dZoom)
@@ -72,6 +73,42 @@ QSize CQVCropGeometry::WindowSizeFor(double dZoom, int nInitialClientWidth) cons
     return QSize(nWidth, TruncToInt(dZoom * m_nSourceHeight + 200));
 }
 
+double CQVCropGeometry::FitZoom(QSize workArea, int nInitialClientWidth) const
+{
+    // The window is the frame plus 40 across and 200 down; the width floor of the row of
+    // edits does not depend on the zoom.
+    double dZoom = std::min((workArea.width() - 40.0) / m_nSourceWidth,
+                            (workArea.height() - 200.0) / m_nSourceHeight);
+    if (!(dZoom >= kSmallestFit))
+        return kSmallestFit;
+    // Truncations may round a side up past the area by a hair; step down until it fits.
+    for (int i = 0; i < 8; ++i)
+    {
+        const QSize size = WindowSizeFor(dZoom, nInitialClientWidth);
+        if (TruncToInt(m_nSourceWidth * dZoom + 40) <= workArea.width() &&
+            size.height() <= workArea.height())
+            break;
+        dZoom = std::nextafter(dZoom, 0.0);
+    }
+    return dZoom;
+}
+
+double CQVCropGeometry::ZoomForChoice(int nIndex, QSize workArea, int nInitialClientWidth) const
+{
+    return nIndex == kFitIndex ? FitZoom(workArea, nInitialClientWidth) : ZoomForIndex(nIndex);
+}
+
+int CQVCropGeometry::OpeningChoice(QSize workArea, int nInitialClientWidth) const
+{
+    for (int i = 0; i < kFitIndex; ++i)
+    {
+        const QSize size = WindowSizeFor(kZooms[i], nInitialClientWidth);
+        if (size.width() <= workArea.width() && size.height() <= workArea.height())
+            return i;
+    }
+    return kFitIndex;
+}
+
 void CQVCropGeometry::SetLayout(double dZoom, QSize clientSize)
 {
     m_dZoom = dZoom > 0 ? dZoom : 1.0;
@@ -92,15 +129,20 @@ void CQVCropGeometry::SetDisplayFromSource(const tagQVCropValues& source)
 
 tagQVCropValues CQVCropGeometry::SourceFromDisplay() const
 {
-    return tagQVCropValues{ToSource(m_crop.x(), m_dZoom), ToSource(m_crop.y(), m_dZoom),
+    tagQVCropValues values{ToSource(m_crop.x(), m_dZoom), ToSource(m_crop.y(), m_dZoom),
                            ToSource(m_crop.width(), m_dZoom), ToSource(m_crop.height(), m_dZoom)};
+    if (m_crop.width() > 0 && m_crop.x() + m_crop.width() == m_imageRect.width())
+        values.w = m_nSourceWidth - values.x;
+    if (m_crop.height() > 0 && m_crop.y() + m_crop.height() == m_imageRect.height())
+        values.h = m_nSourceHeight - values.y;
+    return values;
 }
 
 QRect CQVCropGeometry::VisibleRect() const
 {
     if (m_crop.width() <= 0 || m_crop.height() <= 0)
         return QRect();
-    return ClientCrop().intersected(m_imageRect);
+    return ClientCrop().intersected(m_imageRect).intersected(m_imageArea);
 }
 
 int CQVCropGeometry::HitTest(QPoint pt) const

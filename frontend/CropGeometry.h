@@ -43,7 +43,10 @@ enum : int
 class CQVCropGeometry
 {
 public:
-    static constexpr int kZoomCount = 3;
+    // The zoom box's entries: 100 %, 80 %, 50 % and "Fit", the largest zoom at which the
+    // whole window fits the work area.
+    static constexpr int kZoomCount = 4;
+    static constexpr int kFitIndex = 3;
     // Width and height never fall below this many display pixels under the mouse.
     static constexpr int kMinDisplaySize = 2;
     // Hit zones and handles are this many pixels across.
@@ -54,7 +57,8 @@ public:
     // Source values are held within +-this many pixels, so that no sum of them overflows.
     static constexpr int kLargestValue = 10000000;
 
-    // 1.0, 0.8 and 0.5 for the zoom box's entries 0, 1 and 2; 1.0 for any other index.
+    // 1.0, 0.8 and 0.5 for the zoom box's entries 0, 1 and 2; 1.0 for any other index
+    // (ZoomForChoice knows "Fit").
     static double ZoomForIndex(int nIndex);
     // trunc(value x zoom) and trunc(value / zoom), clamped to the int range.
     static int ToDisplay(int nSource, double dZoom);
@@ -71,6 +75,13 @@ public:
     // initial client width + 10 so that the row of edits always fits, and
     // trunc(zoom x source height + 200) high.
     QSize WindowSizeFor(double dZoom, int nInitialClientWidth) const;
+    // The largest zoom whose window fits a work area of this size (never below 0.01).
+    double FitZoom(QSize workArea, int nInitialClientWidth) const;
+    // The zoom of an entry of the zoom box, "Fit" computed for the work area.
+    double ZoomForChoice(int nIndex, QSize workArea, int nInitialClientWidth) const;
+    // The entry the dialog opens with: the largest listed zoom whose window fits the work
+    // area, else "Fit".
+    int OpeningChoice(QSize workArea, int nInitialClientWidth) const;
 
     // Sets the zoom and the client size the window has for it, and recomputes the image area
     // and the image rectangle. The display crop is not touched (SetDisplayFromSource does it).
@@ -87,9 +98,13 @@ public:
     QRect DisplayCrop() const { return m_crop; }
     // The display crop in client coordinates.
     QRect ClientCrop() const { return m_crop.translated(m_imageRect.topLeft()); }
-    // trunc(display value / zoom) of the four values: what the edits show after a drag.
+    // trunc(display value / zoom) of the four values: what the edits show after a drag. A
+    // right or bottom edge on the image's edge is the source's edge, so that the last
+    // column and row can be reached at any zoom.
     tagQVCropValues SourceFromDisplay() const;
-    // R: the client crop intersected with the image rectangle; empty when they do not meet.
+    // R: the client crop intersected with the image rectangle and the image area (a window
+    // held inside a small work area shows the middle of a frame larger than its area);
+    // empty when they do not meet.
     QRect VisibleRect() const;
 
     // The hit-test result for a client point on R (kCropHitNone when R is empty): inside R

@@ -12,9 +12,10 @@ const QColor CQVCropImageArea::kVeil(180, 180, 180, 150);
 const QColor CQVCropImageArea::kOutline(0, 126, 200);
 const QColor CQVCropImageArea::kOutlineGrey(160, 160, 160);
 
-void CQVCropImageArea::SetFrame(const QImage& frame)
+void CQVCropImageArea::SetFrame(const QImage& frame, const QImage& scaled)
 {
     m_frame = frame;
+    m_scaled = scaled;
     Rebuild();
 }
 
@@ -36,14 +37,18 @@ void CQVCropImageArea::Rebuild()
     }
     const QImage::Format eFormat = QImage::Format_ARGB32_Premultiplied;
     m_plain = QImage();
-    if (!m_frame.isNull() && m_imageRect.width() > 0 && m_imageRect.height() > 0)
+    // The picture sent ahead of the frame stands in until the frame comes.
+    const QImage& source = m_frame.isNull() ? m_scaled : m_frame;
+    if (!source.isNull() && m_imageRect.width() > 0 && m_imageRect.height() > 0)
     {
-        m_plain =
-            m_frame.size() == m_imageRect.size()
-                ? m_frame.convertToFormat(eFormat)
-                : m_frame
-                      .scaled(m_imageRect.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                      .convertToFormat(eFormat);
+        if (m_scaled.size() == m_imageRect.size())
+            m_plain = m_scaled.convertToFormat(eFormat);
+        else if (source.size() == m_imageRect.size())
+            m_plain = source.convertToFormat(eFormat);
+        else
+            m_plain =
+                source.scaled(m_imageRect.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                    .convertToFormat(eFormat);
     }
     m_still = QImage(m_area.size(), eFormat);
     m_still.fill(kAreaGrey);

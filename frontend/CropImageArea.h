@@ -20,8 +20,10 @@ public:
     static const QColor kOutline;     // (0, 126, 200) while "Enable" is ticked
     static const QColor kOutlineGrey; // (160, 160, 160) while it is cleared
 
-    // The frame in source pixels (any size; it is stretched into the image rectangle).
-    void SetFrame(const QImage& frame);
+    // The frame in source pixels (any size; it is stretched into the image rectangle), and
+    // the same already scaled smoothly for the image rectangle when it was made elsewhere.
+    // Without a match here it is stretched quickly, not smoothly: the GUI thread must not wait.
+    void SetFrame(const QImage& frame, const QImage& scaled = QImage());
     // The image area and the image rectangle, both in client coordinates. Prepares the
     // stretched and the veiled frame; the next Compose draws everything.
     void SetLayout(const QRect& imageArea, const QRect& imageRect);
@@ -34,11 +36,14 @@ public:
     // The composed image area: Format_ARGB32_Premultiplied, the image area's size.
     const QImage& Bitmap() const { return m_bitmap; }
     QRect Area() const { return m_area; }
+    // The image rectangle of the layout, in client coordinates.
+    QRect ImageRect() const { return m_imageRect.translated(m_area.topLeft()); }
 
 private:
     void Rebuild();
 
     QImage m_frame;
+    QImage m_scaled;
     QRect m_area;
     QRect m_imageRect; // in area coordinates
     QImage m_plain;    // the stretched frame

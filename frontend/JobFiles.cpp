@@ -84,7 +84,8 @@ double JobDuration(const tagQVJobRow& row)
     return BuildJobProject(row, 1).Length();
 }
 
-bool WriteJobFiles(const tagQVJobRow& row, double* pdDuration, std::string* pFailedFile)
+bool WriteJobFiles(const tagQVJobRow& row, double* pdDuration, std::string* pFailedFile,
+                   double dPlayScale)
 {
     CQVFrontEndGlobals& globals = FrontEndGlobals();
     auto fail = [&](const std::string& path)
@@ -101,7 +102,8 @@ bool WriteJobFiles(const tagQVJobRow& row, double* pdDuration, std::string* pFai
         return fail(optionPath);
     const ProjectTimeline project = BuildJobProject(row, 1);
     const std::string projectPath = globals.TempPath("qvengine.qvprj");
-    if (!WriteProjectFile(project, globals.outputSettings.Current().nPresetIndex, projectPath))
+    if (!WriteProjectFile(project, globals.outputSettings.Current().nPresetIndex, projectPath,
+                          nullptr, dPlayScale))
         return fail(projectPath);
     if (pdDuration)
         *pdDuration = project.Length();

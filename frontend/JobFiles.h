@@ -46,7 +46,9 @@ void ApplyOutputSize(const tagQVRowCrop& crop);
 // Writes "skin/h264.dat", "tmp/option.dat" (the current record) and "tmp/qvengine.qvprj"
 // (the row's one-item project) in that order. *pdDuration receives the project's timeline
 // length. False, naming the file that failed in *pFailedFile, when one cannot be written.
-bool WriteJobFiles(const tagQVJobRow& row, double* pdDuration, std::string* pFailedFile = nullptr);
+// dPlayScale: the scale a preview draws its pictures at (a render ignores it).
+bool WriteJobFiles(const tagQVJobRow& row, double* pdDuration, std::string* pFailedFile = nullptr,
+                   double dPlayScale = 1.0);
 
 // The project's timeline length for the row, without writing anything.
 double JobDuration(const tagQVJobRow& row);

@@ -8,6 +8,9 @@
 #include "project/LineTypes.h"
 #include "ui/CQVMessageDlg.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
 #include <algorithm>
 #include <cmath>
 
@@ -18,6 +21,8 @@ namespace
 {
 
 constexpr double kMinimumPreviewSeconds = 0.5;
+// The engine reads no smaller play scale.
+constexpr double kSmallestPlayScale = 0.01;
 
 // Items that would play: the camera line's do not count.
 bool HasPlayableItem(const ProjectTimeline& project)
@@ -52,6 +57,30 @@ QSize PreviewDialogSize(int nOutputWidth, int nOutputHeight)
     return QSize(std::max(nOutputWidth + 2, kPreviewMinWidth), nOutputHeight + 70);
 }
 
+double PreviewPlayScale(int nOutputWidth, int nOutputHeight, QSize workArea)
+{
+    if (nOutputWidth <= 0 || nOutputHeight <= 0)
+        return 1.0;
+    const QSize dialog = PreviewDialogSize(nOutputWidth, nOutputHeight);
+    if (dialog.width() <= workArea.width() && dialog.height() <= workArea.height())
+        return 1.0;
+    double dScale = std::min((workArea.width() - 2.0) / nOutputWidth,
+                             (workArea.height() - 70.0) / nOutputHeight);
+    dScale = std::floor(dScale * 10000.0) / 10000.0;
+    return std::clamp(dScale, kSmallestPlayScale, 1.0);
+}
+
+QSize PreviewPictureSize(int nOutputWidth, int nOutputHeight, double dPlayScale)
+{
+    // As the engine's project reader sizes a preview.
+    const auto Side = [dPlayScale](int nSide)
+    {
+        const int n = static_cast<int>(std::max(0.0, nSide * dPlayScale));
+        return n - n % 4;
+    };
+    return QSize(Side(nOutputWidth), Side(nOutputHeight));
+}
+
 EPreviewResult PreviewRow(const tagQVJobRow& row, const tagQVRowCrop& crop,
                           CQVPlatformWindow* pOwner)
 {
@@ -66,9 +95,16 @@ EPreviewResult PreviewRow(const tagQVJobRow& row, const tagQVRowCrop& crop,
                        pOwner);
         return EPreviewResult::EmptyTimeline;
     }
+    // A picture larger than the work area is drawn smaller, so that the dialog fits.
+    const QScreen* pScreen = pOwner && pOwner->GetWidget() ? pOwner->GetWidget()->screen()
+                                                           : QGuiApplication::primaryScreen();
+    const double dPlayScale = pScreen
+                                  ? PreviewPlayScale(globals.nOutputWidth, globals.nOutputHeight,
+                                                     pScreen->availableGeometry().size())
+                                  : 1.0;
     double dDuration = 0.0;
     std::string failedFile;
-    if (!WriteJobFiles(row, &dDuration, &failedFile))
+    if (!WriteJobFiles(row, &dDuration, &failedFile, dPlayScale))
     {
         ShowMessageBox(QStringLiteral("The preview could not start: %1 could not be written.")
                            .arg(QString::fromStdString(failedFile)),
@@ -76,7 +112,7 @@ EPreviewResult PreviewRow(const tagQVJobRow& row, const tagQVRowCrop& crop,
         return EPreviewResult::FilesNotWritten;
     }
     globals.controlBlock.StartPreview(globals.outputSettings.Current().nPresetIndex, dDuration);
-    CQVPreviewMovieDlg dialog(pOwner);
+    CQVPreviewMovieDlg dialog(pOwner, dPlayScale);
     dialog.DoModal();
     return EPreviewResult::Shown;
 }

@@ -27,6 +27,14 @@ double PreviewPercent(double dPosition, double dLength);
 constexpr int kPreviewMinWidth = 360;
 QSize PreviewDialogSize(int nOutputWidth, int nOutputHeight);
 
+// The scale at which the engine draws a preview so that the dialog fits a work area of this
+// size: 1 when the output fits, else the largest scale (in steps of 1/10000, as the project
+// file keeps it exactly) whose dialog fits; never below 0.01.
+double PreviewPlayScale(int nOutputWidth, int nOutputHeight, QSize workArea);
+// The picture the engine draws at that scale: each side scaled, truncated and cut down to a
+// multiple of 4.
+QSize PreviewPictureSize(int nOutputWidth, int nOutputHeight, double dPlayScale);
+
 enum class EPreviewResult
 {
     Shown,           // the preview dialog ran and was closed
@@ -36,10 +44,10 @@ enum class EPreviewResult
 };
 
 // The preview of one row: the output size from its crop, the one-item project and its
-// length, the empty-timeline message ("The timeline is empty, please edit and try again!")
-// when nothing would play, the job files, the block's preview order, then the preview
-// dialog, run modally over pOwner (may be null). The dialog starts and ends the engine
-// process itself; no other engine process is touched.
+// length (with the play scale for the work area of pOwner's screen), the empty-timeline message
+// ("The timeline is empty, please edit and try again!") when nothing would play, the job files, the
+// block's preview order, then the preview dialog, run modally over pOwner (may be null). The dialog
+// starts and ends the engine process itself; no other engine process is touched.
 EPreviewResult PreviewRow(const tagQVJobRow& row, const tagQVRowCrop& crop,
                           CQVPlatformWindow* pOwner);
 

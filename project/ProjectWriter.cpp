@@ -114,13 +114,14 @@ void WriteItem(const tagQVMediaData& item, CQVXmlNode* pElement)
 } // namespace
 
 void BuildProjectDocument(const ProjectTimeline& timeline, int32_t nPresetIndex,
-                          const tagQVEditorViewState* pView, CQVXmlDocument* pDocument)
+                          const tagQVEditorViewState* pView, CQVXmlDocument* pDocument,
+                          double dPlayScale)
 {
     pDocument->Clear();
     CQVXmlNode& project = *pDocument->AppendElement(KeyName(kElementProject));
     if (pView)
         WriteKeys(kEditorViewKeys, *pView, &project);
-    WriteKeyValue(&project, kKeyScaleFactorForPlay, 1.0);
+    WriteKeyValue(&project, kKeyScaleFactorForPlay, dPlayScale);
     WriteKeys(kTimelineKeys, timeline, &project);
     WriteKeyValue(&project, kKeyPresetIndex, nPresetIndex);
     WriteKeyValue(&project, kKeyMaxDuration, kProjectMaxDuration);
@@ -136,10 +137,10 @@ void BuildProjectDocument(const ProjectTimeline& timeline, int32_t nPresetIndex,
 }
 
 bool WriteProjectFile(const ProjectTimeline& timeline, int32_t nPresetIndex,
-                      const std::string& path, const tagQVEditorViewState* pView)
+                      const std::string& path, const tagQVEditorViewState* pView, double dPlayScale)
 {
     CQVXmlDocument document;
-    BuildProjectDocument(timeline, nPresetIndex, pView, &document);
+    BuildProjectDocument(timeline, nPresetIndex, pView, &document, dPlayScale);
     return document.Save(path, XmlSaveMode::Utf16Le);
 }
 

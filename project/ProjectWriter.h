@@ -28,12 +28,15 @@ constexpr int32_t kProjectMaxDuration = 10800; // seconds, written as "nmaxdurat
 // Builds the project document: the root "project" with the timeline's switches and
 // colours, the preset index (nPresetIndex, 0..9) and the item count, one "line" per line
 // and one "item" per media item. Audio fades that do not fit an item's length are
-// shortened in the file (the model is not changed).
+// shortened in the file (the model is not changed). dPlayScale is written as
+// "dScaleFactorForPlay": the scale at which a preview draws its pictures.
 void BuildProjectDocument(const ProjectTimeline& timeline, int32_t nPresetIndex,
-                          const tagQVEditorViewState* pView, CQVXmlDocument* pDocument);
+                          const tagQVEditorViewState* pView, CQVXmlDocument* pDocument,
+                          double dPlayScale = 1.0);
 
 // Builds the document and saves it in mode 3. False when the file cannot be written.
 bool WriteProjectFile(const ProjectTimeline& timeline, int32_t nPresetIndex,
-                      const std::string& path, const tagQVEditorViewState* pView = nullptr);
+                      const std::string& path, const tagQVEditorViewState* pView = nullptr,
+                      double dPlayScale = 1.0);
 
 } // namespace qv

@@ -141,9 +141,9 @@ int main(int argc, char** argv)
                         dialog.GetClientRect().height(), nMotions);
             for (int nZoom : {0, 2})
             {
-                if (nZoom != 0)
                 {
-                    // The zoom box's choice, as its drop-down list posts it.
+                    // The zoom box's choice, as its drop-down list posts it (the dialog
+                    // opens at the largest zoom that fits the screen).
                     auto* pZoom = dialog.GetUIManager()->Find(CQVCropDlg::kIdZoom, kKindComboBox);
                     dynamic_cast<CQVComboBox*>(pZoom)->Select(nZoom, false);
                     dialog.SendMessage(kMsgComboChoice, reinterpret_cast<uintptr_t>(pZoom), nZoom);

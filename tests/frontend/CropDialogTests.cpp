@@ -2,6 +2,7 @@
 // it shows, dragging, zoom, typed values, OK's rules, Detect and the time slider. With
 // VANTREL_SCREENSHOT_DIR set, the 100 % and 50 % views are saved there.
 #include "frontend/CQVCropDlg.h"
+#include "frontend/CropFrameLoader.h"
 #include "frontend/CropFrames.h"
 #include "tests/frontend/FrontEndTestSupport.h"
 #include "tests/media/TestMedia.h"
@@ -11,14 +12,17 @@
 #include "ui/CQVComboBoxWnd.h"
 #include "ui/CQVEdit.h"
 #include "ui/CQVEditCtrl.h"
+#include "ui/CQVSlider.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QImageReader>
 #include <QLineEdit>
 #include <QTimer>
+#include <cmath>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 
 using namespace qv;
 using namespace qv::test;
@@ -129,6 +133,15 @@ protected:
                            });
         return dialog.DoModal();
     }
+    // The exact picture of the time asked for is shown and its frame image saved.
+    static bool WaitExact(CQVCropDlg& dialog)
+    {
+        return WaitFor(
+            [&] {
+                return dialog.IsFrameExact() && std::filesystem::exists(dialog.GetFrameImagePath());
+            },
+            15000);
+    }
     static bool FolderEmpty(const std::string& folder)
     {
         std::error_code error;
@@ -155,6 +168,7 @@ TEST_F(CropDialogTest, AShortSourceShowsItsMiddleALongOneTheFifthSecond)
                                               row.nFps, row.nSeconds);
         CQVCropDlg dialog(Request(clip, row.nSeconds, 160, 120, {0, 0, 160, 120}), nullptr);
         ASSERT_TRUE(OpenShown(dialog));
+        ASSERT_TRUE(WaitExact(dialog));
         EXPECT_EQ(dialog.GetFrameTime(), row.dTime);
         EXPECT_EQ(dialog.GetFrameImagePath(), FrameFolder() + row.szFile);
         const QImage& frame = dialog.GetFrameImage();
@@ -268,7 +282,7 @@ TEST_F(CropDialogTest, OkRulesForTheRowAndTheFramesGoAfterTheRun)
         EXPECT_EQ(RunModal(dialog,
                            [&]
                            {
-                               bSawFrame = std::filesystem::exists(dialog.GetFrameImagePath());
+                               bSawFrame = WaitExact(dialog);
                                test.actions(dialog);
                            }),
                   test.nCode)
@@ -311,6 +325,8 @@ TEST_F(CropDialogTest, ASourceWhoseWidthIsNoMultipleOfFourIsShownWhole)
     const std::string clip = Make("wide.mp4", "-f lavfi -i testsrc2=s=642x360:r=10:d=1");
     CQVCropDlg dialog(Request(clip, 1, 642, 360, {0, 0, 642, 360}), nullptr);
     ASSERT_TRUE(OpenShown(dialog));
+    ASSERT_TRUE(WaitExact(dialog));
+    dialog.UpdateWindow();
     EXPECT_EQ(dialog.GetFrameImage().size(), QSize(642, 360));
     EXPECT_EQ(QImageReader(QString::fromStdString(dialog.GetFrameImagePath())).size(),
               QSize(642, 360));
@@ -368,6 +384,7 @@ TEST_F(CropDialogTest, TheSlidersReleaseGrabsTheFrameAtItsTimeAndKeepsTheCrop)
     const QRect slider =
         dialog.GetUIManager()->Find(CQVCropDlg::kIdTimeSlider, kKindSlider)->GetRect();
     Click(dialog, QPoint(slider.right(), slider.center().y()));
+    ASSERT_TRUE(WaitExact(dialog));
     EXPECT_EQ(dialog.GetFrameTime(), 3.0);
     EXPECT_EQ(dialog.GetFrameImagePath(), FrameFolder() + "3.0.jpg");
     const QImage& frame = dialog.GetFrameImage();
@@ -398,4 +415,155 @@ TEST_F(CropDialogTest, ScreenshotsAtFullAndHalfZoomWithACrop)
                                          : QStringLiteral("crop_50.png"))));
         }
     }
+}
+
+// A clip whose only key frame is its first picture: the first answer is that picture at
+// the display size, marked approximate and saved nowhere; then comes the exact one at the
+// display size, then its whole frame, saved under its time.
+TEST_F(CropDialogTest, TheLoaderAnswersWithTheKeyFrameFirstAndThenTheExactPicture)
+{
+    const std::string clip =
+        Make("gop.mp4", "-f lavfi -i \"color=black:s=160x120:r=10:d=6,format=gbrp,geq=r='" +
+                            std::string("if(lt(Y,H/2),255*mod(floor(N/pow(2,floor(X*8/"
+                                        "W))),2),0)") +
+                            "':g='if(lt(Y,H/2),255*mod(floor(N/pow(2,floor(X*8/W))),2),"
+                            "0)':b='if(lt(Y,H/2),255*mod(floor(N/pow(2,floor(X*8/W))),"
+                            "2),255)'\" -g 600 -keyint_min 600 -sc_threshold 0");
+    struct tagSeen
+    {
+        int nSerial;
+        bool bExact;
+        int nFrame; // read from the whole frame, else from the display picture
+        bool bFileThere;
+        QSize frame, display;
+    };
+    std::mutex mutex;
+    std::vector<tagSeen> seen;
+    CQVCropFrameLoader* pLoader = nullptr;
+    CQVCropFrameLoader loader(clip, 160, 120,
+                              [&]
+                              {
+                                  std::lock_guard<std::mutex> lock(mutex);
+                                  tagQVCropPicture picture;
+                                  if (!pLoader || !pLoader->Take(&picture))
+                                      return;
+                                  const QImage& f =
+                                      picture.frame.isNull() ? picture.display : picture.frame;
+                                  seen.push_back({picture.nSerial, picture.bExact,
+                                                  ReadFrameNumber(f.constBits(), f.bytesPerLine(),
+                                                                  f.width(), f.height(), false),
+                                                  std::filesystem::exists(picture.imagePath),
+                                                  picture.frame.size(), picture.display.size()});
+                              });
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        pLoader = &loader;
+    }
+    const std::string path = FrameImagePath(4.0);
+    loader.Request(4.0, path, QSize(80, 60));
+    const auto Count = [&]
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return seen.empty() || seen.back().frame.isEmpty() ? 0 : seen.size();
+    };
+    ASSERT_TRUE(WaitFor([&] { return Count() > 0; }, 15000));
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        ASSERT_EQ(seen.size(), 3u);
+        EXPECT_FALSE(seen[0].bExact);
+        EXPECT_LE(seen[0].nFrame, 1) << "the key frame's picture, or the one after it";
+        EXPECT_FALSE(seen[0].bFileThere) << "the approximate picture is never saved";
+        for (int i : {1, 2})
+        {
+            EXPECT_TRUE(seen[i].bExact) << i;
+            EXPECT_EQ(seen[i].nFrame, 40) << i;
+            EXPECT_EQ(seen[i].display, QSize(80, 60)) << i;
+        }
+        EXPECT_TRUE(seen[1].frame.isEmpty());
+        EXPECT_EQ(seen[2].frame, QSize(160, 120));
+        seen.clear();
+    }
+    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(path); }, 5000));
+    const QImage saved(QString::fromStdString(path));
+    EXPECT_EQ(ReadFrameNumber(saved.convertToFormat(QImage::Format_RGB32).constBits(),
+                              saved.convertToFormat(QImage::Format_RGB32).bytesPerLine(), 160, 120,
+                              false),
+              40);
+
+    // Requests one after the other: the last one's exact picture ends the run, and no
+    // answer is older than one before it.
+    for (double dTime : {1.0, 2.0, 3.0, 5.5})
+        loader.Request(dTime, FrameImagePath(dTime), QSize(160, 120));
+    ASSERT_TRUE(WaitFor(
+        [&]
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            return !seen.empty() && !seen.back().frame.isEmpty() && seen.back().nSerial == 5;
+        },
+        15000));
+    std::lock_guard<std::mutex> lock(mutex);
+    EXPECT_EQ(seen.back().nFrame, 55);
+    for (size_t i = 1; i < seen.size(); ++i)
+        EXPECT_LE(seen[i - 1].nSerial, seen[i].nSerial);
+    pLoader = nullptr;
+}
+
+// A slider dragged along asks for every position and ends on the exact picture of the
+// last; the crop stays.
+TEST_F(CropDialogTest, ASliderDragEndsOnItsLastPosition)
+{
+    const std::string clip = MakeNumbered("numbered.mp4", 10, 3);
+    CQVCropDlg dialog(Request(clip, 3, 160, 120, {10, 10, 100, 60}), nullptr);
+    ASSERT_TRUE(OpenShown(dialog));
+    ASSERT_TRUE(WaitExact(dialog));
+    auto* pSlider = dynamic_cast<CQVSlider*>(
+        dialog.GetUIManager()->Find(CQVCropDlg::kIdTimeSlider, kKindSlider));
+    QWidget* pWidget = dialog.GetWidget();
+    QPoint pt = pSlider->ThumbRect().center();
+    QTest::mousePress(pWidget, Qt::LeftButton, {}, pt);
+    for (int i = 0; i < 12; ++i)
+    {
+        pt += QPoint(i < 8 ? -9 : 4, 0);
+        QTest::mouseMove(pWidget, pt);
+        QCoreApplication::processEvents();
+    }
+    QTest::mouseRelease(pWidget, Qt::LeftButton, {}, pt);
+    const double dLast = pSlider->GetPos();
+    ASSERT_NE(dLast, FirstFrameTime(3)) << "the thumb moved";
+    EXPECT_EQ(dialog.GetFrameTime(), dLast);
+    ASSERT_TRUE(WaitExact(dialog));
+    EXPECT_EQ(dialog.GetFrameTime(), dLast);
+    const QImage& frame = dialog.GetFrameImage();
+    // The first picture at or after the time.
+    EXPECT_EQ(ReadFrameNumber(frame.constBits(), frame.bytesPerLine(), 160, 120, false),
+              static_cast<int>(std::ceil(dLast * 10 - 0.001)));
+    EXPECT_EQ(Edits(dialog), (tagQVCropValues{10, 10, 100, 60}));
+}
+
+// A frame larger than the screen opens at "Fit": the window fits the work area and the
+// picture fills exactly the image rectangle of that zoom, the area's grey around it.
+TEST_F(CropDialogTest, ALargeFrameOpensAtFitAndFillsItsImageRectangle)
+{
+    const std::string clip = Make("blue.mp4", "-f lavfi -i color=c=0x3366CC:s=1920x1080:r=5:d=1");
+    CQVCropDlg dialog(Request(clip, 1, 1920, 1080, {0, 0, 1920, 1080}), nullptr);
+    ASSERT_TRUE(OpenShown(dialog));
+    ASSERT_TRUE(WaitExact(dialog));
+    dialog.UpdateWindow();
+    EXPECT_TRUE(dialog.GetWorkArea().contains(dialog.GetWindowRect()));
+    const QSize work = dialog.GetWorkArea().size();
+    EXPECT_EQ(dialog.GetZoom(), dialog.Geometry().FitZoom(work, 380));
+    const QRect image = dialog.Geometry().ImageRect();
+    const QImage content = dialog.GetContentImage();
+    const auto Near = [](QRgb a, QColor b, int n)
+    {
+        return std::abs(qRed(a) - b.red()) <= n && std::abs(qGreen(a) - b.green()) <= n &&
+               std::abs(qBlue(a) - b.blue()) <= n;
+    };
+    for (const QPoint& pt :
+         {image.topLeft() + QPoint(10, 10), image.bottomRight() - QPoint(10, 10), image.center()})
+        EXPECT_TRUE(Near(content.pixel(pt), QColor(0x33, 0x66, 0xCC), 12))
+            << pt.x() << "," << pt.y();
+    for (const QPoint& pt : {image.topLeft() - QPoint(3, 3), image.bottomRight() + QPoint(3, 3)})
+        EXPECT_TRUE(Near(content.pixel(pt), CQVCropImageArea::kAreaGrey, 0))
+            << pt.x() << "," << pt.y();
 }

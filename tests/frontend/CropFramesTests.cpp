@@ -144,4 +144,18 @@ TEST(CropImageArea, VeilOutsideTheCropOutlineAndHandles)
     fresh.Compose(moved, false);
     EXPECT_EQ(area.Bitmap(), fresh.Bitmap());
     EXPECT_TRUE(Near(area.Bitmap().pixel(40, 35), CQVCropImageArea::kOutlineGrey, 0));
+
+    // A picture sent ahead at the display size, without its frame, is drawn: as it is at
+    // its size, stretched at another until the frame comes.
+    QImage ahead(40, 30, QImage::Format_ARGB32_Premultiplied);
+    ahead.fill(QColor(20, 90, 160));
+    for (const QRect& image : {QRect(30, 130, 40, 30), QRect(30, 130, 60, 45)})
+    {
+        CQVCropImageArea shown;
+        shown.SetLayout(QRect(10, 105, 100, 80), image);
+        shown.SetFrame(QImage(), ahead);
+        shown.Compose(QRect(35, 135, 20, 10), true);
+        EXPECT_TRUE(Near(shown.Bitmap().pixel(40 - 10, 140 - 105), QColor(20, 90, 160), 0))
+            << image.width();
+    }
 }

@@ -76,6 +76,58 @@ TEST(CropGeometry, WindowAndImageRectanglesForEachZoom)
     }
 }
 
+// The zoom the dialog opens with on work areas of two laptop screens, and "Fit": the
+// largest zoom whose whole window lies inside the work area.
+TEST(CropGeometry, OpeningZoomIsTheLargestListedThatFitsElseFit)
+{
+    const struct
+    {
+        int w, h;
+        QSize work;
+        int nChoice;
+    } rows[] = {
+        {3840, 2160, {1366, 768}, CQVCropGeometry::kFitIndex},
+        {2160, 3840, {1366, 768}, CQVCropGeometry::kFitIndex},
+        {1920, 1080, {1366, 768}, 2},
+        {3840, 2160, {1600, 1000}, CQVCropGeometry::kFitIndex},
+        {1920, 1080, {1600, 1000}, 2},
+        {1920, 1080, {1600, 1100}, 1},
+        {640, 360, {1366, 768}, 0},
+        {1920, 1080, {1960, 1280}, 0}, // exactly the window's size fits
+    };
+    for (const auto& row : rows)
+    {
+        const CQVCropGeometry geometry(row.w, row.h);
+        EXPECT_EQ(geometry.OpeningChoice(row.work, 380), row.nChoice) << row.w << "x" << row.h;
+        const double dFit = geometry.FitZoom(row.work, 380);
+        const QSize fit = geometry.WindowSizeFor(dFit, 380);
+        EXPECT_TRUE(fit.width() <= row.work.width() && fit.height() <= row.work.height())
+            << row.w << "x" << row.h << ": " << fit.width() << "x" << fit.height();
+        const QSize larger = geometry.WindowSizeFor(dFit * 1.002, 380);
+        EXPECT_TRUE(larger.width() > row.work.width() || larger.height() > row.work.height())
+            << row.w << "x" << row.h << " is the largest";
+        EXPECT_EQ(geometry.ZoomForChoice(CQVCropGeometry::kFitIndex, row.work, 380), dFit);
+        EXPECT_EQ(geometry.ZoomForChoice(1, row.work, 380), 0.8);
+    }
+    EXPECT_EQ(CQVCropGeometry(1920, 1080).FitZoom(QSize(100, 100), 380), 0.01);
+}
+
+// At a zoom that is no simple fraction, an edge dragged onto the frame's right or bottom
+// edge still reaches the source's last column and row.
+TEST(CropGeometry, TheFramesEdgeIsTheSourcesEdgeAtAnyZoom)
+{
+    CQVCropGeometry geometry(3840, 2160);
+    const double dZoom = geometry.FitZoom(QSize(1366, 768), 380);
+    geometry.SetLayout(dZoom, geometry.WindowSizeFor(dZoom, 380));
+    const QRect image = geometry.ImageRect();
+    geometry.SetDisplayCrop(QRect(0, 0, image.width(), image.height()));
+    EXPECT_EQ(geometry.SourceFromDisplay(), (tagQVCropValues{0, 0, 3840, 2160}));
+    geometry.SetDisplayCrop(QRect(100, 50, image.width() - 100, 200));
+    const tagQVCropValues values = geometry.SourceFromDisplay();
+    EXPECT_EQ(values.x + values.w, 3840);
+    EXPECT_EQ(values.h, CQVCropGeometry::ToSource(200, dZoom));
+}
+
 TEST(CropGeometry, HitZonesInTheirOrderWithTheirCursors)
 {
     // The crop (100, 50, 200, 100) is R = (120, 182, 200, 100) in the window at 100 %.

@@ -114,6 +114,8 @@ protected:
                 if (!pCrop || !pCrop->IsWindowVisible() || pCrop->IsEnded())
                     return;
                 poll.stop();
+                // The picture comes from the dialog's loader thread.
+                EXPECT_TRUE(WaitFor([&] { return pCrop->IsFrameExact(); }, 20000));
                 pCrop->UpdateWindow();
                 seen.strTitle = pCrop->GetWindowText();
                 const QImage& frame = pCrop->GetFrameImage();

@@ -128,6 +128,33 @@ TEST(PreviewValues, TimeTextBarAndDialogSize)
     EXPECT_EQ(PreviewDialogSize(640, 480), QSize(642, 550));
     // A small crop keeps the dialog usable; its picture sits in the middle of the band.
     EXPECT_EQ(PreviewDialogSize(100, 80), QSize(kPreviewMinWidth, 150));
+
+    // A picture larger than the work area plays smaller: the scale kept to 1/10000, the
+    // picture's sides cut to fours as the engine cuts them, and the dialog inside the area.
+    const struct
+    {
+        QSize output, work;
+        double dScale;
+        QSize picture;
+    } scales[] = {
+        {{3840, 2160}, {1366, 768}, 0.3231, {1240, 696}},
+        {{2160, 3840}, {1600, 1000}, 0.2421, {520, 928}},
+        {{1920, 1080}, {1600, 1000}, 0.8322, {1596, 896}},
+        {{1280, 720}, {1366, 768}, 0.9694, {1240, 696}},
+        {{640, 480}, {1366, 768}, 1.0, {640, 480}},
+        {{1364, 698}, {1366, 768}, 1.0, {1364, 698}}, // exactly fits
+    };
+    for (const auto& row : scales)
+    {
+        const double dScale = PreviewPlayScale(row.output.width(), row.output.height(), row.work);
+        EXPECT_DOUBLE_EQ(dScale, row.dScale) << row.output.width() << "x" << row.output.height();
+        const QSize picture =
+            dScale == 1.0 ? row.output
+                          : PreviewPictureSize(row.output.width(), row.output.height(), dScale);
+        EXPECT_EQ(picture, row.picture) << row.output.width() << "x" << row.output.height();
+        const QSize dialog = PreviewDialogSize(picture.width(), picture.height());
+        EXPECT_TRUE(dialog.width() <= row.work.width() && dialog.height() <= row.work.height());
+    }
 }
 
 TEST_F(PreviewTest, AProjectOfLessThanHalfASecondGivesTheEmptyTimelineMessage)

@@ -192,6 +192,12 @@ TEST(ProjectWriter, EditorViewStateComesFirstWhenGiven)
     EXPECT_EQ(attributes[2].first, u"nEditMode");
     EXPECT_EQ(attributes[4].first, u"nVerticalPos");
     EXPECT_EQ(attributes[5].first, u"dScaleFactorForPlay");
+    EXPECT_EQ(attributes[5].second, u"1");
+
+    // A preview drawn smaller than the output carries its scale exactly.
+    BuildProjectDocument(project, 4, nullptr, &document, 0.3231);
+    EXPECT_EQ(document.FirstChildElement(u"project")->GetString(u"dScaleFactorForPlay", u""),
+              u"0.3231");
 }
 
 TEST(ProjectWriter, UnwritablePathFails)
