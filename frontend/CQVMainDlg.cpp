@@ -460,11 +460,13 @@ void CQVMainDlg::AddFilesFromDialog()
 {
     if (m_bRendering)
         return;
-    const QStringList paths = QFileDialog::getOpenFileNames(GetWidget(), QStringLiteral("Add"),
-                                                            QString(), VideoFileFilter(), nullptr);
-    if (paths.isEmpty())
+    QFileDialog chooser(GetWidget(), QStringLiteral("Add"), AddDialogFolder(), VideoFileFilter());
+    chooser.setFileMode(QFileDialog::ExistingFiles);
+    // The filter's name is enough: its patterns spell each extension in every case.
+    chooser.setOption(QFileDialog::HideNameFilterDetails);
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
         return;
-    AddFiles(paths);
+    AddFiles(chooser.selectedFiles());
 }
 
 int CQVMainDlg::AddFiles(const QStringList& paths)
@@ -473,6 +475,7 @@ int CQVMainDlg::AddFiles(const QStringList& paths)
         return 0;
     BeginWaitCursor();
     int nAdded = 0, nNoVideo = 0, nUnreadable = 0;
+    QString strLastAdded;
     QStringList turnNotes;
     for (const QString& strPath : paths)
     {
@@ -505,8 +508,11 @@ int CQVMainDlg::AddFiles(const QStringList& paths)
         for (int nColumn = 1; nColumn < kFileColumnCount; ++nColumn)
             m_pList->SetCellText(nColumn, nRow, cells[nColumn], false);
         m_pList->SetProgress(kColumnState, nRow, 0, false);
+        strLastAdded = strPath;
         ++nAdded;
     }
+    if (nAdded > 0)
+        RememberAddFolder(strLastAdded);
     m_pList->RecalcLayout();
     m_pList->Draw();
     EndWaitCursor();

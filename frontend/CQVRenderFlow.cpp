@@ -110,7 +110,9 @@ bool CQVRenderFlow::SendRow(int nRow, QString* pReason, QString* pMessage)
     ApplyOutputSize(RowCropFromCells(cells));
 
     tagQVOutputSettings& record = globals.outputSettings.Current();
-    if (record.nOutputFormat == kOutputWmv)
+    // Both Windows Media types take their size and codecs from the profile: a row of either
+    // writes its own, or the engine would use whatever an earlier row left.
+    if (record.nOutputFormat == kOutputWmv || record.nOutputFormat == kOutputAsf)
     {
         std::string message;
         if (!BuildWmvProfile(record, globals.TempPath("wmv.prx"), &message))
@@ -121,8 +123,10 @@ bool CQVRenderFlow::SendRow(int nRow, QString* pReason, QString* pMessage)
         }
     }
 
+    // The counter moves only for a file the engine gets: a refused row uses no number.
+    int nCounter = m_nOutputCounter;
     const std::string outputPath =
-        NextFreeOutputPath(m_targetFolder, &m_nOutputCounter, row.source, m_extension);
+        NextFreeOutputPath(m_targetFolder, &nCounter, row.source, m_extension);
     if (!FitsBlockPath(outputPath))
     {
         *pMessage = QStringLiteral("The output path is too long (at most 259 characters):\n%1")
@@ -147,6 +151,7 @@ bool CQVRenderFlow::SendRow(int nRow, QString* pReason, QString* pMessage)
         *pReason = QStringLiteral("the engine could not be started");
         return false;
     }
+    m_nOutputCounter = nCounter;
     m_lastOutputPath = outputPath;
     return true;
 }

@@ -1,7 +1,12 @@
 #include "frontend/FileListColumns.h"
 
+#include "frontend/CQVRenderFlow.h"
+#include "platform/SettingsStore.h"
 #include "ui/CQVListCtrl.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <cstdlib>
 
 namespace qv
@@ -122,13 +127,49 @@ bool CropFitsSource(const tagQVRowCrop& crop, int nSourceWidth, int nSourceHeigh
            static_cast<long long>(crop.nCropY) + crop.nCropHeight <= nSourceHeight;
 }
 
-QString VideoFileFilter()
+QStringList VideoFilePatterns()
 {
     QStringList patterns;
     for (const char* pszExtension : kExtensions)
-        patterns << QStringLiteral("*.") + QLatin1String(pszExtension);
-    // Qt's filter form of the list: "Name (patterns separated by spaces)".
-    return QStringLiteral("Video Files (%1)").arg(patterns.join(QLatin1Char(' ')));
+    {
+        QString strPattern = QStringLiteral("*.");
+        for (const char* p = pszExtension; *p; ++p)
+        {
+            const QChar c = QLatin1Char(*p);
+            if (c.isLetter())
+                strPattern += QLatin1Char('[') + c.toLower() + c.toUpper() + QLatin1Char(']');
+            else
+                strPattern += c;
+        }
+        patterns << strPattern;
+    }
+    return patterns;
+}
+
+QString VideoFileFilter()
+{
+    // Qt's filter form: "Name (patterns separated by spaces)", filters separated by ";;".
+    return QStringLiteral("Video Files (%1);;All files (*)")
+        .arg(VideoFilePatterns().join(QLatin1Char(' ')));
+}
+
+QString AddDialogFolder()
+{
+    std::string stored;
+    if (CQVSettingsStore::GetString(CQVRenderFlow::kSettingsKey, kAddFolderValue, &stored) &&
+        QFileInfo(QString::fromStdString(stored)).isDir())
+        return QString::fromStdString(stored);
+    const QString strVideos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+    if (!strVideos.isEmpty() && QFileInfo(strVideos).isDir())
+        return strVideos;
+    return QDir::homePath();
+}
+
+void RememberAddFolder(const QString& strFilePath)
+{
+    const QString strFolder = QFileInfo(strFilePath).absolutePath();
+    CQVSettingsStore::SetString(CQVRenderFlow::kSettingsKey, kAddFolderValue,
+                                strFolder.toStdString());
 }
 
 bool IsWindowsMediaPath(const QString& strPath)

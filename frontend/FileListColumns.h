@@ -76,8 +76,18 @@ tagQVRowCrop RowCropFromCells(const QStringList& cells);
 // with non-negative values.
 bool CropFitsSource(const tagQVRowCrop& crop, int nSourceWidth, int nSourceHeight);
 
-// The add-files filter, and whether a path names a Windows Media file (".wmv", ".asf").
+// The add-files filter: "Video Files" with every video extension in any case (file dialogs
+// that match case-sensitively would hide "IMG_0001.MOV"), then "All files".
 QString VideoFileFilter();
+// The video patterns of that filter ("*.[aA][vV][iI]", ...).
+QStringList VideoFilePatterns();
 bool IsWindowsMediaPath(const QString& strPath);
+
+// Where the add-files dialog opens: the folder files were last added from (kept in the
+// settings store beside the render folder), else the user's videos folder, else home.
+constexpr const char* kAddFolderValue = "szAddFolder";
+QString AddDialogFolder();
+// Keeps the folder of the file as the one files were last added from.
+void RememberAddFolder(const QString& strFilePath);
 
 } // namespace qv

@@ -13,6 +13,8 @@
 #include "ui/CQVListCtrl.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
@@ -375,4 +377,56 @@ TEST_F(MainWindowTest, CropAndSettingsCommandsWriteBackToTheRows)
     press({{kIdOk, kKindTextButton}});
     ClickControl(CQVMainDlg::kIdSettings);
     EXPECT_EQ(pList->GetCellText(kColumnState, 0), QStringLiteral("Ready"));
+}
+
+TEST_F(MainWindowTest, AddOpensWhereFilesCameFromElseInTheVideosFolderElseHome)
+{
+    CQVTestFolder videos{"vantrel-videos"};
+    auto useVideosFolder = [&](const std::string& folder)
+    {
+        ASSERT_TRUE(
+            WriteFileBytes(m_config / "user-dirs.dirs", "XDG_VIDEOS_DIR=\"" + folder + "\"\n"));
+    };
+    // The folder the Add dialog shows, which is then cancelled.
+    auto shownFolder = [&]
+    {
+        QString strFolder;
+        QTimer::singleShot(300,
+                           [&strFolder]
+                           {
+                               auto* pChooser =
+                                   qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                               ASSERT_NE(pChooser, nullptr);
+                               strFolder = pChooser->directory().absolutePath();
+                               pChooser->reject();
+                           });
+        ClickControl(CQVMainDlg::kIdAdd);
+        return strFolder.toStdString();
+    };
+    useVideosFolder(videos.Path());
+    EXPECT_EQ(shownFolder() + "/", videos.Path());
+    useVideosFolder(videos / "gone/");
+    EXPECT_EQ(shownFolder(), QDir::homePath().toStdString());
+
+    const std::string clip = VideoClip(160, 120, "a.mp4");
+    ASSERT_EQ(dialog.AddFiles({QString::fromStdString(clip)}), 1);
+    EXPECT_EQ(shownFolder(), clip.substr(0, clip.rfind('/')));
+}
+
+TEST(FileFilter, EveryExtensionInAnyCaseThenAllFiles)
+{
+    CQVTestFolder folder{"vantrel-filter"};
+    for (const char* pszName :
+         {"IMG_0001.MOV", "GOPR0002.MP4", "00001.MTS", "clip.Mkv", "a.mp4", "notes.txt", "MOV"})
+        ASSERT_TRUE(WriteFileBytes(folder / pszName, "x"));
+    // As a dialog that matches case-sensitively would list them.
+    const QStringList shown =
+        QDir(QString::fromStdString(folder.Path()))
+            .entryList(VideoFilePatterns(), QDir::Files | QDir::CaseSensitive, QDir::Name);
+    EXPECT_EQ(shown,
+              (QStringList{"00001.MTS", "GOPR0002.MP4", "IMG_0001.MOV", "a.mp4", "clip.Mkv"}));
+    const QStringList filters = VideoFileFilter().split(QStringLiteral(";;"));
+    ASSERT_EQ(filters.size(), 2);
+    EXPECT_TRUE(filters[0].startsWith(QStringLiteral("Video Files (*.[aA][vV][iI] ")));
+    EXPECT_EQ(filters[1], QStringLiteral("All files (*)"));
 }

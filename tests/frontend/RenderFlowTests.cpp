@@ -1,10 +1,14 @@
 // The render flow with the real engine: output names and sizes, honest results for failed
 // rows, stopping, and the batch status.
+#include "encode/OutputTypes.h"
+#include "encode/WindowsMediaProfile.h"
 #include "frontend/BatchLogic.h"
 #include "frontend/CQVMainDlg.h"
 #include "frontend/CQVMessageStrip.h"
 #include "frontend/CQVRenderFlow.h"
+#include "frontend/TempFolder.h"
 #include "platform/Process.h"
+#include "tests/encode/MediaProbe.h"
 #include "tests/frontend/FrontEndTestSupport.h"
 #include "tests/frontend/UrlCatcher.h"
 #include "tests/media/TestMedia.h"
@@ -17,6 +21,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <csignal>
+#include <unistd.h>
 
 using namespace qv;
 using namespace qv::test;
@@ -86,7 +91,26 @@ protected:
         return FindOwnProcesses(FrontEndGlobals().programFolder + "VantrelEngine").empty();
     }
 
+    // Presses OK in every message box that opens from now on, keeping its text.
+    void AnswerBoxes(QStringList* pTexts)
+    {
+        m_boxes.setInterval(200);
+        QObject::connect(
+            &m_boxes, &QTimer::timeout,
+            [pTexts]
+            {
+                auto* pBox = dynamic_cast<CQVMessageDlg*>(CQVPlatformWindow::GetActiveWindow());
+                if (!pBox)
+                    return;
+                *pTexts << pBox->GetText();
+                CQVButton* pOk = pBox->GetUIManager()->Find(kIdOk, kKindTextButton);
+                QTest::mouseClick(pBox->GetWidget(), Qt::LeftButton, {}, pOk->GetRect().center());
+            });
+        m_boxes.start();
+    }
+
     CQVMainDlg dialog;
+    QTimer m_boxes;
     CQVListCtrl* pList = nullptr;
     CQVRenderFlow* pFlow = nullptr;
     CQVTestFolder out{"vantrel-out"};
@@ -342,6 +366,7 @@ TEST_F(RenderFlowTest, ARowWhoseMessageBoxStaysOpenFailsAloneAndTheBatchGoesOn)
     EXPECT_EQ(State(0), QStringLiteral("Failed"));
     EXPECT_EQ(Reason(0), QStringLiteral("Failed: the output path is too long"));
     EXPECT_EQ(State(1), QStringLiteral("Finish"));
+    EXPECT_EQ(pFlow->LastOutputPath(), out / "(output001)x.mp4") << "the refused row took none";
     EXPECT_TRUE(
         dialog.MessageStrip()->Lines().last().startsWith(QStringLiteral("1 finished, 1 failed")))
         << dialog.MessageStrip()->Lines().join('|').toStdString();
@@ -382,4 +407,69 @@ TEST_F(RenderFlowTest, ClosingDuringARenderAsksFirst)
     ASSERT_TRUE(WaitFor([&] { return nAnswered == 2 && dialog.IsEnded(); }));
     EXPECT_FALSE(pFlow->IsRendering());
     EXPECT_TRUE(NoEngineRuns());
+}
+
+TEST_F(RenderFlowTest, WindowsMediaRowsOfBothTypesTakeTheirOwnCrop)
+{
+    // ASF first with no profile left by a WMV row, then WMV and ASF rows of other sizes.
+    std::remove(FrontEndGlobals().TempPath("wmv.prx").c_str());
+    const struct
+    {
+        int32_t nType;
+        int x, y, w, h;
+        const char* pszName;
+    } kRows[] = {{kOutputAsf, 8, 8, 100, 60, "(output001)x.asf"},
+                 {kOutputWmv, 0, 0, 120, 88, "(output002)x.wmv"},
+                 {kOutputAsf, 20, 10, 80, 48, "(output003)x.asf"}};
+    tagQVOutputSettings& record = FrontEndGlobals().outputSettings.Current();
+    ChooseDefaultWindowsMediaCodecs(&record);
+    for (const auto& row : kRows)
+    {
+        SCOPED_TRACE(row.pszName);
+        Add({Clip("x.mp4", 160, 120, 1)});
+        const int nRow = pList->GetRowCount() - 1;
+        const int values[] = {row.x, row.y, row.w, row.h};
+        for (int i = 0; i < 4; ++i)
+            pList->SetCellText(kColumnCropX + i, nRow, QString::number(values[i]), false);
+        record.nOutputFormat = row.nType;
+        ASSERT_TRUE(pFlow->StartInFolder(out.Path()));
+        ASSERT_TRUE(WaitIdle());
+        ASSERT_EQ(State(nRow), QStringLiteral("Finish")) << Reason(nRow).toStdString();
+        EXPECT_EQ(pFlow->LastOutputPath(), out / row.pszName);
+        const tagQVProbe probe = ProbeFile(pFlow->LastOutputPath());
+        ASSERT_TRUE(probe.bOk);
+        EXPECT_EQ(probe.formatName, "asf");
+        const tagQVProbeStream* pVideo = probe.Find("video");
+        const tagQVProbeStream* pAudio = probe.Find("audio");
+        ASSERT_TRUE(pVideo && pAudio);
+        EXPECT_EQ(pVideo->codecName, "wmv2");
+        EXPECT_EQ(pAudio->codecName, "wmav2");
+        EXPECT_EQ(pVideo->width, row.w);
+        EXPECT_EQ(pVideo->height, row.h);
+    }
+}
+
+TEST_F(RenderFlowTest, AProfileThatCannotBeSavedFailsItsRowAndUsesNoOutputNumber)
+{
+    // A folder where the profile belongs cannot be replaced by the file.
+    const std::string profile = FrontEndGlobals().TempPath("wmv.prx");
+    std::remove(profile.c_str());
+    ASSERT_TRUE(MakeFolders(profile + "/busy"));
+    ChooseDefaultWindowsMediaCodecs(&FrontEndGlobals().outputSettings.Current());
+    Add({Clip("x.mp4", 160, 120, 1)});
+    QStringList boxes;
+    AnswerBoxes(&boxes);
+    ASSERT_TRUE(pFlow->StartInFolder(out.Path()));
+    ASSERT_TRUE(WaitIdle());
+    m_boxes.stop();
+    EXPECT_EQ(boxes, QStringList{QStringLiteral("Save Wmv Profile Failed!")});
+    EXPECT_EQ(State(0), QStringLiteral("Failed"));
+    EXPECT_EQ(pFlow->OutputCounter(), 0);
+
+    ASSERT_TRUE(EmptyFolder(profile));
+    ASSERT_EQ(rmdir(profile.c_str()), 0);
+    ASSERT_TRUE(pFlow->StartInFolder(out.Path()));
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(State(0), QStringLiteral("Finish")) << Reason(0).toStdString();
+    EXPECT_EQ(pFlow->LastOutputPath(), out / "(output001)x.wmv");
 }
