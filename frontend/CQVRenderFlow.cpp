@@ -19,7 +19,11 @@
 namespace qv
 {
 
-CQVRenderFlow::CQVRenderFlow(CQVMainDlg* pDialog) : m_pDialog(pDialog) {}
+CQVRenderFlow::CQVRenderFlow(CQVMainDlg* pDialog) : m_pDialog(pDialog)
+{
+    // The next row starts as soon as the engine has ended; the tick is for the percentage.
+    m_engine.SetEndedHandler([this] { Tick(); });
+}
 
 CQVRenderFlow::~CQVRenderFlow()
 {

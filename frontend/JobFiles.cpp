@@ -5,7 +5,10 @@
 #include "project/ProjectWriter.h"
 #include "protocol/SharedControlBlock.h"
 
+#include <QSocketNotifier>
 #include <algorithm>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace qv
 {
@@ -113,12 +116,54 @@ std::string EnginePath()
     return FrontEndGlobals().programFolder + "VantrelEngine";
 }
 
+CQVEngineProcess::CQVEngineProcess() = default;
+
+CQVEngineProcess::~CQVEngineProcess()
+{
+    Stop();
+}
+
 bool CQVEngineProcess::Start()
 {
     if (IsRunning())
         return false;
     m_pid = SpawnDetached(EnginePath(), {}, FrontEndGlobals().programFolder);
-    return m_pid > 0;
+    if (m_pid <= 0)
+        return false;
+    WatchEnd();
+    return true;
+}
+
+void CQVEngineProcess::WatchEnd()
+{
+    // A pidfd turns readable when the process ends, whoever reaps it: the event loop hears
+    // of the end at once instead of at the next poll. No SIGCHLD handler, which would race
+    // the reaping of every other child.
+    m_nPidFd = static_cast<int>(syscall(SYS_pidfd_open, m_pid, 0));
+    if (m_nPidFd < 0)
+        return;
+    m_pNotifier = std::make_unique<QSocketNotifier>(m_nPidFd, QSocketNotifier::Read);
+    QObject::connect(m_pNotifier.get(), &QSocketNotifier::activated,
+                     [this]
+                     {
+                         // Once per process: the descriptor stays readable.
+                         m_pNotifier->setEnabled(false);
+                         if (m_onEnded)
+                             m_onEnded();
+                     });
+}
+
+void CQVEngineProcess::StopWatching()
+{
+    if (m_pNotifier)
+    {
+        m_pNotifier->setEnabled(false);
+        // It may be the notifier whose signal runs now.
+        m_pNotifier.release()->deleteLater();
+    }
+    if (m_nPidFd >= 0)
+        close(m_nPidFd);
+    m_nPidFd = -1;
 }
 
 bool CQVEngineProcess::IsRunning()
@@ -130,6 +175,7 @@ bool CQVEngineProcess::IsRunning()
         return true;
     m_nLastExitStatus = exit.bExited ? exit.nExitCode : -1;
     m_pid = -1;
+    StopWatching();
     return false;
 }
 
@@ -142,6 +188,7 @@ void CQVEngineProcess::Stop()
     WaitForProcess(m_pid, -1, &exit);
     m_nLastExitStatus = exit.bExited ? exit.nExitCode : -1;
     m_pid = -1;
+    StopWatching();
 }
 
 std::string CQVEngineProcess::DescribeExit(int nExitStatus)

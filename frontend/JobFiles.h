@@ -4,8 +4,12 @@
 
 #include "project/FrontEndProject.h"
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <sys/types.h>
+
+class QSocketNotifier;
 
 namespace qv
 {
@@ -59,10 +63,17 @@ std::string EnginePath();
 class CQVEngineProcess
 {
 public:
-    ~CQVEngineProcess() { Stop(); }
+    CQVEngineProcess();
+    ~CQVEngineProcess();
+    CQVEngineProcess(const CQVEngineProcess&) = delete;
+    CQVEngineProcess& operator=(const CQVEngineProcess&) = delete;
 
     // Starts the engine with no arguments. False when it cannot be started (or one still runs).
     bool Start();
+    // Called on the GUI thread as soon as a started process has ended (its pidfd becomes
+    // readable), before anyone reaps it; the handler may reap, stop or start again. Without
+    // a pidfd (an old kernel) nothing is called and IsRunning is the only way to learn it.
+    void SetEndedHandler(std::function<void()> handler) { m_onEnded = std::move(handler); }
     // Non-blocking. True while the process runs; once it has ended, false, and the exit is kept.
     bool IsRunning();
     // Ends the process (SIGKILL) and reaps it. Safe to call when none runs.
@@ -76,8 +87,14 @@ public:
     static std::string DescribeExit(int nExitStatus);
 
 private:
+    void WatchEnd();
+    void StopWatching();
+
     pid_t m_pid = -1;
     int m_nLastExitStatus = -1;
+    int m_nPidFd = -1;
+    std::unique_ptr<QSocketNotifier> m_pNotifier;
+    std::function<void()> m_onEnded;
 };
 
 } // namespace qv

@@ -308,7 +308,7 @@ TEST_F(RenderFlowTest, StoppingDuringTheSecondRowKeepsTheFirstFinished)
     EXPECT_TRUE(NoEngineRuns());
 }
 
-TEST_F(RenderFlowTest, AKilledEngineFailsItsRowWithinTwoTicks)
+TEST_F(RenderFlowTest, AKilledEngineFailsItsRowAtOnce)
 {
     Add({Clip("x.mp4", 160, 120, 1), Clip("long.mp4", 640, 360, 60), Clip("x.mp4", 160, 120, 1)});
     ASSERT_TRUE(pFlow->StartInFolder(out.Path()));
@@ -318,8 +318,8 @@ TEST_F(RenderFlowTest, AKilledEngineFailsItsRowWithinTwoTicks)
     QElapsedTimer clock;
     clock.start();
     ASSERT_TRUE(WaitFor([&] { return State(1) == QStringLiteral("Failed"); }, 5000));
-    // Two ticks of one second, and the reaping and repaint after them on a busy machine.
-    EXPECT_LT(clock.elapsed(), 2600);
+    // The end is heard from the process itself, not at the next one-second tick.
+    EXPECT_LT(clock.elapsed(), 900);
     ASSERT_TRUE(WaitIdle());
     EXPECT_EQ(State(0), QStringLiteral("Finish"));
     EXPECT_EQ(State(2), QStringLiteral("Finish"));
