@@ -42,25 +42,11 @@ const char* const kExtensions[] = {"avi", "ogg", "ogm", "wmv",  "asf", "dic",  "
 const char* const kStateReady = "Ready";
 const char* const kStateFinish = "Finish";
 const char* const kStateFailed = "Failed";
+const char* const kStateMissing = "Missing";
 
 const tagQVFileColumn& FileColumn(int nColumn)
 {
     return kColumns[nColumn >= 0 && nColumn < kFileColumnCount ? nColumn : 0];
-}
-
-QStringList NewRowCells(const tagQVProbedFile& file)
-{
-    const QString strDuration = QString::asprintf("%3.2lf", file.dDuration);
-    const QString strWidth = QString::number(file.nWidth);
-    const QString strHeight = QString::number(file.nHeight);
-    QStringList cells;
-    cells << file.strPath << QString::fromLatin1(kStateReady) << strDuration
-          << QStringLiteral("0.00") << strDuration << QStringLiteral("0.00")
-          << QStringLiteral("1.00") << QStringLiteral("1.00") << strWidth << strHeight
-          << QStringLiteral("0") << QStringLiteral("0") << strWidth << strHeight
-          << QString::number(file.bHasVideo) << QString::number(file.bHasAudio) << strWidth
-          << strHeight;
-    return cells;
 }
 
 int CellInt(const QString& strText)
@@ -87,36 +73,6 @@ bool IsFinishedState(const QString& strState)
 bool IsFailedState(const QString& strState)
 {
     return strState.compare(QLatin1String(kStateFailed), Qt::CaseInsensitive) == 0;
-}
-
-tagQVJobRow JobRowFromCells(const QStringList& cells)
-{
-    auto cell = [&](int nColumn) { return nColumn < cells.size() ? cells[nColumn] : QString(); };
-    tagQVJobRow row;
-    row.source = cell(kColumnFile).toStdString();
-    row.dDuration = CellDouble(cell(kColumnDuration));
-    row.dStartTime = CellDouble(cell(kColumnStart));
-    row.dEndTime = CellDouble(cell(kColumnEnd));
-    row.dAudioDelay = CellDouble(cell(kColumnSyncAudio));
-    row.dVoiceScale = CellDouble(cell(kColumnVolume));
-    row.dPlaybackRate = CellDouble(cell(kColumnSpeed));
-    row.bHadAudio = CellInt(cell(kColumnHasAudio));
-    row.nVideoWidth = CellInt(cell(kColumnSourceWidth));
-    row.nVideoHeight = CellInt(cell(kColumnSourceHeight));
-    return JobRowWithCrop(row, RowCropFromCells(cells));
-}
-
-tagQVRowCrop RowCropFromCells(const QStringList& cells)
-{
-    auto value = [&](int nColumn) { return nColumn < cells.size() ? CellInt(cells[nColumn]) : 0; };
-    tagQVRowCrop crop;
-    crop.nCropX = value(kColumnCropX);
-    crop.nCropY = value(kColumnCropY);
-    crop.nCropWidth = value(kColumnCropWidth);
-    crop.nCropHeight = value(kColumnCropHeight);
-    crop.nSourceWidth = value(kColumnSourceWidth);
-    crop.nSourceHeight = value(kColumnSourceHeight);
-    return crop;
 }
 
 bool CropFitsSource(const tagQVRowCrop& crop, int nSourceWidth, int nSourceHeight)

@@ -1,8 +1,10 @@
-// What the front-end hands the engine for one row: the output size and crop taken from the
-// row's cells, the job files in the program folder, and the engine process it starts.
+// What the front-end hands the engine for one row: the output size and crop of the row,
+// the job files in the job folder, and the engine process it starts.
 #pragma once
 
 #include "project/FrontEndProject.h"
+#include "project/OutputSettings.h"
+#include "project/SettingsFiles.h"
 
 #include <functional>
 #include <memory>
@@ -14,7 +16,7 @@ class QSocketNotifier;
 namespace qv
 {
 
-// The crop cells of a row and its source size, as integers (text that does not parse is 0).
+// The crop of a row and its source size.
 struct tagQVRowCrop
 {
     int nCropX = 0;
@@ -43,20 +45,26 @@ bool CropOfRow(const tagQVRowCrop& crop, tagQVCropData* pCrop);
 // The row's job values with its crop, as the project item is built from them.
 tagQVJobRow JobRowWithCrop(tagQVJobRow row, const tagQVRowCrop& crop);
 
-// Sets the current settings record's output size (and the process-wide output size) from the
-// row's crop.
-void ApplyOutputSize(const tagQVRowCrop& crop);
+// What the job files hold besides the row, and where they go.
+struct tagQVJobContext
+{
+    const CQVOutputSettingsTable* pSettings = nullptr; // its current record is written
+    tagQVH264Settings h264;
+    std::string h264Path;   // where the H.264 settings are written
+    std::string tempFolder; // the job folder, ending in "/"
+};
 
-// Writes "skin/h264.dat", "tmp/option.dat" (the current record) and "tmp/qvengine.qvprj"
-// (the row's one-item project) in that order. *pdDuration receives the project's timeline
+// Writes the H.264 settings, "option.dat" (the current record) and "qvengine.qvprj" (the
+// row's one-item project) in that order. *pdDuration receives the project's timeline
 // length. False, naming the file that failed in *pFailedFile, when one cannot be written.
-bool WriteJobFiles(const tagQVJobRow& row, double* pdDuration, std::string* pFailedFile = nullptr);
+bool WriteJobFiles(const tagQVJobRow& row, const tagQVJobContext& context, double* pdDuration,
+                   std::string* pFailedFile = nullptr);
 
 // The project's timeline length for the row, without writing anything.
 double JobDuration(const tagQVJobRow& row);
 
-// The engine program in the program folder.
-std::string EnginePath();
+// The engine program in the program folder (which ends in "/").
+std::string EnginePath(const std::string& programFolder);
 
 // The one engine process this front-end started. Only that process is ever watched or
 // stopped: never another user's, and never one that another copy of the front-end started.
@@ -68,8 +76,9 @@ public:
     CQVEngineProcess(const CQVEngineProcess&) = delete;
     CQVEngineProcess& operator=(const CQVEngineProcess&) = delete;
 
-    // Starts the engine with no arguments. False when it cannot be started (or one still runs).
-    bool Start();
+    // Starts the engine of the program folder with no arguments, in that folder. False when
+    // it cannot be started (or one still runs).
+    bool Start(const std::string& programFolder);
     // Called on the GUI thread as soon as a started process has ended (its pidfd becomes
     // readable), before anyone reaps it; the handler may reap, stop or start again. Without
     // a pidfd (an old kernel) nothing is called and IsRunning is the only way to learn it.

@@ -1,8 +1,6 @@
 #include "frontend/PreviewCommand.h"
 
-#include "frontend/CQVMainDlg.h"
 #include "frontend/CQVPreviewMovieDlg.h"
-#include "frontend/FileListColumns.h"
 #include "frontend/FrontEndGlobals.h"
 #include "project/FrontEndProject.h"
 #include "project/LineTypes.h"
@@ -52,13 +50,13 @@ QSize PreviewDialogSize(int nOutputWidth, int nOutputHeight)
     return QSize(std::max(nOutputWidth + 2, kPreviewMinWidth), nOutputHeight + 70);
 }
 
-EPreviewResult PreviewRow(const tagQVJobRow& row, const tagQVRowCrop& crop,
-                          CQVPlatformWindow* pOwner)
+EPreviewResult PreviewRow(const tagQVRowJob& job, CQVPlatformWindow* pOwner)
 {
     CQVFrontEndGlobals& globals = FrontEndGlobals();
     if (globals.controlBlock.Block() == nullptr)
         return EPreviewResult::NoBlock;
-    ApplyOutputSize(crop);
+    globals.SetOutputSize(job.size.nWidth, job.size.nHeight);
+    const tagQVJobRow& row = job.item;
     const ProjectTimeline project = BuildJobProject(row, 1);
     if (!HasPlayableItem(project) || !(project.Length() >= kMinimumPreviewSeconds))
     {
@@ -68,7 +66,7 @@ EPreviewResult PreviewRow(const tagQVJobRow& row, const tagQVRowCrop& crop,
     }
     double dDuration = 0.0;
     std::string failedFile;
-    if (!WriteJobFiles(row, &dDuration, &failedFile))
+    if (!WriteJobFiles(row, globals.JobContext(), &dDuration, &failedFile))
     {
         ShowMessageBox(QStringLiteral("The preview could not start: %1 could not be written.")
                            .arg(QString::fromStdString(failedFile)),
@@ -79,16 +77,6 @@ EPreviewResult PreviewRow(const tagQVJobRow& row, const tagQVRowCrop& crop,
     CQVPreviewMovieDlg dialog(pOwner);
     dialog.DoModal();
     return EPreviewResult::Shown;
-}
-
-void InstallPreviewCommand()
-{
-    CQVMainDlg::PreviewCommand() = [](CQVMainDlg* pDialog, int nRow)
-    {
-        const QStringList cells = pDialog->RowCells(nRow);
-        if (!cells.isEmpty())
-            PreviewRow(JobRowFromCells(cells), RowCropFromCells(cells), pDialog);
-    };
 }
 
 } // namespace qv

@@ -188,7 +188,7 @@ TEST_F(MainWindowTest, MoveButtonsStopAtTheEndsAndRemoveNeedsASelection)
 TEST_F(MainWindowTest, EditingAFinishedRowReturnsItToReady)
 {
     dialog.AddFiles({QString::fromStdString(VideoClip(160, 120, "a.mp4"))});
-    dialog.SetRowState(0, QStringLiteral("Finish"), 100);
+    dialog.Batch().SetState(0, ERowState::Finished);
     QTest::mouseClick(pWidget, Qt::LeftButton, {}, pList->GetCellRect(kColumnCropX, 0).center());
     ASSERT_TRUE(pList->IsEditorOpen());
     auto* pEdit = qobject_cast<QLineEdit*>(pList->GetEditor()->GetWidget());
@@ -231,9 +231,8 @@ TEST_F(MainWindowTest, CopyCropToAllRowsSkipsASmallerSource)
     const QString big = QString::fromStdString(VideoClip(320, 240, "big.mp4"));
     const QString small = QString::fromStdString(VideoClip(160, 120, "small.mp4"));
     dialog.AddFiles({big, small, big});
-    pList->SetCellText(kColumnCropX, 0, "100", false);
-    pList->SetCellText(kColumnCropWidth, 0, "200", false);
-    dialog.SetRowState(2, QStringLiteral("Finish"), 100);
+    dialog.Batch().SetCrop(0, 100, 0, 200, 240);
+    dialog.Batch().SetState(2, ERowState::Finished);
     // A click makes row 0's cell current; a right click on it opens the row menu, where the
     // command is chosen as a user would.
     const QPoint cell = pList->GetCellRect(kColumnFile, 0).center();
@@ -329,8 +328,9 @@ TEST_F(MainWindowTest, ScreenshotWithFiveRows)
          {"beach.mp4", "harbour at night.mp4", "portrait.mp4", "océan.mp4", "trail.mp4"})
         paths << QString::fromStdString(VideoClip(642, 362, name));
     dialog.AddFiles(paths);
-    dialog.SetRowState(0, QStringLiteral("Finish"), 100);
-    dialog.SetRowState(1, QStringLiteral(" 42.500%"), 42.5);
+    dialog.Batch().SetState(0, ERowState::Finished);
+    dialog.Batch().SetProgress(1, 42.5);
+    dialog.Batch().SetState(2, ERowState::Failed, "the engine could not convert this file");
     dialog.UpdateWindow();
     const QImage shot = dialog.GetContentImage();
     ASSERT_EQ(shot.size(), QSize(1000, 650));
@@ -339,13 +339,12 @@ TEST_F(MainWindowTest, ScreenshotWithFiveRows)
 
 TEST_F(MainWindowTest, CropAndSettingsCommandsWriteBackToTheRows)
 {
-    InstallFrontEndCommands();
+    InstallFrontEndCommands(&dialog);
     const QString clip = QString::fromStdString(VideoClip(160, 120, "a.mp4"));
     dialog.AddFiles({clip, clip});
-    pList->SetCellText(kColumnCropX, 0, "8", false);
-    pList->SetCellText(kColumnCropWidth, 0, "100", false);
-    dialog.SetRowState(0, QStringLiteral("Finish"), 100);
-    dialog.SetRowState(1, QStringLiteral("Finish"), 100);
+    dialog.Batch().SetCrop(0, 8, 0, 100, 120);
+    dialog.Batch().SetState(0, ERowState::Finished);
+    dialog.Batch().SetState(1, ERowState::Finished);
     pList->SelectRow(0);
     // Clears "Enable" and presses OK in whichever skinned dialog is active.
     auto press = [](std::vector<std::pair<int, int>> controls)
@@ -373,7 +372,7 @@ TEST_F(MainWindowTest, CropAndSettingsCommandsWriteBackToTheRows)
     EXPECT_EQ(pList->GetCellText(kColumnState, 0), QStringLiteral("Ready"));
     EXPECT_EQ(pList->GetCellText(kColumnState, 1), QStringLiteral("Ready")) << "every row";
 
-    dialog.SetRowState(0, QStringLiteral("Finish"), 100);
+    dialog.Batch().SetState(0, ERowState::Finished);
     press({{kIdOk, kKindTextButton}});
     ClickControl(CQVMainDlg::kIdSettings);
     EXPECT_EQ(pList->GetCellText(kColumnState, 0), QStringLiteral("Ready"));
