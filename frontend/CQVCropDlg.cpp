@@ -3,6 +3,7 @@
 #include "frontend/BorderDetection.h"
 #include "frontend/CropFrames.h"
 #include "frontend/DisplayTurnNote.h"
+#include "frontend/FrontEndGlobals.h"
 #include "frontend/TempFolder.h"
 #include "ui/CQVCheck.h"
 #include "ui/CQVComboBox.h"
@@ -77,7 +78,7 @@ int CQVCropDlg::DoModal()
 
 void CQVCropDlg::RemoveFrameImages()
 {
-    EmptyFolder(FrameFolder());
+    EmptyFolder(FrameFolder(FrontEndGlobals().tempFolder));
 }
 
 // --- opening and layout
@@ -218,7 +219,7 @@ void CQVCropDlg::ShowFrameAt(double dSeconds)
 {
     CQVPlatformWindow::BeginWaitCursor();
     m_dFrameTime = dSeconds;
-    m_frameImagePath = FrameImagePath(dSeconds);
+    m_frameImagePath = FrameImagePath(FrontEndGlobals().tempFolder, dSeconds);
     GrabFrameImage(m_request.source, dSeconds, m_frameImagePath);
     m_frame = LoadFrameImage(m_frameImagePath, m_request.nSourceWidth, m_request.nSourceHeight);
     m_area.SetFrame(m_frame);

@@ -14,12 +14,12 @@ namespace qv
 // not a positive number.
 double FirstFrameTime(double dDuration);
 
-// "tmp/tlframe/" under the program folder (the front-end's temporary folder when start-up
-// set one), ending in "/".
-std::string FrameFolder();
+// "tlframe/" in the job folder (which ends in "/"; empty: "tmp/" of the program folder),
+// ending in "/".
+std::string FrameFolder(const std::string& tempFolder);
 // The frame image of time t: the frame folder plus t formatted as "%3.1lf.jpg" (always
 // with a decimal point).
-std::string FrameImagePath(double dSeconds);
+std::string FrameImagePath(const std::string& tempFolder, double dSeconds);
 
 // Makes the frame image file unless it exists (it is then used unchanged): its folder is
 // created when missing, and the picture at t is saved as a JPEG whose size is the source

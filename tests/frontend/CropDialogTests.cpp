@@ -156,14 +156,16 @@ TEST_F(CropDialogTest, AShortSourceShowsItsMiddleALongOneTheFifthSecond)
         CQVCropDlg dialog(Request(clip, row.nSeconds, 160, 120, {0, 0, 160, 120}), nullptr);
         ASSERT_TRUE(OpenShown(dialog));
         EXPECT_EQ(dialog.GetFrameTime(), row.dTime);
-        EXPECT_EQ(dialog.GetFrameImagePath(), FrameFolder() + row.szFile);
+        EXPECT_EQ(dialog.GetFrameImagePath(),
+                  FrameFolder(FrontEndGlobals().tempFolder) + row.szFile);
         const QImage& frame = dialog.GetFrameImage();
         ASSERT_EQ(frame.size(), QSize(160, 120));
         EXPECT_EQ(ReadFrameNumber(frame.constBits(), frame.bytesPerLine(), 160, 120, false),
                   row.nFrame);
         EXPECT_EQ(dialog.GetWindowText(), QStringLiteral("Crop 160 X 120"));
     }
-    EXPECT_TRUE(FolderEmpty(FrameFolder())) << "the dialogs took their frames with them";
+    EXPECT_TRUE(FolderEmpty(FrameFolder(FrontEndGlobals().tempFolder)))
+        << "the dialogs took their frames with them";
 }
 
 TEST_F(CropDialogTest, DraggingStopsAtTwoPixelsAndAMoveAgainstTheBorderKeepsTheSize)
@@ -281,7 +283,7 @@ TEST_F(CropDialogTest, OkRulesForTheRowAndTheFramesGoAfterTheRun)
             test.cells)
             << test.szCase;
         EXPECT_TRUE(bSawFrame) << test.szCase;
-        EXPECT_TRUE(FolderEmpty(FrameFolder())) << test.szCase;
+        EXPECT_TRUE(FolderEmpty(FrameFolder(FrontEndGlobals().tempFolder))) << test.szCase;
     }
 }
 
@@ -369,7 +371,7 @@ TEST_F(CropDialogTest, TheSlidersReleaseGrabsTheFrameAtItsTimeAndKeepsTheCrop)
         dialog.GetUIManager()->Find(CQVCropDlg::kIdTimeSlider, kKindSlider)->GetRect();
     Click(dialog, QPoint(slider.right(), slider.center().y()));
     EXPECT_EQ(dialog.GetFrameTime(), 3.0);
-    EXPECT_EQ(dialog.GetFrameImagePath(), FrameFolder() + "3.0.jpg");
+    EXPECT_EQ(dialog.GetFrameImagePath(), FrameFolder(FrontEndGlobals().tempFolder) + "3.0.jpg");
     const QImage& frame = dialog.GetFrameImage();
     EXPECT_EQ(ReadFrameNumber(frame.constBits(), frame.bytesPerLine(), 160, 120, false), 29);
     EXPECT_EQ(Edits(dialog), (tagQVCropValues{10, 10, 100, 60}));
