@@ -3,6 +3,7 @@
 #include "frontend/BorderDetection.h"
 #include "frontend/CropFrames.h"
 #include "frontend/DisplayTurnNote.h"
+#include "frontend/FrontEndGlobals.h"
 #include "frontend/TempFolder.h"
 #include "ui/CQVCheck.h"
 #include "ui/CQVComboBox.h"
@@ -82,7 +83,7 @@ int CQVCropDlg::DoModal()
 
 void CQVCropDlg::RemoveFrameImages()
 {
-    EmptyFolder(FrameFolder());
+    EmptyFolder(FrameFolder(FrontEndGlobals().tempFolder));
 }
 
 // --- opening and layout
@@ -261,7 +262,7 @@ void CQVCropDlg::ShowFrameAt(double dSeconds)
             [hWindow] { CQVMessageWindow::PostMessageTo(hWindow, kMsgFrameReady, 0, 0); });
     }
     m_dFrameTime = dSeconds;
-    m_frameImagePath = FrameImagePath(dSeconds);
+    m_frameImagePath = FrameImagePath(FrontEndGlobals().tempFolder, dSeconds);
     m_bFrameExact = m_bPictureExact = false;
     m_nFrameSerial = m_pLoader->Request(dSeconds, m_frameImagePath, m_geometry.ImageRect().size());
     ShowFrameNote();

@@ -1,7 +1,7 @@
 #include "frontend/CQVMainDlg.h"
 
+#include "frontend/BatchStore.h"
 #include "frontend/CQVMessageStrip.h"
-#include "frontend/CQVRenderFlow.h"
 #include "frontend/DisplayTurnNote.h"
 #include "frontend/FrontEndGlobals.h"
 #include "frontend/WavFileCache.h"
@@ -127,27 +127,12 @@ QString SkippedLine(int nNoVideo, int nUnreadable)
 
 } // namespace
 
-std::function<void(CQVMainDlg*, int)>& CQVMainDlg::CropCommand()
-{
-    static std::function<void(CQVMainDlg*, int)> command;
-    return command;
-}
-
-std::function<void(CQVMainDlg*)>& CQVMainDlg::SettingsCommand()
-{
-    static std::function<void(CQVMainDlg*)> command;
-    return command;
-}
-
-std::function<void(CQVMainDlg*, int)>& CQVMainDlg::PreviewCommand()
-{
-    static std::function<void(CQVMainDlg*, int)> command;
-    return command;
-}
-
 CQVMainDlg::CQVMainDlg(CQVPlatformWindow* pParent)
-    : CQVDialogBase(pParent), m_pRender(std::make_unique<CQVRenderFlow>(this))
+    : CQVDialogBase(pParent),
+      m_pRender(std::make_unique<CQVRenderFlow>(&m_batch, this, &FrontEndGlobals()))
 {
+    m_batch.AddListener([this](CQVBatchModel::EChange eChange, int nRow)
+                        { OnBatchChanged(eChange, nRow); });
     // Downloaded message files would land here: skin/ beside the programs, the user's config
     // folder when installed (nothing is written under an installed prefix).
     MakeFolders(FrontEndGlobals().SettingsWritePath("internet/"));
@@ -168,13 +153,19 @@ void CQVMainDlg::OnInitDialog()
     MoveWindow(window.x(), window.y(), kWidth, kHeight);
     CenterWindow(nullptr);
     m_restoreRect = GetWindowRect();
-    tagQVOutputSettings& record = FrontEndGlobals().outputSettings.Current();
-    record.nOutputFormat = kOutputWmv;
-    // Stereo until the user says otherwise: a stereo source must not come out mono when
-    // another format is picked without touching the sound lists.
-    record.nAudioChannels = 1;
-    ChooseDefaultWindowsMediaCodecs(&record);
+    if (!m_bSettingsRestored)
+    {
+        tagQVOutputSettings& record = FrontEndGlobals().outputSettings.Current();
+        record.nOutputFormat = kOutputWmv;
+        // Stereo until the user says otherwise: a stereo source must not come out mono when
+        // another format is picked without touching the sound lists.
+        record.nAudioChannels = 1;
+        ChooseDefaultWindowsMediaCodecs(&record);
+    }
     InstallDropHandler();
+    RebuildList();
+    if (!m_restoreLines.isEmpty() && m_pStrip)
+        m_pStrip->SetLines(m_restoreLines);
     if (!m_startupFiles.isEmpty())
         PostMessage(kMsgAddStartupFiles);
 }
@@ -344,31 +335,29 @@ bool CQVMainDlg::OnCommand(unsigned nId, intptr_t lParam)
     case kIdRemove:
         if (nSelected >= 0 && !m_bRendering)
         {
-            m_pList->RemoveRow(nSelected, true);
+            m_batch.Remove(nSelected);
             m_pList->SelectRow(-1);
         }
         return true;
     case kIdRemoveAll:
-        if (!m_bRendering && m_pList)
-        {
-            m_pList->RemoveAllRows(true);
-        }
+        if (!m_bRendering)
+            m_batch.Clear();
         return true;
     case kIdMoveUp:
     case kIdMoveDown:
         MoveSelected(nId == kIdMoveUp);
         return true;
     case kIdCrop:
-        if (nSelected >= 0 && !m_bRendering && CropCommand())
-            CropCommand()(this, nSelected);
+        if (nSelected >= 0 && !m_bRendering && m_commands.crop)
+            m_commands.crop(nSelected);
         return true;
     case kIdSettings:
-        if (!m_bRendering && SettingsCommand())
-            SettingsCommand()(this);
+        if (!m_bRendering && m_commands.settings)
+            m_commands.settings();
         return true;
     case kIdPreview:
-        if (nSelected >= 0 && !m_bRendering && PreviewCommand())
-            PreviewCommand()(this, nSelected);
+        if (nSelected >= 0 && !m_bRendering && m_commands.preview)
+            m_commands.preview(nSelected);
         return true;
     case kIdRender:
         if (m_pRender->IsRendering())
@@ -404,7 +393,18 @@ intptr_t CQVMainDlg::OnMessage(unsigned nMsg, uintptr_t wParam, intptr_t lParam)
     }
     if (nMsg == kMsgListCellEdited)
     {
-        RowEdited(static_cast<int>(lParam & 0xFFFF));
+        const int nRow = static_cast<int>(lParam & 0xFFFF);
+        const int nColumn = static_cast<int>(lParam >> 16 & 0xFFFF);
+        m_batch.EditCell(nRow, nColumn, m_pList->GetCellText(nColumn, nRow));
+        return 0;
+    }
+    if (nMsg == kMsgListMenuDone && m_pList)
+    {
+        // The list moved or removed rows itself: the model takes its order.
+        std::vector<int> ids;
+        for (int nRow = 0; nRow < m_pList->GetRowCount(); ++nRow)
+            ids.push_back(m_pList->GetCellValue(kColumnFile, nRow));
+        m_batch.KeepOrder(ids);
         return 0;
     }
     if (nMsg == kMsgListRowMenuFill)
@@ -422,13 +422,6 @@ intptr_t CQVMainDlg::OnMessage(unsigned nMsg, uintptr_t wParam, intptr_t lParam)
         return 0;
     }
     return CQVDialogBase::OnMessage(nMsg, wParam, lParam);
-}
-
-void CQVMainDlg::OnTimer(unsigned nId)
-{
-    if (m_pRender && m_pRender->OnTimer(nId))
-        return;
-    CQVDialogBase::OnTimer(nId);
 }
 
 void CQVMainDlg::OnCancel()
@@ -463,11 +456,13 @@ void CQVMainDlg::AddFilesFromDialog()
 {
     if (m_bRendering)
         return;
-    const QStringList paths = QFileDialog::getOpenFileNames(GetWidget(), QStringLiteral("Add"),
-                                                            QString(), VideoFileFilter(), nullptr);
-    if (paths.isEmpty())
+    QFileDialog chooser(GetWidget(), QStringLiteral("Add"), AddDialogFolder(), VideoFileFilter());
+    chooser.setFileMode(QFileDialog::ExistingFiles);
+    // The filter's name is enough: its patterns spell each extension in every case.
+    chooser.setOption(QFileDialog::HideNameFilterDetails);
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
         return;
-    AddFiles(paths);
+    AddFiles(chooser.selectedFiles());
 }
 
 int CQVMainDlg::AddFiles(const QStringList& paths)
@@ -476,6 +471,8 @@ int CQVMainDlg::AddFiles(const QStringList& paths)
         return 0;
     BeginWaitCursor();
     int nAdded = 0, nNoVideo = 0, nUnreadable = 0;
+    QString strLastAdded;
+    std::vector<tagQVBatchRow> added;
     QStringList turnNotes;
     for (const QString& strPath : paths)
     {
@@ -490,28 +487,20 @@ int CQVMainDlg::AddFiles(const QStringList& paths)
             ++nNoVideo;
             continue;
         }
-        tagQVProbedFile file;
-        file.strPath = strPath;
-        file.bHasVideo = info.bHasVideo;
-        file.bHasAudio = info.bHasAudio;
-        file.nWidth = info.nWidth;
-        file.nHeight = info.nHeight;
-        file.dDuration = info.dDuration;
         const QString strNote = UnsupportedTurnNote(info.turn);
         if (!strNote.isEmpty())
             turnNotes << QFileInfo(strPath).fileName() + QStringLiteral(": ") + strNote;
-        if (file.bHasAudio && IsWindowsMediaPath(strPath))
+        if (info.bHasAudio && IsWindowsMediaPath(strPath))
             PrepareWavFile(FrontEndGlobals().tempFolder, strPath.toStdString());
-        const QStringList cells = NewRowCells(file);
-        const int nRow = m_pList->GetRowCount();
-        m_pList->InsertRow(cells[kColumnFile], 0);
-        for (int nColumn = 1; nColumn < kFileColumnCount; ++nColumn)
-            m_pList->SetCellText(nColumn, nRow, cells[nColumn], false);
-        m_pList->SetProgress(kColumnState, nRow, 0, false);
+        added.push_back(NewBatchRow(strPath.toStdString(), info));
+        strLastAdded = strPath;
         ++nAdded;
     }
-    m_pList->RecalcLayout();
-    m_pList->Draw();
+    if (nAdded > 0)
+    {
+        m_batch.AppendRows(std::move(added));
+        RememberAddFolder(strLastAdded);
+    }
     EndWaitCursor();
     QStringList lines;
     if (nNoVideo + nUnreadable > 0)
@@ -519,7 +508,7 @@ int CQVMainDlg::AddFiles(const QStringList& paths)
     lines << turnNotes;
     if (!lines.isEmpty())
         m_pStrip->SetLines(lines);
-    else if (nAdded > 0 && !m_pRender->HasStatus())
+    else if (nAdded > 0 && !m_pRender->HasStatus() && m_restoreLines.isEmpty())
         m_pStrip->SetLines({});
     return nAdded;
 }
@@ -534,55 +523,59 @@ QStringList CQVMainDlg::RowCells(int nRow) const
     return cells;
 }
 
-void CQVMainDlg::SetRowState(int nRow, const QString& strState, double dProgress)
-{
-    if (!m_pList || nRow < 0 || nRow >= m_pList->GetRowCount())
-        return;
-    m_pList->SetCellText(kColumnState, nRow, strState, false);
-    // The reason of an earlier failure goes with it; the render flow sets a new one.
-    m_pList->SetCellToolTip(kColumnState, nRow, QString());
-    // A failure must stand out among finished rows.
-    const uint32_t clrFailed = QVRGB(255, 110, 110);
-    m_pList->SetCellTextColor(kColumnState, nRow,
-                              IsFailedState(strState) ? clrFailed : CQVTheme::Colors().clrText,
-                              false);
-    m_pList->SetProgress(kColumnState, nRow, dProgress, true);
-}
-
-void CQVMainDlg::ResetAllRows()
-{
-    if (!m_pList)
-        return;
-    for (int nRow = 0; nRow < m_pList->GetRowCount(); ++nRow)
-        SetRowState(nRow, QString::fromLatin1(kStateReady), 0);
-}
-
-void CQVMainDlg::RowEdited(int nRow)
-{
-    SetRowState(nRow, QString::fromLatin1(kStateReady), 0);
-}
-
 int CQVMainDlg::CopyCropToAllRows()
 {
     const int nSelected = m_pList ? m_pList->GetSelectedRow() : -1;
     if (nSelected < 0 || m_bRendering)
         return 0;
-    const tagQVRowCrop crop = RowCropFromCells(RowCells(nSelected));
-    int nCopied = 0;
-    for (int nRow = 0; nRow < m_pList->GetRowCount(); ++nRow)
+    return m_batch.CopyCropToAll(nSelected);
+}
+
+void CQVMainDlg::FillListRow(int nRow, bool bRedraw)
+{
+    const tagQVBatchRow* pRow = m_batch.Row(nRow);
+    if (!m_pList || !pRow || nRow >= m_pList->GetRowCount())
+        return;
+    for (int nColumn = 1; nColumn < kFileColumnCount; ++nColumn)
+        m_pList->SetCellText(nColumn, nRow, RowCellText(*pRow, nColumn), false);
+    const bool bFailed = pRow->eState == ERowState::Failed || pRow->eState == ERowState::Missing;
+    m_pList->SetCellToolTip(kColumnState, nRow,
+                            bFailed && !pRow->reason.empty()
+                                ? QStringLiteral("%1: %2").arg(RowCellText(*pRow, kColumnState),
+                                                               QString::fromStdString(pRow->reason))
+                                : QString());
+    // A failure must stand out among finished rows.
+    const uint32_t clrFailed = QVRGB(255, 110, 110);
+    m_pList->SetCellTextColor(kColumnState, nRow, bFailed ? clrFailed : CQVTheme::Colors().clrText,
+                              false);
+    m_pList->SetProgress(kColumnState, nRow, pRow->dPercent, bRedraw);
+}
+
+void CQVMainDlg::RebuildList()
+{
+    if (!m_pList)
+        return;
+    const int nSelected = m_pList->GetSelectedRow();
+    m_pList->CloseEditor(false);
+    m_pList->RemoveAllRows(false);
+    for (int nRow = 0; nRow < m_batch.Count(); ++nRow)
     {
-        const tagQVRowCrop target = RowCropFromCells(RowCells(nRow));
-        if (!CropFitsSource(crop, target.nSourceWidth, target.nSourceHeight))
-            continue;
-        m_pList->SetCellText(kColumnCropX, nRow, QString::number(crop.nCropX), false);
-        m_pList->SetCellText(kColumnCropY, nRow, QString::number(crop.nCropY), false);
-        m_pList->SetCellText(kColumnCropWidth, nRow, QString::number(crop.nCropWidth), false);
-        m_pList->SetCellText(kColumnCropHeight, nRow, QString::number(crop.nCropHeight), false);
-        SetRowState(nRow, QString::fromLatin1(kStateReady), 0);
-        ++nCopied;
+        // The row's value is its id: after the list's own moves the model follows by it.
+        m_pList->InsertRow(QString::fromStdString(m_batch.Row(nRow)->source),
+                           m_batch.Row(nRow)->nId);
+        FillListRow(nRow, false);
     }
+    m_pList->SelectRow(nSelected < m_batch.Count() ? nSelected : -1);
+    m_pList->RecalcLayout();
     m_pList->Draw();
-    return nCopied;
+}
+
+void CQVMainDlg::OnBatchChanged(CQVBatchModel::EChange eChange, int nRow)
+{
+    if (eChange == CQVBatchModel::kRowsChanged)
+        RebuildList();
+    else
+        FillListRow(nRow, true);
 }
 
 void CQVMainDlg::MoveSelected(bool bUp)
@@ -592,11 +585,8 @@ void CQVMainDlg::MoveSelected(bool bUp)
     const int nRow = m_pList->GetSelectedRow();
     if (nRow < 0 || (bUp && nRow == 0) || (!bUp && nRow >= m_pList->GetRowCount() - 1))
         return;
-    if (bUp)
-        m_pList->MoveRowUp(nRow);
-    else
-        m_pList->MoveRowDown(nRow);
-    m_pList->Draw();
+    if (bUp ? m_batch.MoveUp(nRow) : m_batch.MoveDown(nRow))
+        m_pList->SelectRow(bUp ? nRow - 1 : nRow + 1);
 }
 
 void CQVMainDlg::SetRenderingState(bool bRendering)
@@ -682,6 +672,64 @@ bool CQVMainDlg::OpenGuide()
                        .arg(QString::fromStdString(path)),
                    0, this);
     return false;
+}
+
+} // namespace qv
+
+namespace qv
+{
+
+void CQVMainDlg::ShowStatus(const QStringList& lines, const std::string& linkFolder)
+{
+    if (!m_pStrip)
+        return;
+    if (linkFolder.empty())
+    {
+        m_pStrip->SetLines(lines);
+        return;
+    }
+    m_pStrip->SetLinesWithLink(
+        lines, QStringLiteral("Open the target folder"),
+        [linkFolder, this]()
+        {
+            if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(linkFolder))))
+                ShowMessageBox(QStringLiteral("No file manager could open the folder:\n%1")
+                                   .arg(QString::fromStdString(linkFolder)),
+                               0, this);
+        });
+}
+
+void CQVMainDlg::ShowMessage(const QString& strText)
+{
+    ShowMessageBox(strText, 0, this);
+}
+
+std::string CQVMainDlg::ChooseTargetFolder(const std::string& lastFolder)
+{
+    return QFileDialog::getExistingDirectory(
+               GetWidget(), QStringLiteral("Please choose the target folder:"),
+               QString::fromStdString(lastFolder), QFileDialog::ShowDirsOnly)
+        .toStdString();
+}
+
+void CQVMainDlg::KeepBatchIn(const std::string& path)
+{
+    CQVFrontEndGlobals& globals = FrontEndGlobals();
+    tagQVStoredBatch stored;
+    const tagQVRestoreNotes notes = RestoreBatch(path, EnginePath(globals.programFolder), &stored);
+    m_restoreLines = notes.lines;
+    if (stored.settings)
+    {
+        globals.outputSettings.MakeCurrent(stored.settings->nPresetIndex);
+        globals.outputSettings.Current() = *stored.settings;
+        globals.nOutputWidth = stored.settings->nWidth;
+        globals.nOutputHeight = stored.settings->nHeight;
+        m_bSettingsRestored = true;
+    }
+    m_batch.Replace(std::move(stored.rows));
+    m_pKeeper = std::make_unique<CQVBatchKeeper>(&m_batch, &globals.outputSettings, path);
+    // What the restore changed (a row back to "Ready", MP4 for an unknown type) is kept now.
+    m_pKeeper->Write();
 }
 
 } // namespace qv

@@ -1,8 +1,10 @@
-// The front-end's only top-level window: the batch list (one row per input video, every
-// per-file value a cell), the command buttons, the message strip, and the painted caption.
-// The render flow and the dialogs it opens work on the list's cells.
+// The front-end's only top-level window: the batch list (a view of the batch model: one
+// row per input video), the command buttons, the message strip, and the painted caption.
+// It is the render flow's host: the flow drives the model and asks the window for the rest.
 #pragma once
 
+#include "frontend/BatchModel.h"
+#include "frontend/CQVRenderFlow.h"
 #include "frontend/FileListColumns.h"
 #include "ui/CQVDialogBase.h"
 
@@ -16,11 +18,19 @@ class QObject;
 namespace qv
 {
 
+class CQVBatchKeeper;
 class CQVListCtrl;
 class CQVMessageStrip;
-class CQVRenderFlow;
 
-class CQVMainDlg : public CQVDialogBase
+// What the crop, settings and preview commands do (the dialogs wired in by the program).
+struct tagQVMainCommands
+{
+    std::function<void(int nRow)> crop;
+    std::function<void()> settings;
+    std::function<void(int nRow)> preview;
+};
+
+class CQVMainDlg : public CQVDialogBase, public IQVRenderHost
 {
 public:
     // Command ids of the window's controls.
@@ -56,6 +66,7 @@ public:
     explicit CQVMainDlg(CQVPlatformWindow* pParent = nullptr);
     ~CQVMainDlg() override;
 
+    CQVBatchModel& Batch() { return m_batch; }
     CQVListCtrl* FileList() const { return m_pList; }
     CQVMessageStrip* MessageStrip() const { return m_pStrip; }
     CQVRenderFlow* RenderFlow() const { return m_pRender.get(); }
@@ -72,14 +83,22 @@ public:
     // message strip while rendering (as drops are).
     void AddHandedFiles(const QStringList& files);
 
-    // A row's cells, indexed by EFileColumn; empty for a row that does not exist.
+    // The texts the list shows for a row, indexed by EFileColumn; empty for no such row.
     QStringList RowCells(int nRow) const;
-    void SetRowState(int nRow, const QString& strState, double dProgress);
-    // Every row back to "Ready" with bar 0 (after the movie settings' OK).
-    void ResetAllRows();
     // The selected row's crop to every row it fits; those rows return to "Ready". Returns how
     // many rows took it.
     int CopyCropToAllRows();
+
+    // The batch kept in the file (BatchStore.h): the stored rows and settings are restored
+    // (with the strip's lines about it shown once the window opens), and every change is
+    // written from then on. Before the window opens.
+    void KeepBatchIn(const std::string& path);
+
+    // --- the render flow's host
+    void RenderingChanged(bool bRendering) override { SetRenderingState(bRendering); }
+    void ShowStatus(const QStringList& lines, const std::string& linkFolder) override;
+    void ShowMessage(const QString& strText) override;
+    std::string ChooseTargetFolder(const std::string& lastFolder) override;
 
     // The rendering state of the window: buttons, editing, row menu and drops.
     void SetRenderingState(bool bRendering);
@@ -97,11 +116,8 @@ public:
     static std::string GuidePath();
     bool OpenGuide();
 
-    // The hook the crop command calls with the selected row (set by the crop dialog's
-    // wiring); none: the command does nothing.
-    static std::function<void(CQVMainDlg*, int)>& CropCommand();
-    static std::function<void(CQVMainDlg*)>& SettingsCommand();
-    static std::function<void(CQVMainDlg*, int)>& PreviewCommand();
+    // What the crop, settings and preview buttons do; a command not set does nothing.
+    void SetCommands(tagQVMainCommands commands) { m_commands = std::move(commands); }
 
 protected:
     void OnInitDialog() override;
@@ -111,7 +127,6 @@ protected:
     bool OnCommand(unsigned nId, intptr_t lParam) override;
     intptr_t OnMessage(unsigned nMsg, uintptr_t wParam, intptr_t lParam) override;
     void OnMouseMessage(unsigned nCode, QPoint pt) override;
-    void OnTimer(unsigned nId) override;
     void OnCancel() override;
     void OnClose() override;
 
@@ -119,9 +134,17 @@ private:
     void AddFilesFromDialog();
     void ShowMenu();
     void MoveSelected(bool bUp);
-    void RowEdited(int nRow);
     void InstallDropHandler();
+    // The list redraws from the model: every row, or one.
+    void OnBatchChanged(CQVBatchModel::EChange eChange, int nRow);
+    void FillListRow(int nRow, bool bRedraw);
+    void RebuildList();
 
+    CQVBatchModel m_batch;
+    tagQVMainCommands m_commands;
+    std::unique_ptr<CQVBatchKeeper> m_pKeeper;
+    QStringList m_restoreLines; // shown once the window opens
+    bool m_bSettingsRestored = false;
     CQVListCtrl* m_pList = nullptr;
     CQVMessageStrip* m_pStrip = nullptr;
     std::unique_ptr<CQVRenderFlow> m_pRender;

@@ -126,7 +126,7 @@ bool CQVPreviewMovieDlg::StartEngine()
 {
     // One that is still on its way out after writing its end is ended first.
     m_engine.Stop();
-    return m_engine.Start();
+    return m_engine.Start(FrontEndGlobals().programFolder);
 }
 
 void CQVPreviewMovieDlg::StartWaiting()

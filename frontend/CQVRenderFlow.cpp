@@ -3,24 +3,24 @@
 #include "encode/OutputTypes.h"
 #include "encode/WindowsMediaProfile.h"
 #include "frontend/BatchLogic.h"
-#include "frontend/CQVMainDlg.h"
-#include "frontend/CQVMessageStrip.h"
 #include "frontend/FrontEndGlobals.h"
-#include "media/MediaInfoProbe.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SettingsStore.h"
-#include "ui/CQVListCtrl.h"
-#include "ui/CQVMessageDlg.h"
 
-#include <QDesktopServices>
 #include <algorithm>
-#include <QFileDialog>
-#include <QUrl>
 
 namespace qv
 {
 
-CQVRenderFlow::CQVRenderFlow(CQVMainDlg* pDialog) : m_pDialog(pDialog) {}
+CQVRenderFlow::CQVRenderFlow(CQVBatchModel* pModel, IQVRenderHost* pHost,
+                             CQVFrontEndGlobals* pGlobals)
+    : m_pModel(pModel), m_pHost(pHost), m_pGlobals(pGlobals)
+{
+    m_tick.setInterval(kTickPeriodMs);
+    QObject::connect(&m_tick, &QTimer::timeout, [this] { Tick(); });
+    // The next row starts as soon as the engine has ended; the tick is for the percentage.
+    m_engine.SetEndedHandler([this] { Tick(); });
+}
 
 CQVRenderFlow::~CQVRenderFlow()
 {
@@ -29,23 +29,18 @@ CQVRenderFlow::~CQVRenderFlow()
 
 void CQVRenderFlow::Start()
 {
-    CQVListCtrl* pList = m_pDialog->FileList();
-    if (m_bRendering || !pList || pList->GetRowCount() == 0)
+    if (m_bRendering || m_pModel->Count() == 0)
         return;
     std::string lastFolder;
     CQVSettingsStore::GetString(kSettingsKey, kTargetFolderValue, &lastFolder);
-    const QString strFolder = QFileDialog::getExistingDirectory(
-        m_pDialog->GetWidget(), QStringLiteral("Please choose the target folder:"),
-        QString::fromStdString(lastFolder), QFileDialog::ShowDirsOnly);
-    if (strFolder.isEmpty())
-        return;
-    StartInFolder(strFolder.toStdString());
+    const std::string folder = m_pHost->ChooseTargetFolder(lastFolder);
+    if (!folder.empty())
+        StartInFolder(folder);
 }
 
 bool CQVRenderFlow::StartInFolder(const std::string& folder)
 {
-    CQVListCtrl* pList = m_pDialog->FileList();
-    if (m_bRendering || !pList || pList->GetRowCount() == 0 || folder.empty())
+    if (m_bRendering || m_pModel->Count() == 0 || folder.empty())
         return false;
     m_targetFolder = WithTrailingSeparator(folder);
     CQVSettingsStore::SetString(kSettingsKey, kTargetFolderValue, m_targetFolder);
@@ -53,51 +48,59 @@ bool CQVRenderFlow::StartInFolder(const std::string& folder)
     m_bRendering = true;
     m_bHasStatus = true;
     m_bStopped = false;
-    m_pDialog->SetRenderingState(true);
-    m_extension = OutputExtension(FrontEndGlobals().outputSettings.Current().nOutputFormat);
+    m_pHost->RenderingChanged(true);
+    m_extension = OutputExtension(m_pGlobals->outputSettings.Current().nOutputFormat);
 
     m_nBatchCount = m_nBatchIndex = m_nFinished = m_nFailed = 0;
     m_dBatchSeconds = m_dDoneSeconds = 0.0;
     m_failures.clear();
-    for (int nRow = 0; nRow < pList->GetRowCount(); ++nRow)
+    for (int nRow = 0; nRow < m_pModel->Count(); ++nRow)
     {
-        const QStringList cells = m_pDialog->RowCells(nRow);
-        if (IsFinishedState(cells[kColumnState]))
+        const tagQVBatchRow& row = *m_pModel->Row(nRow);
+        if (row.eState == ERowState::Finished)
             continue;
         ++m_nBatchCount;
-        m_dBatchSeconds += JobDuration(JobRowFromCells(cells));
+        if (row.eState == ERowState::Missing)
+            continue;
+        m_dBatchSeconds += JobDuration(JobOfRow(row).item);
         // Rows that wait for their turn read "Ready", failed ones included.
-        m_pDialog->SetRowState(nRow, QString::fromLatin1(kStateReady), 0);
+        m_pModel->SetState(nRow, ERowState::Ready);
     }
     m_batchClock.start();
-    m_pDialog->SetTimer(kTimerTick, kTickPeriodMs);
+    m_tick.start();
     RenderRow(0);
     return true;
 }
 
 void CQVRenderFlow::RenderRow(int nRow)
 {
-    CQVListCtrl* pList = m_pDialog->FileList();
-    for (; m_bRendering && nRow < pList->GetRowCount(); ++nRow)
+    for (; m_bRendering && nRow < m_pModel->Count(); ++nRow)
     {
-        const QStringList cells = m_pDialog->RowCells(nRow);
-        if (IsFinishedState(cells[kColumnState]))
+        const tagQVBatchRow& row = *m_pModel->Row(nRow);
+        if (row.eState == ERowState::Finished)
             continue;
         ++m_nBatchIndex;
-        m_nCurrentRow = nRow;
+        m_nCurrentId = row.nId;
         m_bEngineSent = false;
+        if (row.eState == ERowState::Missing)
+        {
+            // A source that has gone is never sent: Render fails it with that reason.
+            RowFailed(nRow, QStringLiteral("the source file is missing"));
+            continue;
+        }
         QString strReason, strMessage;
         if (SendRow(nRow, &strReason, &strMessage))
         {
             m_bEngineSent = true;
-            m_pDialog->SetRowState(nRow, QString::asprintf("%3.3lf%%", 0.0), 0);
+            m_pModel->SetEngine(nRow, m_engine.Pid(), m_lastOutputPath);
+            m_pModel->SetProgress(nRow, 0.0);
             ShowProgress(0.0);
             return;
         }
         RowFailed(nRow, strReason);
         // The tick goes on inside the box's loop; with no engine sent it leaves the row be.
         if (!strMessage.isEmpty())
-            ShowMessageBox(strMessage, 0, m_pDialog);
+            m_pHost->ShowMessage(strMessage);
     }
     if (m_bRendering)
         ToIdle();
@@ -105,20 +108,19 @@ void CQVRenderFlow::RenderRow(int nRow)
 
 bool CQVRenderFlow::SendRow(int nRow, QString* pReason, QString* pMessage)
 {
-    CQVFrontEndGlobals& globals = FrontEndGlobals();
-    const QStringList cells = m_pDialog->RowCells(nRow);
-    const tagQVJobRow row = JobRowFromCells(cells);
-    ApplyOutputSize(RowCropFromCells(cells));
+    CQVFrontEndGlobals& globals = *m_pGlobals;
+    const tagQVRowJob job = JobOfRow(*m_pModel->Row(nRow));
+    globals.SetOutputSize(job.size.nWidth, job.size.nHeight);
 
     tagQVOutputSettings& record = globals.outputSettings.Current();
-    if (record.nOutputFormat == kOutputWmv)
+    // Both Windows Media types take their size and codecs from the profile: a row of either
+    // writes its own, or the engine would use whatever an earlier row left.
+    if (record.nOutputFormat == kOutputWmv || record.nOutputFormat == kOutputAsf)
     {
         std::string message;
         // The profile carries the rate: "Same as source" needs the source's.
-        tagQVSourceFrameRates source;
-        tagQVMediaInfo info;
-        if (record.nOutputFrameRate == kFrameRateSameAsSource && ProbeMediaInfo(row.source, &info))
-            source = {info.dFrameRate, info.dAverageFrameRate};
+        const tagQVBatchRow& row = *m_pModel->Row(nRow);
+        const tagQVSourceFrameRates source = {row.dFrameRate, row.dAverageFrameRate};
         if (!BuildWmvProfile(record, globals.TempPath("wmv.prx"), &message, source))
         {
             *pMessage = QStringLiteral("Save Wmv Profile Failed!");
@@ -127,8 +129,10 @@ bool CQVRenderFlow::SendRow(int nRow, QString* pReason, QString* pMessage)
         }
     }
 
+    // The counter moves only for a file the engine gets: a refused row uses no number.
+    int nCounter = m_nOutputCounter;
     const std::string outputPath =
-        NextFreeOutputPath(m_targetFolder, &m_nOutputCounter, row.source, m_extension);
+        NextFreeOutputPath(m_targetFolder, &nCounter, job.item.source, m_extension);
     if (!FitsBlockPath(outputPath))
     {
         *pMessage = QStringLiteral("The output path is too long (at most 259 characters):\n%1")
@@ -142,47 +146,40 @@ bool CQVRenderFlow::SendRow(int nRow, QString* pReason, QString* pMessage)
         return false;
     }
     std::string failedFile;
-    if (!WriteJobFiles(row, &m_dRowDuration, &failedFile))
+    if (!WriteJobFiles(job.item, globals.JobContext(), &m_dRowDuration, &failedFile))
     {
         *pReason =
             QStringLiteral("%1 could not be written").arg(QString::fromStdString(failedFile));
         return false;
     }
-    if (!m_engine.Start())
+    if (!m_engine.Start(globals.programFolder))
     {
         *pReason = QStringLiteral("the engine could not be started");
         return false;
     }
+    m_nOutputCounter = nCounter;
     m_lastOutputPath = outputPath;
     return true;
 }
 
 void CQVRenderFlow::RowFailed(int nRow, const QString& strReason)
 {
-    m_pDialog->SetRowState(nRow, QString::fromLatin1(kStateFailed), 0);
-    m_pDialog->FileList()->SetCellToolTip(kColumnState, nRow,
-                                          QStringLiteral("Failed: %1").arg(strReason));
-    const QStringList cells = m_pDialog->RowCells(nRow);
-    m_failures.emplace_back(cells.value(kColumnFile).toStdString(), strReason);
+    const tagQVBatchRow row = *m_pModel->Row(nRow);
+    m_pModel->SetState(nRow, ERowState::Failed, strReason.toStdString());
+    m_failures.emplace_back(row.source, strReason);
     ++m_nFailed;
     // A failed row's length is work the batch no longer has: counting it as done would make
     // the rows left look faster than they are.
-    m_dBatchSeconds = std::max(0.0, m_dBatchSeconds - JobDuration(JobRowFromCells(cells)));
-}
-
-bool CQVRenderFlow::OnTimer(unsigned nId)
-{
-    if (nId != kTimerTick)
-        return false;
-    Tick();
-    return true;
+    if (row.eState != ERowState::Missing)
+        m_dBatchSeconds = std::max(0.0, m_dBatchSeconds - JobDuration(JobOfRow(row).item));
 }
 
 void CQVRenderFlow::Tick()
 {
     if (!m_bRendering || !m_bEngineSent)
         return;
-    const SharedControlBlock* pBlock = FrontEndGlobals().controlBlock.Block();
+    const int nRow = m_pModel->IndexOf(m_nCurrentId);
+    const SharedControlBlock* pBlock = m_pGlobals->controlBlock.Block();
     const int32_t nState = pBlock ? pBlock->nState : kStateIdle;
     if (m_engine.IsRunning())
     {
@@ -191,16 +188,17 @@ void CQVRenderFlow::Tick()
         {
             const double dPercent =
                 m_dRowDuration > 0 ? pBlock->dPosition * 100.0 / m_dRowDuration : 0.0;
-            m_pDialog->SetRowState(m_nCurrentRow, QString::asprintf("%3.3lf%%", dPercent),
-                                   dPercent);
+            m_pModel->SetProgress(nRow, dPercent);
             ShowProgress(pBlock->dPosition);
         }
         return;
     }
     const int nStatus = m_engine.LastExitStatus();
+    m_bEngineSent = false;
+    m_pModel->SetEngine(nRow, 0, m_lastOutputPath);
     if (nStatus == kEngineCompleted && nState == kStateIdle)
     {
-        m_pDialog->SetRowState(m_nCurrentRow, QString::fromLatin1(kStateFinish), 100);
+        m_pModel->SetState(nRow, ERowState::Finished);
         ++m_nFinished;
         m_dDoneSeconds += m_dRowDuration;
     }
@@ -210,15 +208,9 @@ void CQVRenderFlow::Tick()
             nStatus == kEngineCompleted
                 ? QStringLiteral("the engine ended without finishing the file")
                 : QString::fromStdString(CQVEngineProcess::DescribeExit(nStatus));
-        RowFailed(m_nCurrentRow, strReason);
+        RowFailed(nRow, strReason);
     }
-    m_bEngineSent = false;
-    Advance();
-}
-
-void CQVRenderFlow::Advance()
-{
-    RenderRow(m_nCurrentRow + 1);
+    RenderRow(nRow + 1);
 }
 
 void CQVRenderFlow::Stop()
@@ -226,24 +218,24 @@ void CQVRenderFlow::Stop()
     if (!m_bRendering)
         return;
     m_engine.Stop();
+    const int nRow = m_pModel->IndexOf(m_nCurrentId);
+    if (m_bEngineSent)
+        m_pModel->SetEngine(nRow, 0, m_lastOutputPath);
+    m_bEngineSent = false;
     m_bStopped = true;
     ToIdle();
 }
 
 void CQVRenderFlow::ToIdle()
 {
-    m_pDialog->KillTimer(kTimerTick);
+    m_tick.stop();
     m_bRendering = false;
     m_dElapsedAtEnd = m_batchClock.isValid() ? m_batchClock.elapsed() / 1000.0 : 0.0;
-    CQVListCtrl* pList = m_pDialog->FileList();
-    for (int nRow = 0; pList && nRow < pList->GetRowCount(); ++nRow)
-    {
-        const QString strState = pList->GetCellText(kColumnState, nRow);
-        if (!IsFinishedState(strState) && !IsFailedState(strState))
-            m_pDialog->SetRowState(nRow, QString::fromLatin1(kStateReady), 0);
-    }
-    m_nCurrentRow = -1;
-    m_pDialog->SetRenderingState(false);
+    for (int nRow = 0; nRow < m_pModel->Count(); ++nRow)
+        if (m_pModel->Row(nRow)->eState == ERowState::Rendering)
+            m_pModel->SetState(nRow, ERowState::Ready);
+    m_nCurrentId = 0;
+    m_pHost->RenderingChanged(false);
     ShowSummary();
 }
 
@@ -260,41 +252,24 @@ QStringList CQVRenderFlow::FailureLines(int nMax) const
 
 void CQVRenderFlow::ShowProgress(double dPosition)
 {
-    CQVMessageStrip* pStrip = m_pDialog->MessageStrip();
-    if (!pStrip)
-        return;
-    const QStringList cells = m_pDialog->RowCells(m_nCurrentRow);
+    const tagQVBatchRow* pRow = m_pModel->Row(m_pModel->IndexOf(m_nCurrentId));
     const double dElapsed = m_batchClock.elapsed() / 1000.0;
     const double dLeft = EstimateSecondsLeft(m_dDoneSeconds + dPosition, m_dBatchSeconds, dElapsed);
     QStringList lines;
-    lines << RenderingLine(
-                 m_nBatchIndex, m_nBatchCount,
-                 QString::fromStdString(FileNamePart(cells.value(kColumnFile).toStdString())))
+    lines << RenderingLine(m_nBatchIndex, m_nBatchCount,
+                           QString::fromStdString(FileNamePart(pRow ? pRow->source : "")))
           << ProgressLine(dElapsed, dLeft) << FailureLines(2);
-    pStrip->SetLines(lines);
+    m_pHost->ShowStatus(lines, std::string());
 }
 
 void CQVRenderFlow::ShowSummary()
 {
-    CQVMessageStrip* pStrip = m_pDialog->MessageStrip();
-    if (!pStrip)
-        return;
     QStringList lines = FailureLines(3);
     QString strSummary = SummaryLine(m_nFinished, m_nFailed, m_dElapsedAtEnd);
     if (m_bStopped)
         strSummary = QStringLiteral("Stopped: ") + strSummary;
     lines << strSummary;
-    const std::string folder = m_targetFolder;
-    CQVMainDlg* pDialog = m_pDialog;
-    pStrip->SetLinesWithLink(
-        lines, QStringLiteral("Open the target folder"),
-        [folder, pDialog]()
-        {
-            if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder))))
-                ShowMessageBox(QStringLiteral("No file manager could open the folder:\n%1")
-                                   .arg(QString::fromStdString(folder)),
-                               0, pDialog);
-        });
+    m_pHost->ShowStatus(lines, m_targetFolder);
 }
 
 } // namespace qv

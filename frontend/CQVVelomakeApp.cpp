@@ -1,7 +1,9 @@
 #include "frontend/CQVVelomakeApp.h"
 
+#include "frontend/BatchStore.h"
 #include "frontend/CQVInstanceChannel.h"
 #include "frontend/CQVMainDlg.h"
+#include "frontend/FrontEndCommands.h"
 #include "frontend/FrontEndGlobals.h"
 #include "frontend/TempFolder.h"
 #include "media/FFmpegCommon.h"
@@ -106,6 +108,9 @@ void CQVVelomakeApp::Run(const QStringList& files)
                              dialog.CloseNow();
                          });
     }
+    InstallFrontEndCommands(&dialog);
+    // The list of the last run comes back; files named or handed over follow it.
+    dialog.KeepBatchIn(BatchFilePath());
     dialog.SetStartupFiles(files);
     m_channel.SetReceiver([&dialog](const QStringList& handed) { dialog.AddHandedFiles(handed); });
     dialog.DoModal();

@@ -1,7 +1,5 @@
 #include "frontend/CropFrames.h"
 
-#include "frontend/FrontEndGlobals.h"
-#include "media/CQVFFMpegStillCapture.h"
 #include "platform/ProgramFolder.h"
 
 #include <QPainter>
@@ -25,28 +23,15 @@ double FirstFrameTime(double dDuration)
     return std::min(dDuration / 2, kLongestFirstTime);
 }
 
-std::string FrameFolder()
+std::string FrameFolder(const std::string& tempFolder)
 {
-    const CQVFrontEndGlobals& globals = FrontEndGlobals();
-    const std::string temp =
-        globals.tempFolder.empty() ? ProgramPath("tmp/") : globals.TempPath(std::string());
-    return temp + "tlframe/";
+    return (tempFolder.empty() ? ProgramPath("tmp/") : tempFolder) + "tlframe/";
 }
 
-std::string FrameImagePath(double dSeconds)
+std::string FrameImagePath(const std::string& tempFolder, double dSeconds)
 {
     // Qt's formatting ignores the user's locale: the name always has a decimal point.
-    return FrameFolder() + QString::asprintf("%3.1lf.jpg", dSeconds).toStdString();
-}
-
-bool GrabFrameImage(const std::string& sourcePath, double dSeconds, const std::string& imagePath)
-{
-    if (PathExists(imagePath))
-        return true;
-    if (!MakeFolders(FrameFolder()))
-        return false;
-    CQVFFMpegStillCapture capture(sourcePath, true);
-    return !capture.Failed() && capture.SaveFrameAsJpeg(dSeconds, imagePath);
+    return FrameFolder(tempFolder) + QString::asprintf("%3.1lf.jpg", dSeconds).toStdString();
 }
 
 QImage LoadFrameImage(const std::string& path, int nSourceWidth, int nSourceHeight)

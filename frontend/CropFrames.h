@@ -14,18 +14,12 @@ namespace qv
 // not a positive number.
 double FirstFrameTime(double dDuration);
 
-// "tmp/tlframe/" under the program folder (the front-end's temporary folder when start-up
-// set one), ending in "/".
-std::string FrameFolder();
+// "tlframe/" in the job folder (which ends in "/"; empty: "tmp/" of the program folder),
+// ending in "/".
+std::string FrameFolder(const std::string& tempFolder);
 // The frame image of time t: the frame folder plus t formatted as "%3.1lf.jpg" (always
 // with a decimal point).
-std::string FrameImagePath(double dSeconds);
-
-// Makes the frame image file unless it exists (it is then used unchanged): its folder is
-// created when missing, and the picture at t is saved as a JPEG whose size is the source
-// size cut down to multiples of 4 (at least 320 x 240). True when the file exists
-// afterwards; false when no picture could be made (no folder, no video, nothing decodes).
-bool GrabFrameImage(const std::string& sourcePath, double dSeconds, const std::string& imagePath);
+std::string FrameImagePath(const std::string& tempFolder, double dSeconds);
 
 // Loads the frame image so that one image pixel is one source pixel: an image of another
 // size is stretched to the source size and saved over the file. An image that cannot be

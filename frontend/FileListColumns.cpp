@@ -1,7 +1,12 @@
 #include "frontend/FileListColumns.h"
 
+#include "frontend/CQVRenderFlow.h"
+#include "platform/SettingsStore.h"
 #include "ui/CQVListCtrl.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <cstdlib>
 
 namespace qv
@@ -37,25 +42,11 @@ const char* const kExtensions[] = {"avi", "ogg", "ogm", "wmv",  "asf", "dic",  "
 const char* const kStateReady = "Ready";
 const char* const kStateFinish = "Finish";
 const char* const kStateFailed = "Failed";
+const char* const kStateMissing = "Missing";
 
 const tagQVFileColumn& FileColumn(int nColumn)
 {
     return kColumns[nColumn >= 0 && nColumn < kFileColumnCount ? nColumn : 0];
-}
-
-QStringList NewRowCells(const tagQVProbedFile& file)
-{
-    const QString strDuration = QString::asprintf("%3.2lf", file.dDuration);
-    const QString strWidth = QString::number(file.nWidth);
-    const QString strHeight = QString::number(file.nHeight);
-    QStringList cells;
-    cells << file.strPath << QString::fromLatin1(kStateReady) << strDuration
-          << QStringLiteral("0.00") << strDuration << QStringLiteral("0.00")
-          << QStringLiteral("1.00") << QStringLiteral("1.00") << strWidth << strHeight
-          << QStringLiteral("0") << QStringLiteral("0") << strWidth << strHeight
-          << QString::number(file.bHasVideo) << QString::number(file.bHasAudio) << strWidth
-          << strHeight;
-    return cells;
 }
 
 int CellInt(const QString& strText)
@@ -84,36 +75,6 @@ bool IsFailedState(const QString& strState)
     return strState.compare(QLatin1String(kStateFailed), Qt::CaseInsensitive) == 0;
 }
 
-tagQVJobRow JobRowFromCells(const QStringList& cells)
-{
-    auto cell = [&](int nColumn) { return nColumn < cells.size() ? cells[nColumn] : QString(); };
-    tagQVJobRow row;
-    row.source = cell(kColumnFile).toStdString();
-    row.dDuration = CellDouble(cell(kColumnDuration));
-    row.dStartTime = CellDouble(cell(kColumnStart));
-    row.dEndTime = CellDouble(cell(kColumnEnd));
-    row.dAudioDelay = CellDouble(cell(kColumnSyncAudio));
-    row.dVoiceScale = CellDouble(cell(kColumnVolume));
-    row.dPlaybackRate = CellDouble(cell(kColumnSpeed));
-    row.bHadAudio = CellInt(cell(kColumnHasAudio));
-    row.nVideoWidth = CellInt(cell(kColumnSourceWidth));
-    row.nVideoHeight = CellInt(cell(kColumnSourceHeight));
-    return JobRowWithCrop(row, RowCropFromCells(cells));
-}
-
-tagQVRowCrop RowCropFromCells(const QStringList& cells)
-{
-    auto value = [&](int nColumn) { return nColumn < cells.size() ? CellInt(cells[nColumn]) : 0; };
-    tagQVRowCrop crop;
-    crop.nCropX = value(kColumnCropX);
-    crop.nCropY = value(kColumnCropY);
-    crop.nCropWidth = value(kColumnCropWidth);
-    crop.nCropHeight = value(kColumnCropHeight);
-    crop.nSourceWidth = value(kColumnSourceWidth);
-    crop.nSourceHeight = value(kColumnSourceHeight);
-    return crop;
-}
-
 bool CropFitsSource(const tagQVRowCrop& crop, int nSourceWidth, int nSourceHeight)
 {
     if (crop.nCropX < 0 || crop.nCropY < 0 || crop.nCropWidth < 0 || crop.nCropHeight < 0)
@@ -122,13 +83,49 @@ bool CropFitsSource(const tagQVRowCrop& crop, int nSourceWidth, int nSourceHeigh
            static_cast<long long>(crop.nCropY) + crop.nCropHeight <= nSourceHeight;
 }
 
-QString VideoFileFilter()
+QStringList VideoFilePatterns()
 {
     QStringList patterns;
     for (const char* pszExtension : kExtensions)
-        patterns << QStringLiteral("*.") + QLatin1String(pszExtension);
-    // Qt's filter form of the list: "Name (patterns separated by spaces)".
-    return QStringLiteral("Video Files (%1)").arg(patterns.join(QLatin1Char(' ')));
+    {
+        QString strPattern = QStringLiteral("*.");
+        for (const char* p = pszExtension; *p; ++p)
+        {
+            const QChar c = QLatin1Char(*p);
+            if (c.isLetter())
+                strPattern += QLatin1Char('[') + c.toLower() + c.toUpper() + QLatin1Char(']');
+            else
+                strPattern += c;
+        }
+        patterns << strPattern;
+    }
+    return patterns;
+}
+
+QString VideoFileFilter()
+{
+    // Qt's filter form: "Name (patterns separated by spaces)", filters separated by ";;".
+    return QStringLiteral("Video Files (%1);;All files (*)")
+        .arg(VideoFilePatterns().join(QLatin1Char(' ')));
+}
+
+QString AddDialogFolder()
+{
+    std::string stored;
+    if (CQVSettingsStore::GetString(CQVRenderFlow::kSettingsKey, kAddFolderValue, &stored) &&
+        QFileInfo(QString::fromStdString(stored)).isDir())
+        return QString::fromStdString(stored);
+    const QString strVideos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+    if (!strVideos.isEmpty() && QFileInfo(strVideos).isDir())
+        return strVideos;
+    return QDir::homePath();
+}
+
+void RememberAddFolder(const QString& strFilePath)
+{
+    const QString strFolder = QFileInfo(strFilePath).absolutePath();
+    CQVSettingsStore::SetString(CQVRenderFlow::kSettingsKey, kAddFolderValue,
+                                strFolder.toStdString());
 }
 
 bool IsWindowsMediaPath(const QString& strPath)

@@ -14,13 +14,14 @@ namespace
 
 void CropRow(CQVMainDlg* pDialog, int nRow)
 {
-    const QStringList cells = pDialog->RowCells(nRow);
-    if (cells.isEmpty())
+    CQVBatchModel& batch = pDialog->Batch();
+    const tagQVBatchRow* pRow = batch.Row(nRow);
+    if (!pRow)
         return;
-    const tagQVRowCrop crop = RowCropFromCells(cells);
+    const tagQVRowCrop crop = CropOfBatchRow(*pRow);
     tagQVCropRequest request;
-    request.source = cells[kColumnFile].toStdString();
-    request.dDuration = CellDouble(cells[kColumnDuration]);
+    request.source = pRow->source;
+    request.dDuration = pRow->dDuration;
     request.nSourceWidth = crop.nSourceWidth;
     request.nSourceHeight = crop.nSourceHeight;
     request.nCropX = crop.nCropX;
@@ -32,32 +33,32 @@ void CropRow(CQVMainDlg* pDialog, int nRow)
     const tagQVCropResult& result = dialog.GetResult();
     if (!result.bOk)
         return;
-    CQVListCtrl* pList = pDialog->FileList();
     if (result.bChanged)
-    {
-        pList->SetCellText(kColumnCropX, nRow, QString::number(result.nCropX), false);
-        pList->SetCellText(kColumnCropY, nRow, QString::number(result.nCropY), false);
-        pList->SetCellText(kColumnCropWidth, nRow, QString::number(result.nCropWidth), false);
-        pList->SetCellText(kColumnCropHeight, nRow, QString::number(result.nCropHeight), false);
-    }
+        batch.SetCrop(nRow, result.nCropX, result.nCropY, result.nCropWidth, result.nCropHeight);
     // Every OK of the crop dialog returns every row to "Ready".
-    pDialog->ResetAllRows();
+    batch.ResetStates();
 }
 
 void OpenSettings(CQVMainDlg* pDialog)
 {
     CQVMovieSettingsDlg dialog(pDialog);
     if (dialog.DoModal() == kIdOk)
-        pDialog->ResetAllRows();
+        pDialog->Batch().ResetStates();
 }
 
 } // namespace
 
-void InstallFrontEndCommands()
+void InstallFrontEndCommands(CQVMainDlg* pDialog)
 {
-    CQVMainDlg::CropCommand() = CropRow;
-    CQVMainDlg::SettingsCommand() = OpenSettings;
-    InstallPreviewCommand();
+    tagQVMainCommands commands;
+    commands.crop = [pDialog](int nRow) { CropRow(pDialog, nRow); };
+    commands.settings = [pDialog] { OpenSettings(pDialog); };
+    commands.preview = [pDialog](int nRow)
+    {
+        if (const tagQVBatchRow* pRow = pDialog->Batch().Row(nRow))
+            PreviewRow(JobOfRow(*pRow), pDialog);
+    };
+    pDialog->SetCommands(std::move(commands));
 }
 
 } // namespace qv

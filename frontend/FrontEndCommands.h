@@ -4,6 +4,8 @@
 namespace qv
 {
 
-void InstallFrontEndCommands();
+class CQVMainDlg;
+
+void InstallFrontEndCommands(CQVMainDlg* pDialog);
 
 } // namespace qv

@@ -2,6 +2,7 @@
 // Lives on the GUI thread only.
 #pragma once
 
+#include "frontend/JobFiles.h"
 #include "project/OutputSettings.h"
 #include "project/SettingsFiles.h"
 #include "protocol/CQVControlBlockOwner.h"
@@ -47,6 +48,17 @@ struct CQVFrontEndGlobals
     }
     std::string SettingsReadPath(const std::string& name) const;
     std::string TempPath(const std::string& relative) const { return tempFolder + relative; }
+    // The current record's output size, and the current output size with it.
+    void SetOutputSize(int nWidth, int nHeight)
+    {
+        outputSettings.Current().nWidth = nOutputWidth = nWidth;
+        outputSettings.Current().nHeight = nOutputHeight = nHeight;
+    }
+    // What the job files of a render or preview take from here.
+    tagQVJobContext JobContext() const
+    {
+        return {&outputSettings, h264, SettingsWritePath("h264.dat"), tempFolder};
+    }
 };
 
 CQVFrontEndGlobals& FrontEndGlobals();

@@ -1,11 +1,14 @@
 #include "frontend/JobFiles.h"
 
-#include "frontend/FrontEndGlobals.h"
+#include "project/OutputSize.h"
 #include "platform/Process.h"
 #include "project/ProjectWriter.h"
 #include "protocol/SharedControlBlock.h"
 
+#include <QSocketNotifier>
 #include <algorithm>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace qv
 {
@@ -43,8 +46,8 @@ tagQVFrameSize OutputSizeOfRow(const tagQVRowCrop& crop)
 {
     const tagQVIntersection r = Intersect(crop);
     tagQVFrameSize size;
-    size.nWidth = std::max(4, r.w / 4 * 4);
-    size.nHeight = std::max(4, r.h / 4 * 4);
+    size.nWidth = CutToMultipleOfFour(r.w);
+    size.nHeight = CutToMultipleOfFour(r.h);
     return size;
 }
 
@@ -58,8 +61,9 @@ bool CropOfRow(const tagQVRowCrop& crop, tagQVCropData* pCrop)
     pCrop->enablecrop = 1;
     pCrop->xcrop = r.x;
     pCrop->ycrop = r.y;
-    pCrop->wcrop = r.w / 4 * 4;
-    pCrop->hcrop = r.h / 4 * 4;
+    // A side under 4 stays what it is: the crop must stay inside the frame.
+    pCrop->wcrop = r.w < 4 ? r.w : CutToMultipleOfFour(r.w);
+    pCrop->hcrop = r.h < 4 ? r.h : CutToMultipleOfFour(r.h);
     return true;
 }
 
@@ -69,58 +73,90 @@ tagQVJobRow JobRowWithCrop(tagQVJobRow row, const tagQVRowCrop& crop)
     return row;
 }
 
-void ApplyOutputSize(const tagQVRowCrop& crop)
-{
-    const tagQVFrameSize size = OutputSizeOfRow(crop);
-    CQVFrontEndGlobals& globals = FrontEndGlobals();
-    globals.outputSettings.Current().nWidth = size.nWidth;
-    globals.outputSettings.Current().nHeight = size.nHeight;
-    globals.nOutputWidth = size.nWidth;
-    globals.nOutputHeight = size.nHeight;
-}
-
 double JobDuration(const tagQVJobRow& row)
 {
     return BuildJobProject(row, 1).Length();
 }
 
-bool WriteJobFiles(const tagQVJobRow& row, double* pdDuration, std::string* pFailedFile,
-                   double dPlayScale)
+bool WriteJobFiles(const tagQVJobRow& row, const tagQVJobContext& context, double* pdDuration,
+                   std::string* pFailedFile)
 {
-    CQVFrontEndGlobals& globals = FrontEndGlobals();
     auto fail = [&](const std::string& path)
     {
         if (pFailedFile)
             *pFailedFile = path;
         return false;
     };
-    const std::string h264Path = globals.SettingsWritePath("h264.dat");
-    if (!WriteH264Settings(h264Path, globals.h264))
-        return fail(h264Path);
-    const std::string optionPath = globals.TempPath("option.dat");
-    if (!globals.outputSettings.WriteOptionFile(optionPath))
+    if (!context.pSettings)
+        return fail(context.tempFolder + "option.dat");
+    if (!WriteH264Settings(context.h264Path, context.h264))
+        return fail(context.h264Path);
+    const std::string optionPath = context.tempFolder + "option.dat";
+    if (!context.pSettings->WriteOptionFile(optionPath))
         return fail(optionPath);
     const ProjectTimeline project = BuildJobProject(row, 1);
-    const std::string projectPath = globals.TempPath("qvengine.qvprj");
-    if (!WriteProjectFile(project, globals.outputSettings.Current().nPresetIndex, projectPath,
-                          nullptr, dPlayScale))
+    const std::string projectPath = context.tempFolder + "qvengine.qvprj";
+    if (!WriteProjectFile(project, context.pSettings->Current().nPresetIndex, projectPath, nullptr,
+                          context.dPlayScale))
         return fail(projectPath);
     if (pdDuration)
         *pdDuration = project.Length();
     return true;
 }
 
-std::string EnginePath()
+std::string EnginePath(const std::string& programFolder)
 {
-    return FrontEndGlobals().programFolder + "VantrelEngine";
+    return programFolder + "VantrelEngine";
 }
 
-bool CQVEngineProcess::Start()
+CQVEngineProcess::CQVEngineProcess() = default;
+
+CQVEngineProcess::~CQVEngineProcess()
+{
+    Stop();
+}
+
+bool CQVEngineProcess::Start(const std::string& programFolder)
 {
     if (IsRunning())
         return false;
-    m_pid = SpawnDetached(EnginePath(), {}, FrontEndGlobals().programFolder);
-    return m_pid > 0;
+    m_pid = SpawnDetached(EnginePath(programFolder), {}, programFolder);
+    if (m_pid <= 0)
+        return false;
+    WatchEnd();
+    return true;
+}
+
+void CQVEngineProcess::WatchEnd()
+{
+    // A pidfd turns readable when the process ends, whoever reaps it: the event loop hears
+    // of the end at once instead of at the next poll. No SIGCHLD handler, which would race
+    // the reaping of every other child.
+    m_nPidFd = static_cast<int>(syscall(SYS_pidfd_open, m_pid, 0));
+    if (m_nPidFd < 0)
+        return;
+    m_pNotifier = std::make_unique<QSocketNotifier>(m_nPidFd, QSocketNotifier::Read);
+    QObject::connect(m_pNotifier.get(), &QSocketNotifier::activated,
+                     [this]
+                     {
+                         // Once per process: the descriptor stays readable.
+                         m_pNotifier->setEnabled(false);
+                         if (m_onEnded)
+                             m_onEnded();
+                     });
+}
+
+void CQVEngineProcess::StopWatching()
+{
+    if (m_pNotifier)
+    {
+        m_pNotifier->setEnabled(false);
+        // It may be the notifier whose signal runs now.
+        m_pNotifier.release()->deleteLater();
+    }
+    if (m_nPidFd >= 0)
+        close(m_nPidFd);
+    m_nPidFd = -1;
 }
 
 bool CQVEngineProcess::IsRunning()
@@ -132,6 +168,7 @@ bool CQVEngineProcess::IsRunning()
         return true;
     m_nLastExitStatus = exit.bExited ? exit.nExitCode : -1;
     m_pid = -1;
+    StopWatching();
     return false;
 }
 
@@ -144,6 +181,7 @@ void CQVEngineProcess::Stop()
     WaitForProcess(m_pid, -1, &exit);
     m_nLastExitStatus = exit.bExited ? exit.nExitCode : -1;
     m_pid = -1;
+    StopWatching();
 }
 
 std::string CQVEngineProcess::DescribeExit(int nExitStatus)

@@ -2,6 +2,7 @@
 
 #include "encode/OutputTypes.h"
 #include "project/OutputFrameRate.h"
+#include "project/OutputSize.h"
 
 #include <algorithm>
 #include <cctype>
@@ -226,16 +227,17 @@ int32_t FrameRateEntryOf(int32_t nOutputFrameRate)
     return -1;
 }
 
+// The bounds are multiples of 4, so clamping first and cutting after keeps them.
 int32_t ClampOutputWidth(int64_t nWidth)
 {
-    return static_cast<int32_t>(
-        std::clamp<int64_t>(nWidth / 4 * 4, kMinOutputSize, kMaxOutputWidth));
+    return CutToMultipleOfFour(
+        static_cast<int32_t>(std::clamp<int64_t>(nWidth, kMinOutputSize, kMaxOutputWidth)));
 }
 
 int32_t ClampOutputHeight(int64_t nHeight)
 {
-    return static_cast<int32_t>(
-        std::clamp<int64_t>(nHeight / 4 * 4, kMinOutputSize, kMaxOutputHeight));
+    return CutToMultipleOfFour(
+        static_cast<int32_t>(std::clamp<int64_t>(nHeight, kMinOutputSize, kMaxOutputHeight)));
 }
 
 bool ParseEditNumber(const std::string& text, int32_t* pValue)

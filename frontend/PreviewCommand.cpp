@@ -1,8 +1,6 @@
 #include "frontend/PreviewCommand.h"
 
-#include "frontend/CQVMainDlg.h"
 #include "frontend/CQVPreviewMovieDlg.h"
-#include "frontend/FileListColumns.h"
 #include "frontend/FrontEndGlobals.h"
 #include "project/FrontEndProject.h"
 #include "project/LineTypes.h"
@@ -81,13 +79,13 @@ QSize PreviewPictureSize(int nOutputWidth, int nOutputHeight, double dPlayScale)
     return QSize(Side(nOutputWidth), Side(nOutputHeight));
 }
 
-EPreviewResult PreviewRow(const tagQVJobRow& row, const tagQVRowCrop& crop,
-                          CQVPlatformWindow* pOwner)
+EPreviewResult PreviewRow(const tagQVRowJob& job, CQVPlatformWindow* pOwner)
 {
     CQVFrontEndGlobals& globals = FrontEndGlobals();
     if (globals.controlBlock.Block() == nullptr)
         return EPreviewResult::NoBlock;
-    ApplyOutputSize(crop);
+    globals.SetOutputSize(job.size.nWidth, job.size.nHeight);
+    const tagQVJobRow& row = job.item;
     const ProjectTimeline project = BuildJobProject(row, 1);
     if (!HasPlayableItem(project) || !(project.Length() >= kMinimumPreviewSeconds))
     {
@@ -104,7 +102,9 @@ EPreviewResult PreviewRow(const tagQVJobRow& row, const tagQVRowCrop& crop,
                                   : 1.0;
     double dDuration = 0.0;
     std::string failedFile;
-    if (!WriteJobFiles(row, &dDuration, &failedFile, dPlayScale))
+    tagQVJobContext context = globals.JobContext();
+    context.dPlayScale = dPlayScale;
+    if (!WriteJobFiles(row, context, &dDuration, &failedFile))
     {
         ShowMessageBox(QStringLiteral("The preview could not start: %1 could not be written.")
                            .arg(QString::fromStdString(failedFile)),
@@ -115,16 +115,6 @@ EPreviewResult PreviewRow(const tagQVJobRow& row, const tagQVRowCrop& crop,
     CQVPreviewMovieDlg dialog(pOwner, dPlayScale);
     dialog.DoModal();
     return EPreviewResult::Shown;
-}
-
-void InstallPreviewCommand()
-{
-    CQVMainDlg::PreviewCommand() = [](CQVMainDlg* pDialog, int nRow)
-    {
-        const QStringList cells = pDialog->RowCells(nRow);
-        if (!cells.isEmpty())
-            PreviewRow(JobRowFromCells(cells), RowCropFromCells(cells), pDialog);
-    };
 }
 
 } // namespace qv

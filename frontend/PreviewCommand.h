@@ -3,7 +3,7 @@
 // size as it will be rendered. GUI thread only.
 #pragma once
 
-#include "frontend/JobFiles.h"
+#include "frontend/BatchModel.h"
 
 #include <QSize>
 #include <QString>
@@ -48,10 +48,6 @@ enum class EPreviewResult
 // ("The timeline is empty, please edit and try again!") when nothing would play, the job files, the
 // block's preview order, then the preview dialog, run modally over pOwner (may be null). The dialog
 // starts and ends the engine process itself; no other engine process is touched.
-EPreviewResult PreviewRow(const tagQVJobRow& row, const tagQVRowCrop& crop,
-                          CQVPlatformWindow* pOwner);
-
-// Points the main window's preview command at PreviewRow for the selected row's cells.
-void InstallPreviewCommand();
+EPreviewResult PreviewRow(const tagQVRowJob& job, CQVPlatformWindow* pOwner);
 
 } // namespace qv

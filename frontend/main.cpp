@@ -3,7 +3,6 @@
 #include "frontend/CQVInstanceChannel.h"
 #include "frontend/CQVMainDlg.h"
 #include "frontend/CQVVelomakeApp.h"
-#include "frontend/FrontEndCommands.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -40,7 +39,6 @@ int main(int argc, char** argv)
         }
         QThread::msleep(250);
     }
-    qv::InstallFrontEndCommands();
     app.Run(files);
     app.ExitInstance();
     return 0;

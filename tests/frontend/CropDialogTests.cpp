@@ -170,14 +170,16 @@ TEST_F(CropDialogTest, AShortSourceShowsItsMiddleALongOneTheFifthSecond)
         ASSERT_TRUE(OpenShown(dialog));
         ASSERT_TRUE(WaitExact(dialog));
         EXPECT_EQ(dialog.GetFrameTime(), row.dTime);
-        EXPECT_EQ(dialog.GetFrameImagePath(), FrameFolder() + row.szFile);
+        EXPECT_EQ(dialog.GetFrameImagePath(),
+                  FrameFolder(FrontEndGlobals().tempFolder) + row.szFile);
         const QImage& frame = dialog.GetFrameImage();
         ASSERT_EQ(frame.size(), QSize(160, 120));
         EXPECT_EQ(ReadFrameNumber(frame.constBits(), frame.bytesPerLine(), 160, 120, false),
                   row.nFrame);
         EXPECT_EQ(dialog.GetWindowText(), QStringLiteral("Crop 160 X 120"));
     }
-    EXPECT_TRUE(FolderEmpty(FrameFolder())) << "the dialogs took their frames with them";
+    EXPECT_TRUE(FolderEmpty(FrameFolder(FrontEndGlobals().tempFolder)))
+        << "the dialogs took their frames with them";
 }
 
 TEST_F(CropDialogTest, DraggingStopsAtTwoPixelsAndAMoveAgainstTheBorderKeepsTheSize)
@@ -295,7 +297,7 @@ TEST_F(CropDialogTest, OkRulesForTheRowAndTheFramesGoAfterTheRun)
             test.cells)
             << test.szCase;
         EXPECT_TRUE(bSawFrame) << test.szCase;
-        EXPECT_TRUE(FolderEmpty(FrameFolder())) << test.szCase;
+        EXPECT_TRUE(FolderEmpty(FrameFolder(FrontEndGlobals().tempFolder))) << test.szCase;
     }
 }
 
@@ -386,7 +388,7 @@ TEST_F(CropDialogTest, TheSlidersReleaseGrabsTheFrameAtItsTimeAndKeepsTheCrop)
     Click(dialog, QPoint(slider.right(), slider.center().y()));
     ASSERT_TRUE(WaitExact(dialog));
     EXPECT_EQ(dialog.GetFrameTime(), 3.0);
-    EXPECT_EQ(dialog.GetFrameImagePath(), FrameFolder() + "3.0.jpg");
+    EXPECT_EQ(dialog.GetFrameImagePath(), FrameFolder(FrontEndGlobals().tempFolder) + "3.0.jpg");
     const QImage& frame = dialog.GetFrameImage();
     EXPECT_EQ(ReadFrameNumber(frame.constBits(), frame.bytesPerLine(), 160, 120, false), 29);
     EXPECT_EQ(Edits(dialog), (tagQVCropValues{10, 10, 100, 60}));
@@ -459,7 +461,7 @@ TEST_F(CropDialogTest, TheLoaderAnswersWithTheKeyFrameFirstAndThenTheExactPictur
         std::lock_guard<std::mutex> lock(mutex);
         pLoader = &loader;
     }
-    const std::string path = FrameImagePath(4.0);
+    const std::string path = FrameImagePath(FrontEndGlobals().tempFolder, 4.0);
     loader.Request(4.0, path, QSize(80, 60));
     const auto Count = [&]
     {
@@ -493,7 +495,7 @@ TEST_F(CropDialogTest, TheLoaderAnswersWithTheKeyFrameFirstAndThenTheExactPictur
     // Requests one after the other: the last one's exact picture ends the run, and no
     // answer is older than one before it.
     for (double dTime : {1.0, 2.0, 3.0, 5.5})
-        loader.Request(dTime, FrameImagePath(dTime), QSize(160, 120));
+        loader.Request(dTime, FrameImagePath(FrontEndGlobals().tempFolder, dTime), QSize(160, 120));
     ASSERT_TRUE(WaitFor(
         [&]
         {

@@ -267,7 +267,7 @@ TEST(CropFrames, FirstFrameAtHalfTheDurationAtMostFiveSeconds)
         return text.size() >= end.size() &&
                text.compare(text.size() - end.size(), end.size(), end) == 0;
     };
-    EXPECT_TRUE(EndsWith(FrameImagePath(4.99), "/tlframe/5.0.jpg")) << FrameImagePath(4.99);
-    EXPECT_TRUE(EndsWith(FrameImagePath(12.345), "/tlframe/12.3.jpg"));
-    EXPECT_TRUE(EndsWith(FrameImagePath(0), "/tlframe/0.0.jpg"));
+    EXPECT_EQ(FrameImagePath("/jobs/", 4.99), "/jobs/tlframe/5.0.jpg");
+    EXPECT_EQ(FrameImagePath("/jobs/", 12.345), "/jobs/tlframe/12.3.jpg");
+    EXPECT_TRUE(EndsWith(FrameImagePath("", 0), "/tmp/tlframe/0.0.jpg")) << "the program's tmp/";
 }

@@ -85,7 +85,7 @@ protected:
     void SetUp() override
     {
         CFrontEndTest::SetUp();
-        InstallFrontEndCommands();
+        InstallFrontEndCommands(&dialog);
         ASSERT_TRUE(OpenShown(dialog));
     }
     void TearDown() override
@@ -179,7 +179,7 @@ TEST_F(DisplayTurnFrontEndTest, ListCropDialogDetectAndJobWorkInDisplayedPixels)
     for (const auto& row : rows)
     {
         SCOPED_TRACE(row.nRotateTag);
-        pList->RemoveAllRows(false);
+        dialog.Batch().Clear();
         const QString strPath = QString::fromStdString(TurnedClip(row.nRotateTag));
         ASSERT_EQ(dialog.AddFiles({strPath}), 1);
         QStringList cells = dialog.RowCells(0);
@@ -208,12 +208,13 @@ TEST_F(DisplayTurnFrontEndTest, ListCropDialogDetectAndJobWorkInDisplayedPixels)
         // sides are multiples of 4, so the output has its size).
         cells = dialog.RowCells(0);
         EXPECT_EQ(Cells(kColumnCropX, 4), QLatin1String(row.szPicture));
-        const tagQVJobRow job = JobRowFromCells(cells);
+        const tagQVRowJob rowJob = JobOfRow(*dialog.Batch().Row(0));
+        const tagQVJobRow& job = rowJob.item;
         ASSERT_TRUE(job.bCropped);
         EXPECT_EQ(QString::asprintf("%d,%d,%d,%d", job.crop.xcrop, job.crop.ycrop, job.crop.wcrop,
                                     job.crop.hcrop),
                   QLatin1String(row.szPicture));
-        const tagQVFrameSize output = OutputSizeOfRow(RowCropFromCells(cells));
+        const tagQVFrameSize output = rowJob.size;
         EXPECT_EQ(QString::asprintf("%d,%d", output.nWidth, output.nHeight),
                   Cells(kColumnCropWidth, 2));
     }

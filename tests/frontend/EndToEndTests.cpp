@@ -368,8 +368,10 @@ protected:
 TEST_F(XServerEndToEnd, AddCropChooseMp4RenderAndPreviewTwoClips)
 {
     PointerAway();
-    // Started in the clips' folder, where the file dialog opens.
-    m_pid = SpawnDetached(m_program / "Vantrel", {}, m_media.Path());
+    // The clips' folder is the user's videos folder, where the file dialog first opens.
+    ASSERT_TRUE(qv::test::WriteFileBytes(m_config / "user-dirs.dirs",
+                                         "XDG_VIDEOS_DIR=\"" + m_media.Path() + "\"\n"));
+    m_pid = SpawnDetached(m_program / "Vantrel", {}, m_program.Path());
     ASSERT_GT(m_pid, 0);
     const tagQVWindow main = FindWindow(QStringLiteral("Vantrel"));
     ASSERT_FALSE(main.id.isEmpty()) << "the main window appears";

@@ -13,6 +13,8 @@
 #include "ui/CQVListCtrl.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
@@ -187,7 +189,7 @@ TEST_F(MainWindowTest, MoveButtonsStopAtTheEndsAndRemoveNeedsASelection)
 TEST_F(MainWindowTest, EditingAFinishedRowReturnsItToReady)
 {
     dialog.AddFiles({QString::fromStdString(VideoClip(160, 120, "a.mp4"))});
-    dialog.SetRowState(0, QStringLiteral("Finish"), 100);
+    dialog.Batch().SetState(0, ERowState::Finished);
     QTest::mouseClick(pWidget, Qt::LeftButton, {}, pList->GetCellRect(kColumnCropX, 0).center());
     ASSERT_TRUE(pList->IsEditorOpen());
     auto* pEdit = qobject_cast<QLineEdit*>(pList->GetEditor()->GetWidget());
@@ -230,9 +232,8 @@ TEST_F(MainWindowTest, CopyCropToAllRowsSkipsASmallerSource)
     const QString big = QString::fromStdString(VideoClip(320, 240, "big.mp4"));
     const QString small = QString::fromStdString(VideoClip(160, 120, "small.mp4"));
     dialog.AddFiles({big, small, big});
-    pList->SetCellText(kColumnCropX, 0, "100", false);
-    pList->SetCellText(kColumnCropWidth, 0, "200", false);
-    dialog.SetRowState(2, QStringLiteral("Finish"), 100);
+    dialog.Batch().SetCrop(0, 100, 0, 200, 240);
+    dialog.Batch().SetState(2, ERowState::Finished);
     // A click makes row 0's cell current; a right click on it opens the row menu, where the
     // command is chosen as a user would.
     const QPoint cell = pList->GetCellRect(kColumnFile, 0).center();
@@ -328,8 +329,9 @@ TEST_F(MainWindowTest, ScreenshotWithFiveRows)
          {"beach.mp4", "harbour at night.mp4", "portrait.mp4", "océan.mp4", "trail.mp4"})
         paths << QString::fromStdString(VideoClip(642, 362, name));
     dialog.AddFiles(paths);
-    dialog.SetRowState(0, QStringLiteral("Finish"), 100);
-    dialog.SetRowState(1, QStringLiteral(" 42.500%"), 42.5);
+    dialog.Batch().SetState(0, ERowState::Finished);
+    dialog.Batch().SetProgress(1, 42.5);
+    dialog.Batch().SetState(2, ERowState::Failed, "the engine could not convert this file");
     dialog.UpdateWindow();
     const QImage shot = dialog.GetContentImage();
     ASSERT_EQ(shot.size(), QSize(1000, 650));
@@ -338,13 +340,12 @@ TEST_F(MainWindowTest, ScreenshotWithFiveRows)
 
 TEST_F(MainWindowTest, CropAndSettingsCommandsWriteBackToTheRows)
 {
-    InstallFrontEndCommands();
+    InstallFrontEndCommands(&dialog);
     const QString clip = QString::fromStdString(VideoClip(160, 120, "a.mp4"));
     dialog.AddFiles({clip, clip});
-    pList->SetCellText(kColumnCropX, 0, "8", false);
-    pList->SetCellText(kColumnCropWidth, 0, "100", false);
-    dialog.SetRowState(0, QStringLiteral("Finish"), 100);
-    dialog.SetRowState(1, QStringLiteral("Finish"), 100);
+    dialog.Batch().SetCrop(0, 8, 0, 100, 120);
+    dialog.Batch().SetState(0, ERowState::Finished);
+    dialog.Batch().SetState(1, ERowState::Finished);
     pList->SelectRow(0);
     // Clears "Enable" and presses OK in whichever skinned dialog is active.
     auto press = [](std::vector<std::pair<int, int>> controls)
@@ -372,8 +373,60 @@ TEST_F(MainWindowTest, CropAndSettingsCommandsWriteBackToTheRows)
     EXPECT_EQ(pList->GetCellText(kColumnState, 0), QStringLiteral("Ready"));
     EXPECT_EQ(pList->GetCellText(kColumnState, 1), QStringLiteral("Ready")) << "every row";
 
-    dialog.SetRowState(0, QStringLiteral("Finish"), 100);
+    dialog.Batch().SetState(0, ERowState::Finished);
     press({{kIdOk, kKindTextButton}});
     ClickControl(CQVMainDlg::kIdSettings);
     EXPECT_EQ(pList->GetCellText(kColumnState, 0), QStringLiteral("Ready"));
+}
+
+TEST_F(MainWindowTest, AddOpensWhereFilesCameFromElseInTheVideosFolderElseHome)
+{
+    CQVTestFolder videos{"vantrel-videos"};
+    auto useVideosFolder = [&](const std::string& folder)
+    {
+        ASSERT_TRUE(
+            WriteFileBytes(m_config / "user-dirs.dirs", "XDG_VIDEOS_DIR=\"" + folder + "\"\n"));
+    };
+    // The folder the Add dialog shows, which is then cancelled.
+    auto shownFolder = [&]
+    {
+        QString strFolder;
+        QTimer::singleShot(300,
+                           [&strFolder]
+                           {
+                               auto* pChooser =
+                                   qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                               ASSERT_NE(pChooser, nullptr);
+                               strFolder = pChooser->directory().absolutePath();
+                               pChooser->reject();
+                           });
+        ClickControl(CQVMainDlg::kIdAdd);
+        return strFolder.toStdString();
+    };
+    useVideosFolder(videos.Path());
+    EXPECT_EQ(shownFolder() + "/", videos.Path());
+    useVideosFolder(videos / "gone/");
+    EXPECT_EQ(shownFolder(), QDir::homePath().toStdString());
+
+    const std::string clip = VideoClip(160, 120, "a.mp4");
+    ASSERT_EQ(dialog.AddFiles({QString::fromStdString(clip)}), 1);
+    EXPECT_EQ(shownFolder(), clip.substr(0, clip.rfind('/')));
+}
+
+TEST(FileFilter, EveryExtensionInAnyCaseThenAllFiles)
+{
+    CQVTestFolder folder{"vantrel-filter"};
+    for (const char* pszName :
+         {"IMG_0001.MOV", "GOPR0002.MP4", "00001.MTS", "clip.Mkv", "a.mp4", "notes.txt", "MOV"})
+        ASSERT_TRUE(WriteFileBytes(folder / pszName, "x"));
+    // As a dialog that matches case-sensitively would list them.
+    const QStringList shown =
+        QDir(QString::fromStdString(folder.Path()))
+            .entryList(VideoFilePatterns(), QDir::Files | QDir::CaseSensitive, QDir::Name);
+    EXPECT_EQ(shown,
+              (QStringList{"00001.MTS", "GOPR0002.MP4", "IMG_0001.MOV", "a.mp4", "clip.Mkv"}));
+    const QStringList filters = VideoFileFilter().split(QStringLiteral(";;"));
+    ASSERT_EQ(filters.size(), 2);
+    EXPECT_TRUE(filters[0].startsWith(QStringLiteral("Video Files (*.[aA][vV][iI] ")));
+    EXPECT_EQ(filters[1], QStringLiteral("All files (*)"));
 }

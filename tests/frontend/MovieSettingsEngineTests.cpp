@@ -122,9 +122,9 @@ TEST_F(MovieSettingsEngineTest, EveryFormatEntryRendersTheContainerAndCodecsOfIt
         EXPECT_STREQ(pType->pszExtension, expected.pszExtension);
 
         // What the render flow does for a row of a 160 x 120 source.
-        ApplyOutputSize({0, 0, 160, 120, 160, 120});
+        globals.SetOutputSize(160, 120);
         double dDuration = 0.0;
-        ASSERT_TRUE(WriteJobFiles(row, &dDuration));
+        ASSERT_TRUE(WriteJobFiles(row, globals.JobContext(), &dDuration));
         ASSERT_EQ(BuildWmvProfile(record, globals.TempPath("wmv.prx"), nullptr), 1);
         const std::string output = driver.ProgramPath(std::string("out") + pType->pszExtension);
         ASSERT_TRUE(driver.CreateBlock());

@@ -48,17 +48,20 @@ const std::string& NumberedSource()
 }
 
 // A row of the numbered source's size, cropped to its rows 60..299 (blocks above, blue below).
-tagQVJobRow NumberedRow(const std::string& source, double dEndTime, tagQVRowCrop* pCrop)
+tagQVRowJob NumberedJob(const std::string& source, double dEndTime)
 {
-    tagQVJobRow row;
+    tagQVRowJob job;
+    tagQVJobRow& row = job.item;
     row.source = source;
     row.dDuration = 4.0;
     row.dEndTime = dEndTime;
     row.bHadAudio = 1;
     row.nVideoWidth = 480;
     row.nVideoHeight = 360;
-    *pCrop = tagQVRowCrop{0, 60, 480, 240, 480, 360};
-    return JobRowWithCrop(row, *pCrop);
+    const tagQVRowCrop crop{0, 60, 480, 240, 480, 360};
+    row = JobRowWithCrop(row, crop);
+    job.size = OutputSizeOfRow(crop);
+    return job;
 }
 
 QString Text(CQVButton* pControl)
@@ -84,7 +87,8 @@ template <class T> void WhenActive(QTimer& poll, const std::function<void(T*)>& 
                          onWindow(pWindow);
                      });
     poll.start();
-    QTimer::singleShot(10000,
+    // Tied to the poll: a later test's window of the type is not ended by this one's fuse.
+    QTimer::singleShot(10000, &poll,
                        []
                        {
                            if (auto* pWindow =
@@ -159,8 +163,7 @@ TEST(PreviewValues, TimeTextBarAndDialogSize)
 
 TEST_F(PreviewTest, AProjectOfLessThanHalfASecondGivesTheEmptyTimelineMessage)
 {
-    tagQVRowCrop crop;
-    tagQVJobRow row = NumberedRow("/no/such/clip.mp4", 0.4, &crop);
+    const tagQVRowJob job = NumberedJob("/no/such/clip.mp4", 0.4);
     QString message;
     QTimer poll;
     WhenActive<CQVMessageDlg>(poll,
@@ -169,7 +172,7 @@ TEST_F(PreviewTest, AProjectOfLessThanHalfASecondGivesTheEmptyTimelineMessage)
                                   message = pBox->GetText();
                                   pBox->PostMessage(kMsgCommand, kIdOk, 0);
                               });
-    EXPECT_EQ(PreviewRow(row, crop, nullptr), EPreviewResult::EmptyTimeline);
+    EXPECT_EQ(PreviewRow(job, nullptr), EPreviewResult::EmptyTimeline);
     EXPECT_EQ(message, QStringLiteral("The timeline is empty, please edit and try again!"));
     EXPECT_EQ(FrontEndGlobals().controlBlock.Block()->nState, kStateIdle) << "no preview order";
     EXPECT_TRUE(Engines().empty());
@@ -178,9 +181,8 @@ TEST_F(PreviewTest, AProjectOfLessThanHalfASecondGivesTheEmptyTimelineMessage)
 TEST_F(PreviewTest, ALongItemReadsItsLengthBeforePlaying)
 {
     // The row's cells say 95.25 s; what the engine makes of the file does not matter here.
-    tagQVRowCrop crop;
-    tagQVJobRow row = NumberedRow("/no/such/clip.mp4", 4.0, &crop);
-    row.dDuration = row.dEndTime = 95.25;
+    tagQVRowJob job = NumberedJob("/no/such/clip.mp4", 4.0);
+    job.item.dDuration = job.item.dEndTime = 95.25;
     QString time, title;
     SharedControlBlock seen{};
     QTimer poll;
@@ -192,7 +194,7 @@ TEST_F(PreviewTest, ALongItemReadsItsLengthBeforePlaying)
                                        seen = *FrontEndGlobals().controlBlock.Block();
                                        pDialog->PostMessage(kMsgCommand, kIdOk, 0);
                                    });
-    EXPECT_EQ(PreviewRow(row, crop, nullptr), EPreviewResult::Shown);
+    EXPECT_EQ(PreviewRow(job, nullptr), EPreviewResult::Shown);
     EXPECT_EQ(time, QStringLiteral("00:00:00.0 / 00:01:35.2"));
     EXPECT_EQ(title, QStringLiteral("Preview Movie - 480x240"));
     EXPECT_EQ(seen.bShowPreview, 1);
@@ -266,12 +268,11 @@ protected:
     // PreviewRow's steps before its modal run, then the dialog opened and shown.
     bool Open(double dEndTime)
     {
-        tagQVRowCrop crop;
-        const tagQVJobRow row = NumberedRow(NumberedSource(), dEndTime, &crop);
-        ApplyOutputSize(crop);
+        const tagQVRowJob job = NumberedJob(NumberedSource(), dEndTime);
         double dDuration = 0.0;
         CQVFrontEndGlobals& globals = FrontEndGlobals();
-        if (!WriteJobFiles(row, &dDuration) ||
+        globals.SetOutputSize(job.size.nWidth, job.size.nHeight);
+        if (!WriteJobFiles(job.item, globals.JobContext(), &dDuration) ||
             !globals.controlBlock.StartPreview(globals.outputSettings.Current().nPresetIndex,
                                                dDuration))
             return false;

@@ -220,13 +220,13 @@ TEST_F(XServerOnScreen, ThePreviewOfA4KCropFitsTheScreen)
     const std::string clip = Clip("bars.mp4", "-f lavfi -i smptehdbars=s=3840x2160:r=10:d=3");
     ASSERT_TRUE(
         CopyFile(VANTREL_BUILT_ENGINE, FrontEndGlobals().programFolder + "VantrelEngine", true));
-    tagQVJobRow row;
-    row.source = clip;
-    row.dDuration = 3.0;
-    row.dEndTime = 3.0;
-    row.nVideoWidth = 3840;
-    row.nVideoHeight = 2160;
-    const tagQVRowCrop crop{0, 0, 3840, 2160, 3840, 2160};
+    tagQVRowJob job;
+    job.item.source = clip;
+    job.item.dDuration = 3.0;
+    job.item.dEndTime = 3.0;
+    job.item.nVideoWidth = 3840;
+    job.item.nVideoHeight = 2160;
+    job.size = {3840, 2160};
     const QSize work = QGuiApplication::primaryScreen()->availableGeometry().size();
     const double dScale = PreviewPlayScale(3840, 2160, work);
     EXPECT_LT(dScale, 0.5);
@@ -300,7 +300,7 @@ TEST_F(XServerOnScreen, ThePreviewOfA4KCropFitsTheScreen)
                              pWindow->EndModal(-5);
                      });
     guard.start(120000);
-    EXPECT_EQ(PreviewRow(row, crop, nullptr), EPreviewResult::Shown);
+    EXPECT_EQ(PreviewRow(job, nullptr), EPreviewResult::Shown);
     EXPECT_TRUE(bChecked);
     EXPECT_TRUE(WaitFor(
         [] { return FindOwnProcesses(FrontEndGlobals().programFolder + "VantrelEngine").empty(); },
