@@ -76,7 +76,8 @@ public:
         kIdTimeSlider = 23,
         kIdZoom = 24,
         kIdDetect = 25,
-        kIdTurnNote = 26, // only for a source shown as stored against its display matrix
+        kIdTurnNote = 26,    // only for a source shown as stored against its display matrix
+        kIdWrittenSize = 31, // beside W and H: the size the output will have
     };
     // Posted by the border detection's thread when it is done.
     static constexpr unsigned kMsgDetectDone = 0x8001;
@@ -101,6 +102,13 @@ public:
     const QImage& GetFrameImage() const { return m_frame; }
     // The line that says the picture is shown as stored; empty for most sources.
     const QString& GetTurnNote() const { return m_strTurnNote; }
+    // What the line beside W and H says now.
+    const QString& GetWrittenSizeText() const { return m_strWrittenSize; }
+
+    // The size the render writes for these values (the whole frame when bEnabled is false),
+    // as "→ W × H", or empty when it is the size the values give.
+    static QString WrittenSizeText(const tagQVCropValues& values, int nSourceWidth,
+                                   int nSourceHeight, bool bEnabled);
 
 protected:
     void OnInitDialog() override;
@@ -125,6 +133,7 @@ private:
     void WriteEditsFromDisplay();
     void OnEditChanged(int nId);
     void OnEnableChanged();
+    void UpdateWrittenSize();
     void ShowFrameAt(double dSeconds);
     // Recomposes the image area off-screen and copies the parts that changed to the
     // window, which shows them together at its next update.
@@ -148,6 +157,7 @@ private:
     std::string m_frameImagePath;
     double m_dFrameTime = 0;
     QString m_strTurnNote; // set before the controls are made
+    QString m_strWrittenSize;
     int m_nInitialClientWidth = 0;
     bool m_bInitialised = false; // edit notifications are ignored before it
     bool m_bWritingEdits = false;

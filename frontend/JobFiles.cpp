@@ -2,6 +2,7 @@
 
 #include "frontend/FrontEndGlobals.h"
 #include "platform/Process.h"
+#include "project/OutputSize.h"
 #include "project/ProjectWriter.h"
 #include "protocol/SharedControlBlock.h"
 
@@ -43,8 +44,8 @@ tagQVFrameSize OutputSizeOfRow(const tagQVRowCrop& crop)
 {
     const tagQVIntersection r = Intersect(crop);
     tagQVFrameSize size;
-    size.nWidth = std::max(4, r.w / 4 * 4);
-    size.nHeight = std::max(4, r.h / 4 * 4);
+    size.nWidth = CutToMultipleOfFour(r.w);
+    size.nHeight = CutToMultipleOfFour(r.h);
     return size;
 }
 

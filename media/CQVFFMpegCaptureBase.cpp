@@ -26,6 +26,14 @@ constexpr int64_t kFrameIndexLimit = int64_t(1) << 60;
 // Bytes behind the image that the scaler's vector code may touch.
 constexpr size_t kImagePadding = 64;
 
+// The scaler's vector conversion of a picture to BGRA at its own size writes 8 pixels at a
+// time and, when a row's stride has no room for the last group, leaves the last 1-7 pixels
+// of every row unconverted. Rows of whole groups keep every pixel.
+int BgraStride(int nWidth)
+{
+    return FFALIGN(nWidth, 8) * 4;
+}
+
 } // namespace
 
 CQVFFMpegCaptureBase::CQVFFMpegCaptureBase(const std::string& path, int nDestWidth, int nDestHeight,
@@ -134,7 +142,7 @@ bool CQVFFMpegCaptureBase::OpenVideoStream(int nStreamIndex)
     m_pFrame = std::move(frame);
     m_pReceiveFrame = std::move(receiveFrame);
     m_pImageData = nullptr;
-    m_nImageStride = m_nDestWidth * 4;
+    m_nImageStride = BgraStride(m_nDestWidth);
     m_nImageWidth = m_nDestWidth;
     m_nImageHeight = m_nDestHeight;
     m_nBytesPerPixel = 4;
@@ -510,13 +518,13 @@ bool CQVFFMpegCaptureBase::ConvertFrame(uint8_t** ppData, int* pnStride, int* pn
         return false;
     if (!m_pImageBuffer)
     {
-        const int nSize = av_image_get_buffer_size(AV_PIX_FMT_BGRA, m_nDestWidth, m_nDestHeight, 1);
-        m_pImageBuffer.reset(static_cast<uint8_t*>(av_mallocz(size_t(nSize) + kImagePadding)));
+        const size_t nSize = size_t(BgraStride(m_nDestWidth)) * size_t(m_nDestHeight);
+        m_pImageBuffer.reset(static_cast<uint8_t*>(av_mallocz(nSize + kImagePadding)));
         if (!m_pImageBuffer)
             return false;
     }
-    av_image_fill_arrays(m_destData, m_destLinesize, m_pImageBuffer.get(), AV_PIX_FMT_BGRA,
-                         m_nDestWidth, m_nDestHeight, 1);
+    m_destData[0] = m_pImageBuffer.get();
+    m_destLinesize[0] = BgraStride(m_nDestWidth);
     m_pImageData = m_destData[0];
 
     // Bottom-up rows flip the displayed picture once more: in the stored picture's terms
@@ -538,13 +546,13 @@ bool CQVFFMpegCaptureBase::ConvertFrame(uint8_t** ppData, int* pnStride, int* pn
     int scaledLinesize[4] = {m_destLinesize[0], 0, 0, 0};
     if (turn.bTranspose)
     {
-        const int nSize = av_image_get_buffer_size(AV_PIX_FMT_BGRA, nScaledWidth, nScaledHeight, 1);
+        const size_t nSize = size_t(BgraStride(nScaledWidth)) * size_t(nScaledHeight);
         if (!m_pTurnBuffer && nSize > 0)
-            m_pTurnBuffer.reset(static_cast<uint8_t*>(av_mallocz(size_t(nSize) + kImagePadding)));
-        if (!m_pTurnBuffer ||
-            av_image_fill_arrays(scaledData, scaledLinesize, m_pTurnBuffer.get(), AV_PIX_FMT_BGRA,
-                                 nScaledWidth, nScaledHeight, 1) < 0)
+            m_pTurnBuffer.reset(static_cast<uint8_t*>(av_mallocz(nSize + kImagePadding)));
+        if (!m_pTurnBuffer)
             return false;
+        scaledData[0] = m_pTurnBuffer.get();
+        scaledLinesize[0] = BgraStride(nScaledWidth);
     }
 
     // The scaler follows the picture it reads: a stream that changes its size or format

@@ -105,7 +105,8 @@ public:
     int64_t TimelineFrameIndex() const { return m_nTimelineFrameIndex; }
     void SetTimelineFrameIndex(int64_t nIndex) { m_nTimelineFrameIndex = nIndex; }
 
-    // --- the BGRA image (valid until the next conversion or Close; never freed by callers)
+    // --- the BGRA image (valid until the next conversion or Close; never freed by callers).
+    // Rows are ImageStride() bytes apart, which may be more than width × 4.
     const uint8_t* ImageData() const { return m_pImageData; }
     int ImageStride() const { return m_nImageStride; }
     int ImageWidth() const { return m_nImageWidth; }

@@ -7,6 +7,7 @@
 #include "encode/EncodeSettings.h"
 #include "encode/EncoderMapping.h"
 #include "project/FrontEndProject.h"
+#include "project/OutputSize.h"
 #include "project/ProjectWriter.h"
 #include "tests/support/CQVEngineDriver.h"
 
@@ -33,7 +34,7 @@ struct tagQVBenchJob
     std::string name;
     std::string make; // ffmpeg arguments that make the source (after -y); empty: given
     int nSourceWidth, nSourceHeight; // as shown
-    int x, y, w, h;                  // the crop
+    int x, y, w, h;                  // the crop; the output is its size cut down to fours
     std::string extension;
     std::string turn; // a "rotate" tag the source is given afterwards (stream copy)
 };
@@ -63,7 +64,8 @@ tagQVOutputFigures Measure(const tagQVBenchJob& job, const std::string& source,
                   "\"[1:v]crop=%d:%d:%d:%d:exact=1,fps=30,format=yuv420p,trim=start_frame=%d,"
                   "setpts=PTS-STARTPTS[r];[0:v]format=yuv420p[o];"
                   "[o][r]psnr\" -f null - 2>&1 | grep -o 'PSNR y:[0-9.inf]*' | tail -1",
-                  output.c_str(), source.c_str(), job.w, job.h, job.x, job.y, nLead);
+                  output.c_str(), source.c_str(), CutToMultipleOfFour(job.w),
+                  CutToMultipleOfFour(job.h), job.x, job.y, nLead);
     if (FILE* pPipe = popen(command, "r"))
     {
         char line[256] = {};
@@ -122,7 +124,9 @@ bool RunEngine(const tagQVBenchJob& job, const std::string& source, double dSeco
     row.bHadAudio = 1;
     row.nVideoWidth = job.nSourceWidth;
     row.nVideoHeight = job.nSourceHeight;
-    row.bCropped = true;
+    // A crop of the whole picture is no crop, as the front-end writes it.
+    row.bCropped =
+        job.x != 0 || job.y != 0 || job.w != job.nSourceWidth || job.h != job.nSourceHeight;
     row.crop.enablecrop = 1;
     row.crop.xcrop = job.x;
     row.crop.ycrop = job.y;
@@ -177,9 +181,9 @@ bool RunFFmpeg(const tagQVBenchJob& job, const std::string& source, const std::s
                   "-c:v libx264 -preset medium -profile:v %s -crf %d -g %d -keyint_min %d -bf %d "
                   "-sc_threshold 0 -x264-params b-adapt=0:open-gop=0:b-pyramid=none "
                   "-c:a aac -b:a %dk -ar 44100 -ac 2 '%s'",
-                  dSeconds, source.c_str(), job.w, job.h, job.x, job.y, H264ProfileName(encode),
-                  encode.nQuality, frames.nGopFrames, frames.nGopFrames, frames.nBFrames,
-                  encode.nAudioBitrateKbps, output.c_str());
+                  dSeconds, source.c_str(), CutToMultipleOfFour(job.w), CutToMultipleOfFour(job.h),
+                  job.x, job.y, H264ProfileName(encode), encode.nQuality, frames.nGopFrames,
+                  frames.nGopFrames, frames.nBFrames, encode.nAudioBitrateKbps, output.c_str());
     std::remove(output.c_str());
     auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
@@ -218,6 +222,21 @@ int main(int argc, char** argv)
     std::string duration = std::to_string(seconds);
     std::string shortDuration = std::to_string(std::min(seconds, 4.0));
     const std::string tone = " -f lavfi -i sine=frequency=440 -t ";
+    // The screen recording's text: lines of words, the same at every run.
+    const std::string textFile = folder / "screen-text.txt";
+    {
+        const char* words[] = {"crop",    "convert", "frame",  "pixel",   "encoder", "output",
+                               "source",  "window",  "button", "list",    "render",  "preview",
+                               "quality", "width",   "height", "settings"};
+        std::ofstream text(textFile);
+        unsigned nState = 1;
+        for (int line = 0; line < 200; ++line, text << '\n')
+            for (int word = 0; word < 14; ++word)
+            {
+                nState = nState * 1103515245u + 12345u;
+                text << words[(nState >> 16) % 16] << ' ';
+            }
+    }
     std::vector<tagQVBenchJob> jobs = {
         {"720p H.264",
          "-f lavfi -i testsrc2=size=1280x720:rate=30" + tone + duration +
@@ -244,6 +263,22 @@ int main(int argc, char** argv)
          "-f lavfi -i testsrc2=size=3840x2160:rate=30" + tone + shortDuration +
              " -c:v libx264 -preset ultrafast -c:a aac",
          3840, 2160, 960, 540, 1920, 1080, ".mp4"},
+        // A common size that is no multiple of 4, uncropped: the last two columns go.
+        {"854x480 whole",
+         "-f lavfi -i testsrc2=size=854x480:rate=30" + tone + duration +
+             " -c:v libx264 -preset veryfast -c:a aac",
+         854, 480, 0, 0, 854, 480, ".mp4"},
+        // A screen recording: sharp text scrolling over thin lines, cropped from an odd corner
+        // at an odd size.
+        {"1366x768 screen",
+         "-f lavfi -i color=c=white:s=1366x768:r=30,drawgrid=w=171:h=96:t=1:c=gray,"
+         "drawtext=font=Liberation Sans:fontsize=13:fontcolor=black:textfile='" +
+             textFile +
+             "':x=12:y=40-t*25:line_spacing=4,"
+             "drawtext=font=Liberation Sans:fontsize=11:fontcolor=0x202020:textfile='" +
+             textFile + "':x=700:y=60-t*40,drawbox=x=0:y=0:w=1366:h=28:c=0x3050a0:t=fill" + tone +
+             duration + " -c:v libx264 -preset veryfast -crf 16 -c:a aac",
+         1366, 768, 121, 81, 1025, 601, ".mp4"},
         // A phone's portrait clip: stored 1280 x 720, shown turned to 720 x 1280.
         {"720p turned",
          "-f lavfi -i testsrc2=size=1280x720:rate=30" + tone + duration +
@@ -308,8 +343,8 @@ int main(int argc, char** argv)
             }
         }
         tagQVOutputSettings settings = DefaultPresets(PresetTable::FrontEnd)[2];
-        settings.nWidth = job.w;
-        settings.nHeight = job.h;
+        settings.nWidth = CutToMultipleOfFour(job.w);
+        settings.nHeight = CutToMultipleOfFour(job.h);
         settings.nQuality = 23;
         settings.nAudioChannels = 1;
         settings.nAudioBitrate = 128;
