@@ -6,6 +6,8 @@
 // a failed read keeps the previous picture.
 #pragma once
 
+#include "media/CQVColorGraph.h"
+#include "media/ColorDescription.h"
 #include "media/DisplayTurn.h"
 #include "media/FFmpegCommon.h"
 
@@ -51,8 +53,9 @@ public:
 
     // Scales the current picture into the BGRA image (one bicubic scaler), upright as the
     // stream's display matrix shows it (a quarter turn and/or mirror; see DisplayTurn()),
-    // and hands out its descriptor; any out pointer may be null. False without an open
-    // stream or a picture, or when no scaler can be made for the picture.
+    // and hands out its descriptor; any out pointer may be null. The picture is read with
+    // its PictureColor(); an HDR picture is tone-mapped to BT.709 first. False without an
+    // open stream or a picture, or when no scaler (or tone map) can be made for the picture.
     bool ConvertFrame(uint8_t** ppData, int* pnStride, int* pnWidth, int* pnHeight,
                       int* pnBytesPerPixel);
 
@@ -81,6 +84,14 @@ public:
     // tick when a frame is not a whole number of ticks, but never more than a quarter of
     // a frame, so that the picture before is never taken for the one at the time.
     double TimestampTolerance() const;
+
+    // --- colours
+    // The stream's description, completed for what it leaves out (QVCompleteDescription
+    // at the stream's size and format); unspecified without video.
+    tagQVColorDescription SourceColor() const;
+    // The current picture's: its own tags where it has them, the stream's otherwise,
+    // completed likewise. SourceColor() without a picture.
+    tagQVColorDescription PictureColor() const;
 
     // --- the current picture
     bool HasPicture() const;
@@ -168,6 +179,10 @@ private:
     int m_nScalerWidth = 0;
     int m_nScalerHeight = 0;
     int m_nScalerFormat = -1;
+    tagQVColorDescription m_scalerColor; // the colours the scaler reads with
+    tagQVColorDescription m_streamColor; // as the stream says, not completed
+    CQVColorGraph m_toneMap;             // HDR pictures become BT.709 before the scaler
+    QVFramePtr m_pToneMapped;
     QVBufferPtr m_pImageBuffer;
     QVBufferPtr m_pTurnBuffer; // the scaled stored picture, only for a quarter turn
     tagQVDisplayTurn m_turn;

@@ -285,6 +285,7 @@ int RenderItemDirect(tagQVCompositionContext& context, double dTime, tagQVMediaD
         av_frame_ref(pDirect->pFrame.get(), pPicture) < 0)
         return 0;
     pDirect->turn = decoder.DisplayTurn();
+    pDirect->color = decoder.PictureColor();
     const tagQVSourceRect region =
         ComputeDirectRegion(item, pPicture->width, pPicture->height, pDirect->turn,
                             context.nOutputWidth, context.nOutputHeight);

@@ -39,6 +39,8 @@ int ProbeMediaInfo(const std::string& path, tagQVMediaInfo* pInfo)
         info.turn = QVDisplayTurnOfStream(pVideo);
         QVDisplayedSize(info.turn, pVideo->codecpar->width, pVideo->codecpar->height, &info.nWidth,
                         &info.nHeight);
+        info.color = QVCompleteDescription(QVDescriptionOfStream(pVideo), pVideo->codecpar->width,
+                                           pVideo->codecpar->height, pVideo->codecpar->format);
     }
     info.dDuration = ProbeDuration(format.get(), pVideo ? pVideo : pAudio);
     *pInfo = info;
