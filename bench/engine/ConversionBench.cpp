@@ -6,6 +6,7 @@
 // PSNR against the source's crop. A clip named on the command line is benchmarked too.
 #include "encode/EncodeSettings.h"
 #include "encode/EncoderMapping.h"
+#include "media/CQVColorGraph.h"
 #include "project/FrontEndProject.h"
 #include "project/OutputSize.h"
 #include "project/ProjectWriter.h"
@@ -37,6 +38,9 @@ struct tagQVBenchJob
     int x, y, w, h;                  // the crop; the output is its size cut down to fours
     std::string extension;
     std::string turn; // a "rotate" tag the source is given afterwards (stream copy)
+    // Filters after the crop on the ffmpeg side and for the reference of the PSNR, doing
+    // what the engine does beyond the crop (the tone map of an HDR source); empty: none.
+    std::string filters;
 };
 
 // What one side's output is worth: its size and its luma PSNR against the source's crop.
@@ -58,14 +62,15 @@ tagQVOutputFigures Measure(const tagQVBenchJob& job, const std::string& source,
         figures.nBytes = std::ftell(pFile);
         std::fclose(pFile);
     }
-    char command[2048];
+    char command[4096];
     std::snprintf(command, sizeof command,
                   "ffmpeg -nostdin -v info -i '%s' -i '%s' -lavfi "
-                  "\"[1:v]crop=%d:%d:%d:%d:exact=1,fps=30,format=yuv420p,trim=start_frame=%d,"
+                  "\"[1:v]crop=%d:%d:%d:%d:exact=1%s%s,fps=30,format=yuv420p,trim=start_frame=%d,"
                   "setpts=PTS-STARTPTS[r];[0:v]format=yuv420p[o];"
                   "[o][r]psnr\" -f null - 2>&1 | grep -o 'PSNR y:[0-9.inf]*' | tail -1",
                   output.c_str(), source.c_str(), CutToMultipleOfFour(job.w),
-                  CutToMultipleOfFour(job.h), job.x, job.y, nLead);
+                  CutToMultipleOfFour(job.h), job.x, job.y, job.filters.empty() ? "" : ",",
+                  job.filters.c_str(), nLead);
     if (FILE* pPipe = popen(command, "r"))
     {
         char line[256] = {};
@@ -174,15 +179,16 @@ bool RunFFmpeg(const tagQVBenchJob& job, const std::string& source, const std::s
                const tagQVEncodeSettings& encode, double dSeconds, double* pWall, double* pFirstMs)
 {
     tagQVFrameStructure frames = VideoFrameStructure(encode);
-    char command[2048];
+    char command[4096];
     std::snprintf(command, sizeof command,
                   "ffmpeg -nostdin -v error -y -t %.3f -i '%s' -vf "
-                  "crop=%d:%d:%d:%d:exact=1,fps=30,format=yuv420p "
+                  "crop=%d:%d:%d:%d:exact=1%s%s,fps=30,format=yuv420p "
                   "-c:v libx264 -preset medium -profile:v %s -crf %d -g %d -keyint_min %d -bf %d "
                   "-sc_threshold 0 -x264-params b-adapt=0:open-gop=0:b-pyramid=none "
                   "-c:a aac -b:a %dk -ar 44100 -ac 2 '%s'",
                   dSeconds, source.c_str(), CutToMultipleOfFour(job.w), CutToMultipleOfFour(job.h),
-                  job.x, job.y, H264ProfileName(encode), encode.nQuality, frames.nGopFrames,
+                  job.x, job.y, job.filters.empty() ? "" : ",", job.filters.c_str(),
+                  H264ProfileName(encode), encode.nQuality, frames.nGopFrames,
                   frames.nGopFrames, frames.nBFrames, encode.nAudioBitrateKbps, output.c_str());
     std::remove(output.c_str());
     auto start = std::chrono::steady_clock::now();
@@ -209,6 +215,18 @@ bool RunFFmpeg(const tagQVBenchJob& job, const std::string& source, const std::s
     }
     *pWall = Seconds(start);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// The engine's filter chain for an HLG BT.2020 source made SDR at the output size.
+std::string HlgChain(int nWidth, int nHeight)
+{
+    tagQVColorDescription hlg;
+    hlg.ePrimaries = AVCOL_PRI_BT2020;
+    hlg.eTransfer = AVCOL_TRC_ARIB_STD_B67;
+    hlg.eMatrix = AVCOL_SPC_BT2020_NCL;
+    hlg.eRange = AVCOL_RANGE_MPEG;
+    return CQVColorGraph::Chain(hlg, QVOutputDescription(hlg, true, nWidth, nHeight), nWidth,
+                                nHeight, AV_PIX_FMT_YUV420P);
 }
 
 } // namespace
@@ -271,14 +289,21 @@ int main(int argc, char** argv)
         // A screen recording: sharp text scrolling over thin lines, cropped from an odd corner
         // at an odd size.
         {"1366x768 screen",
-         "-f lavfi -i color=c=white:s=1366x768:r=30,drawgrid=w=171:h=96:t=1:c=gray,"
-         "drawtext=font=Liberation Sans:fontsize=13:fontcolor=black:textfile='" +
-             textFile +
-             "':x=12:y=40-t*25:line_spacing=4,"
-             "drawtext=font=Liberation Sans:fontsize=11:fontcolor=0x202020:textfile='" +
-             textFile + "':x=700:y=60-t*40,drawbox=x=0:y=0:w=1366:h=28:c=0x3050a0:t=fill" + tone +
-             duration + " -c:v libx264 -preset veryfast -crf 16 -c:a aac",
+         "-f lavfi -i \"color=c=white:s=1366x768:rate=30,drawgrid=w=171:h=96:t=1:c=gray,"
+         "drawtext=font='Liberation Sans':fontsize=13:fontcolor=black:textfile='" +
+             textFile + "':x=12:y=40-t*25:line_spacing=4,"
+             "drawtext=font='Liberation Sans':fontsize=11:fontcolor=0x202020:textfile='" +
+             textFile + "':x=700:y=60-t*40,drawbox=x=0:y=0:w=1366:h=28:c=0x3050a0:t=fill\"" +
+             tone + duration +" -c:v libx264 -preset veryfast -crf 16 -c:a aac",
          1366, 768, 121, 81, 1025, 601, ".mp4"},
+        // A phone's HDR clip: HLG, BT.2020, 10-bit HEVC at 2160p, cropped to 1080p and made
+        // SDR; ffmpeg runs the engine's own filter chain.
+        {"2160p HLG",
+         "-f lavfi -i testsrc2=size=3840x2160:rate=30" + tone + shortDuration +
+             " -vf zscale=tin=709:pin=709:min=709:t=arib-std-b67:p=2020:m=2020_ncl:r=tv:npl=203,"
+             "format=yuv420p10le -c:v libx265 -preset ultrafast -x265-params log-level=0 "
+             "-color_primaries bt2020 -color_trc arib-std-b67 -colorspace bt2020nc -c:a aac",
+         3840, 2160, 960, 540, 1920, 1080, ".mp4", "", HlgChain(1920, 1080)},
         // A phone's portrait clip: stored 1280 x 720, shown turned to 720 x 1280.
         {"720p turned",
          "-f lavfi -i testsrc2=size=1280x720:rate=30" + tone + duration +
