@@ -130,9 +130,10 @@ int32_t CQVDirectPictureConverter::Convert(tagQVDirectPicture& picture, AVFrame*
     // chroma plane starting one sample early, which the scaler is told.
     const int nChromaX = picture.x & ((1 << pDesc->log2_chroma_w) - 1);
     const int nChromaY = picture.y & ((1 << pDesc->log2_chroma_h) - 1);
-    const bool bFullRange = QVIsFullRange(*pRegion);
+    const bool bFullRange = QVIsFullRange(*pRegion) || picture.color.IsFullRange();
     const bool bTurned = !picture.turn.IsIdentity();
-    if (!bTurned && pRegion->format == pTarget->format && pRegion->width == pTarget->width &&
+    if (!bTurned && !CQVColorGraph::Needed(picture.color, m_outputColor) &&
+        pRegion->format == pTarget->format && pRegion->width == pTarget->width &&
         pRegion->height == pTarget->height && nChromaX == 0 && nChromaY == 0 &&
         bFullRange == QVIsFullRangeFormat(pTarget->format))
     {
@@ -142,35 +143,19 @@ int32_t CQVDirectPictureConverter::Convert(tagQVDirectPicture& picture, AVFrame*
         return 0;
     }
 
+    if (CQVColorGraph::Needed(picture.color, m_outputColor))
+        return ConvertColors(picture, pTarget, ppInput);
+
     // A turned region is scaled as stored, at the target's size turned back, then turned.
     AVFrame* pScaled = pTarget;
     if (bTurned)
     {
-        const int nStoredW = picture.turn.bTranspose ? pTarget->height : pTarget->width;
-        const int nStoredH = picture.turn.bTranspose ? pTarget->width : pTarget->height;
-        AVFrame* pStored = m_pStored.get();
-        if (pStored == nullptr || pStored->format != pTarget->format ||
-            pStored->width != nStoredW || pStored->height != nStoredH)
+        pScaled = StoredFrame(picture.turn, *pTarget);
+        if (pScaled == nullptr)
         {
-            m_pStored.reset(av_frame_alloc());
-            pStored = m_pStored.get();
-            if (pStored == nullptr)
-                nResult = AVERROR(ENOMEM);
-            else
-            {
-                pStored->format = pTarget->format;
-                pStored->width = nStoredW;
-                pStored->height = nStoredH;
-                nResult = av_frame_get_buffer(pStored, 0);
-            }
-            if (nResult < 0)
-            {
-                m_pStored.reset();
-                av_frame_unref(pRegion);
-                return nResult;
-            }
+            av_frame_unref(pRegion);
+            return AVERROR(ENOMEM);
         }
-        pScaled = pStored;
     }
 
     if (!m_pScaler || pRegion->format != m_nFormat || pRegion->width != m_nWidth ||
@@ -241,6 +226,61 @@ int32_t CQVDirectPictureConverter::Convert(tagQVDirectPicture& picture, AVFrame*
     if (bTurned && (nResult = TurnPlanes(*pScaled, picture.turn, pTarget)) < 0)
         return nResult;
     *ppInput = pTarget;
+    return 0;
+}
+
+AVFrame* CQVDirectPictureConverter::StoredFrame(const tagQVDisplayTurn& turn, const AVFrame& target)
+{
+    const int nStoredW = turn.bTranspose ? target.height : target.width;
+    const int nStoredH = turn.bTranspose ? target.width : target.height;
+    AVFrame* pStored = m_pStored.get();
+    if (pStored != nullptr && pStored->format == target.format && pStored->width == nStoredW &&
+        pStored->height == nStoredH)
+        return pStored;
+    m_pStored.reset(av_frame_alloc());
+    pStored = m_pStored.get();
+    if (pStored == nullptr)
+        return nullptr;
+    pStored->format = target.format;
+    pStored->width = nStoredW;
+    pStored->height = nStoredH;
+    if (av_frame_get_buffer(pStored, 0) < 0)
+    {
+        m_pStored.reset();
+        return nullptr;
+    }
+    return pStored;
+}
+
+int32_t CQVDirectPictureConverter::ConvertColors(tagQVDirectPicture& picture, AVFrame* pTarget,
+                                                 AVFrame** ppInput)
+{
+    AVFrame* pRegion = m_pRegion.get();
+    const bool bTurned = !picture.turn.IsIdentity();
+    const int nWidth = bTurned && picture.turn.bTranspose ? pTarget->height : pTarget->width;
+    const int nHeight = bTurned && picture.turn.bTranspose ? pTarget->width : pTarget->height;
+    if (!m_pGraphOutput)
+        m_pGraphOutput.reset(av_frame_alloc());
+    int32_t nResult = m_pGraphOutput ? 0 : AVERROR(ENOMEM);
+    if (nResult >= 0)
+        nResult = m_colorGraph.Convert(*pRegion, picture.color, m_outputColor, nWidth, nHeight,
+                                       pTarget->format, m_pGraphOutput.get());
+    av_frame_unref(pRegion);
+    if (nResult < 0)
+        return nResult;
+    if (bTurned)
+    {
+        nResult = TurnPlanes(*m_pGraphOutput, picture.turn, pTarget);
+        av_frame_unref(m_pGraphOutput.get());
+        if (nResult < 0)
+            return nResult;
+        *ppInput = pTarget;
+        return 0;
+    }
+    // The graph's own picture, handed on as a reference like a passed-through region.
+    ClearDecoderProperties(m_pGraphOutput.get());
+    av_frame_move_ref(pRegion, m_pGraphOutput.get());
+    *ppInput = pRegion;
     return 0;
 }
 

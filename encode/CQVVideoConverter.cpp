@@ -1,5 +1,6 @@
 #include "encode/CQVVideoConverter.h"
 
+#include "encode/OutputColor.h"
 #include "media/FrameComposition.h"
 #include "project/OutputFrameRate.h"
 
@@ -146,6 +147,7 @@ int32_t CQVVideoConverter::BuildConversionGraph(const std::string& path)
         if (nResult < 0)
             return FailBuild(nResult);
     }
+    settings.color = ProjectOutputColor(m_setup.pTimeline, settings);
     m_settings = settings;
 
     // Positions are in 100-nanosecond units.

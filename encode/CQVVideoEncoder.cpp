@@ -31,6 +31,9 @@ int32_t CQVVideoEncoder::Open(const tagQVEncodeSettings& settings, bool bGlobalH
                                        SWS_BICUBIC, nullptr, nullptr, nullptr));
         if (!m_pScaler)
             nResult = AVERROR(ENOMEM);
+        else
+            QVSetScalerColors(m_pScaler.get(), settings.color, false);
+        m_direct.SetOutputColor(settings.color);
     }
     if (nResult < 0)
         Close();

@@ -5,6 +5,7 @@
 
 #include "encode/OutputTypes.h"
 #include "media/SourceFacts.h"
+#include "media/ColorDescription.h"
 #include "project/OutputSettings.h"
 #include "project/SettingsFiles.h"
 
@@ -54,6 +55,9 @@ struct tagQVEncodeSettings
     EQVRateMode eRateMode = EQVRateMode::Quality;
     int64_t nVideoBitrate = 0; // bit/s, bitrate mode
     int32_t nQuality = 0;      // quality mode; MPEG-4 and MPEG-1/2 already clamped to 1..31
+    // The colours the pictures are written in (OutputColor.h); the encoder writes them into
+    // the stream where its codec can carry them. BT.601 unless the conversion chooses.
+    tagQVColorDescription color = QVUntaggedDescription(0, 0);
 
     // --- frame structure
     int32_t nH264Profile = 0;      // profile value above; 0 when the video is not H.264

@@ -244,7 +244,9 @@ int32_t ApplyVideoSettings(const tagQVEncodeSettings& settings, AVCodecContext* 
     pContext->sample_aspect_ratio = AVRational{1, 1};
     pContext->pix_fmt = AV_PIX_FMT_YUV420P;
     pContext->color_range = AVCOL_RANGE_MPEG;
-    pContext->colorspace = AVCOL_SPC_SMPTE170M;
+    pContext->color_primaries = settings.color.ePrimaries;
+    pContext->color_trc = settings.color.eTransfer;
+    pContext->colorspace = settings.color.eMatrix;
     pContext->thread_count = 0;
     if (bGlobalHeader)
         pContext->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;

@@ -4,6 +4,7 @@
 #include "frontend/CropFrames.h"
 #include "frontend/DisplayTurnNote.h"
 #include "frontend/FrontEndGlobals.h"
+#include "frontend/JobFiles.h"
 #include "frontend/TempFolder.h"
 #include "ui/CQVCheck.h"
 #include "ui/CQVComboBox.h"
@@ -157,6 +158,9 @@ void CQVCropDlg::CreateControls()
     auto* pSlider = new CQVSlider();
     pSlider->SetReportWhileDragging(true);
     pManager->Add(kIdTimeSlider, pSlider, kKindSlider);
+    auto* pWrittenSize = new CQVStatic(QString());
+    pWrittenSize->SetTextAlign(CQVButton::kAlignLeft);
+    pManager->Add(kIdWrittenSize, pWrittenSize, kKindStatic);
     if (!m_strTurnNote.isEmpty())
     {
         auto* pNote = new CQVStatic(m_strTurnNote);
@@ -191,6 +195,7 @@ void CQVCropDlg::LayoutControls()
         {kIdCropY, kKindEdit, 138, 75, 60, 22},
         {kIdCropWidth, kKindEdit, 223, 75, 60, 22},
         {kIdCropHeight, kKindEdit, 308, 75, 60, 22},
+        {kIdWrittenSize, kKindStatic, 376, 77, 120, 20},
         {kIdTimeSlider, kKindSlider, 10, client.height() - 28, client.width() - 170, 18},
         // Beside "Enable", wrapped into two lines where the window is narrow.
         {kIdTurnNote, kKindStatic, 105, 32, client.width() - 115, 38},
@@ -379,6 +384,7 @@ void CQVCropDlg::WriteEditsFromDisplay()
         if (CQVEdit* pEdit = Edit(kEditIds[i]))
             pEdit->SetText(QString::number(texts[i]), false);
     m_bWritingEdits = false;
+    UpdateWrittenSize();
 }
 
 void CQVCropDlg::OnEditChanged(int nId)
@@ -404,6 +410,7 @@ void CQVCropDlg::OnEditChanged(int nId)
         break;
     }
     m_geometry.SetDisplayCrop(QRect(x, y, w, h));
+    UpdateWrittenSize();
     RedrawImageArea();
 }
 
@@ -420,7 +427,36 @@ void CQVCropDlg::OnEnableChanged()
     // Detect writes into the edits, so it follows them.
     if (CQVButton* pDetect = pManager->Find(kIdDetect, kKindTextButton))
         pDetect->Enable(bEnabled && !m_bDetecting, true);
+    UpdateWrittenSize();
     RedrawImageArea();
+}
+
+QString CQVCropDlg::WrittenSizeText(const tagQVCropValues& values, int nSourceWidth,
+                                    int nSourceHeight, bool bEnabled)
+{
+    const tagQVCropValues shown =
+        bEnabled ? values : tagQVCropValues{0, 0, nSourceWidth, nSourceHeight};
+    // OK keeps the row's crop for an empty rectangle: nothing to promise.
+    if (shown.w <= 0 || shown.h <= 0)
+        return QString();
+    // The render's own rule, so that the line never promises another size.
+    const tagQVFrameSize size = OutputSizeOfRow(
+        tagQVRowCrop{shown.x, shown.y, shown.w, shown.h, nSourceWidth, nSourceHeight});
+    if (size.nWidth == shown.w && size.nHeight == shown.h)
+        return QString();
+    return QString::fromUtf8("\u2192 %1 \u00d7 %2").arg(size.nWidth).arg(size.nHeight);
+}
+
+void CQVCropDlg::UpdateWrittenSize()
+{
+    const QString text = WrittenSizeText(EditValues(), m_request.nSourceWidth,
+                                         m_request.nSourceHeight, IsEnableChecked());
+    if (text == m_strWrittenSize)
+        return;
+    m_strWrittenSize = text;
+    if (CQVButton* pLine =
+            GetUIManager() ? GetUIManager()->Find(kIdWrittenSize, kKindStatic) : nullptr)
+        pLine->SetText(text, true);
 }
 
 // --- commands and messages

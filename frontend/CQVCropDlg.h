@@ -81,8 +81,9 @@ public:
         kIdTimeSlider = 23,
         kIdZoom = 24,
         kIdDetect = 25,
-        kIdTurnNote = 26,  // only for a source shown as stored against its display matrix
-        kIdFrameNote = 27, // shown while the picture is not yet the exact one
+        kIdTurnNote = 26,    // only for a source shown as stored against its display matrix
+        kIdFrameNote = 27,   // shown while the picture is not yet the exact one
+        kIdWrittenSize = 31, // beside W and H: the size the output will have
     };
     // Posted by the border detection's thread when it is done.
     static constexpr unsigned kMsgDetectDone = 0x8001;
@@ -116,6 +117,13 @@ public:
     const QImage& GetFrameImage() const { return m_frame; }
     // The line that says the picture is shown as stored; empty for most sources.
     const QString& GetTurnNote() const { return m_strTurnNote; }
+    // What the line beside W and H says now.
+    const QString& GetWrittenSizeText() const { return m_strWrittenSize; }
+
+    // The size the render writes for these values (the whole frame when bEnabled is false),
+    // as "→ W × H", or empty when it is the size the values give.
+    static QString WrittenSizeText(const tagQVCropValues& values, int nSourceWidth,
+                                   int nSourceHeight, bool bEnabled);
 
 protected:
     void OnInitDialog() override;
@@ -141,6 +149,7 @@ private:
     void OnEditChanged(int nId);
     void OnEnableChanged();
     // Asks the loader for the picture at the time; the shown one stays until it comes.
+    void UpdateWrittenSize();
     void ShowFrameAt(double dSeconds);
     void TakeFrames();
     void ShowFrameNote();
@@ -172,6 +181,7 @@ private:
     bool m_bPictureExact = false;
     bool m_bFrameExact = false;
     QString m_strTurnNote; // set before the controls are made
+    QString m_strWrittenSize;
     int m_nInitialClientWidth = 0;
     bool m_bInitialised = false; // edit notifications are ignored before it
     bool m_bWritingEdits = false;

@@ -2,6 +2,7 @@
 
 #include "project/OutputSize.h"
 #include "platform/Process.h"
+#include "project/OutputSize.h"
 #include "project/ProjectWriter.h"
 #include "protocol/SharedControlBlock.h"
 

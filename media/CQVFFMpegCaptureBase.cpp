@@ -26,6 +26,14 @@ constexpr int64_t kFrameIndexLimit = int64_t(1) << 60;
 // Bytes behind the image that the scaler's vector code may touch.
 constexpr size_t kImagePadding = 64;
 
+// The scaler's vector conversion of a picture to BGRA at its own size writes 8 pixels at a
+// time and, when a row's stride has no room for the last group, leaves the last 1-7 pixels
+// of every row unconverted. Rows of whole groups keep every pixel.
+int BgraStride(int nWidth)
+{
+    return FFALIGN(nWidth, 8) * 4;
+}
+
 } // namespace
 
 CQVFFMpegCaptureBase::CQVFFMpegCaptureBase(const std::string& path, int nDestWidth, int nDestHeight,
@@ -48,6 +56,8 @@ void CQVFFMpegCaptureBase::ResetFields()
     m_nScalerWidth = 0;
     m_nScalerHeight = 0;
     m_nScalerFormat = -1;
+    m_scalerColor = tagQVColorDescription();
+    m_streamColor = tagQVColorDescription();
     std::fill(std::begin(m_destData), std::end(m_destData), nullptr);
     std::fill(std::begin(m_destLinesize), std::end(m_destLinesize), 0);
     m_bDraining = false;
@@ -67,6 +77,7 @@ void CQVFFMpegCaptureBase::Close()
 {
     // The scaler and decoder go before the demuxer that owns the streams they describe.
     m_pScaler.reset();
+    m_pToneMapped.reset();
     m_pFrame.reset();
     m_pReceiveFrame.reset();
     m_pPacket.reset();
@@ -130,11 +141,12 @@ bool CQVFFMpegCaptureBase::OpenVideoStream(int nStreamIndex)
     m_nVideoStreamIndex = nStreamIndex;
     m_pVideoStream = pStream;
     m_turn = QVDisplayTurnOfStream(pStream);
+    m_streamColor = QVDescriptionOfStream(pStream);
     m_pCodec = std::move(codec);
     m_pFrame = std::move(frame);
     m_pReceiveFrame = std::move(receiveFrame);
     m_pImageData = nullptr;
-    m_nImageStride = m_nDestWidth * 4;
+    m_nImageStride = BgraStride(m_nDestWidth);
     m_nImageWidth = m_nDestWidth;
     m_nImageHeight = m_nDestHeight;
     m_nBytesPerPixel = 4;
@@ -500,6 +512,32 @@ void CQVFFMpegCaptureBase::PositionNear(double dSeconds)
         ReadNextFrame();
 }
 
+tagQVColorDescription CQVFFMpegCaptureBase::SourceColor() const
+{
+    if (!m_pVideoStream)
+        return tagQVColorDescription();
+    const AVCodecParameters& parameters = *m_pVideoStream->codecpar;
+    return QVCompleteDescription(m_streamColor, parameters.width, parameters.height,
+                                 parameters.format);
+}
+
+tagQVColorDescription CQVFFMpegCaptureBase::PictureColor() const
+{
+    if (!HasPicture())
+        return SourceColor();
+    const AVFrame& frame = *m_pFrame;
+    tagQVColorDescription description = m_streamColor;
+    if (frame.color_primaries != AVCOL_PRI_UNSPECIFIED)
+        description.ePrimaries = frame.color_primaries;
+    if (frame.color_trc != AVCOL_TRC_UNSPECIFIED)
+        description.eTransfer = frame.color_trc;
+    if (frame.colorspace != AVCOL_SPC_UNSPECIFIED)
+        description.eMatrix = frame.colorspace;
+    if (frame.color_range != AVCOL_RANGE_UNSPECIFIED)
+        description.eRange = frame.color_range;
+    return QVCompleteDescription(description, frame.width, frame.height, frame.format);
+}
+
 bool CQVFFMpegCaptureBase::ConvertFrame(uint8_t** ppData, int* pnStride, int* pnWidth,
                                         int* pnHeight, int* pnBytesPerPixel)
 {
@@ -508,15 +546,28 @@ bool CQVFFMpegCaptureBase::ConvertFrame(uint8_t** ppData, int* pnStride, int* pn
     const AVFrame* pFrame = m_pFrame.get();
     if (pFrame->width <= 0 || pFrame->height <= 0)
         return false;
+    tagQVColorDescription color = PictureColor();
+    if (color.IsHdr())
+    {
+        const tagQVColorDescription sdr =
+            QVOutputDescription(color, true, pFrame->width, pFrame->height);
+        if (!m_pToneMapped)
+            m_pToneMapped.reset(av_frame_alloc());
+        if (!m_pToneMapped || m_toneMap.Convert(*pFrame, color, sdr, pFrame->width, pFrame->height,
+                                                AV_PIX_FMT_YUV420P, m_pToneMapped.get()) < 0)
+            return false;
+        pFrame = m_pToneMapped.get();
+        color = sdr;
+    }
     if (!m_pImageBuffer)
     {
-        const int nSize = av_image_get_buffer_size(AV_PIX_FMT_BGRA, m_nDestWidth, m_nDestHeight, 1);
-        m_pImageBuffer.reset(static_cast<uint8_t*>(av_mallocz(size_t(nSize) + kImagePadding)));
+        const size_t nSize = size_t(BgraStride(m_nDestWidth)) * size_t(m_nDestHeight);
+        m_pImageBuffer.reset(static_cast<uint8_t*>(av_mallocz(nSize + kImagePadding)));
         if (!m_pImageBuffer)
             return false;
     }
-    av_image_fill_arrays(m_destData, m_destLinesize, m_pImageBuffer.get(), AV_PIX_FMT_BGRA,
-                         m_nDestWidth, m_nDestHeight, 1);
+    m_destData[0] = m_pImageBuffer.get();
+    m_destLinesize[0] = BgraStride(m_nDestWidth);
     m_pImageData = m_destData[0];
 
     // Bottom-up rows flip the displayed picture once more: in the stored picture's terms
@@ -538,13 +589,13 @@ bool CQVFFMpegCaptureBase::ConvertFrame(uint8_t** ppData, int* pnStride, int* pn
     int scaledLinesize[4] = {m_destLinesize[0], 0, 0, 0};
     if (turn.bTranspose)
     {
-        const int nSize = av_image_get_buffer_size(AV_PIX_FMT_BGRA, nScaledWidth, nScaledHeight, 1);
+        const size_t nSize = size_t(BgraStride(nScaledWidth)) * size_t(nScaledHeight);
         if (!m_pTurnBuffer && nSize > 0)
-            m_pTurnBuffer.reset(static_cast<uint8_t*>(av_mallocz(size_t(nSize) + kImagePadding)));
-        if (!m_pTurnBuffer ||
-            av_image_fill_arrays(scaledData, scaledLinesize, m_pTurnBuffer.get(), AV_PIX_FMT_BGRA,
-                                 nScaledWidth, nScaledHeight, 1) < 0)
+            m_pTurnBuffer.reset(static_cast<uint8_t*>(av_mallocz(nSize + kImagePadding)));
+        if (!m_pTurnBuffer)
             return false;
+        scaledData[0] = m_pTurnBuffer.get();
+        scaledLinesize[0] = BgraStride(nScaledWidth);
     }
 
     // The scaler follows the picture it reads: a stream that changes its size or format
@@ -560,6 +611,14 @@ bool CQVFFMpegCaptureBase::ConvertFrame(uint8_t** ppData, int* pnStride, int* pn
         m_nScalerWidth = pFrame->width;
         m_nScalerHeight = pFrame->height;
         m_nScalerFormat = pFrame->format;
+        m_scalerColor = tagQVColorDescription();
+    }
+    // The matrix and range of the picture, not the scaler's BT.601 limited-range default
+    // (a picture in RGB has neither, and the scaler ignores them).
+    if (!color.SameColours(m_scalerColor))
+    {
+        QVSetScalerColors(m_pScaler.get(), color, true);
+        m_scalerColor = color;
     }
     uint8_t* sourceData[AV_NUM_DATA_POINTERS];
     int sourceLinesize[AV_NUM_DATA_POINTERS];

@@ -6,6 +6,8 @@
 // a failed read keeps the previous picture.
 #pragma once
 
+#include "media/CQVColorGraph.h"
+#include "media/ColorDescription.h"
 #include "media/DisplayTurn.h"
 #include "media/FFmpegCommon.h"
 
@@ -51,8 +53,9 @@ public:
 
     // Scales the current picture into the BGRA image (one bicubic scaler), upright as the
     // stream's display matrix shows it (a quarter turn and/or mirror; see DisplayTurn()),
-    // and hands out its descriptor; any out pointer may be null. False without an open
-    // stream or a picture, or when no scaler can be made for the picture.
+    // and hands out its descriptor; any out pointer may be null. The picture is read with
+    // its PictureColor(); an HDR picture is tone-mapped to BT.709 first. False without an
+    // open stream or a picture, or when no scaler (or tone map) can be made for the picture.
     bool ConvertFrame(uint8_t** ppData, int* pnStride, int* pnWidth, int* pnHeight,
                       int* pnBytesPerPixel);
 
@@ -82,6 +85,14 @@ public:
     // a frame, so that the picture before is never taken for the one at the time.
     double TimestampTolerance() const;
 
+    // --- colours
+    // The stream's description, completed for what it leaves out (QVCompleteDescription
+    // at the stream's size and format); unspecified without video.
+    tagQVColorDescription SourceColor() const;
+    // The current picture's: its own tags where it has them, the stream's otherwise,
+    // completed likewise. SourceColor() without a picture.
+    tagQVColorDescription PictureColor() const;
+
     // --- the current picture
     bool HasPicture() const;
     // The picture as the decoder gave it: its own pixel format, stored orientation, top row
@@ -105,7 +116,8 @@ public:
     int64_t TimelineFrameIndex() const { return m_nTimelineFrameIndex; }
     void SetTimelineFrameIndex(int64_t nIndex) { m_nTimelineFrameIndex = nIndex; }
 
-    // --- the BGRA image (valid until the next conversion or Close; never freed by callers)
+    // --- the BGRA image (valid until the next conversion or Close; never freed by callers).
+    // Rows are ImageStride() bytes apart, which may be more than width × 4.
     const uint8_t* ImageData() const { return m_pImageData; }
     int ImageStride() const { return m_nImageStride; }
     int ImageWidth() const { return m_nImageWidth; }
@@ -167,6 +179,10 @@ private:
     int m_nScalerWidth = 0;
     int m_nScalerHeight = 0;
     int m_nScalerFormat = -1;
+    tagQVColorDescription m_scalerColor; // the colours the scaler reads with
+    tagQVColorDescription m_streamColor; // as the stream says, not completed
+    CQVColorGraph m_toneMap;             // HDR pictures become BT.709 before the scaler
+    QVFramePtr m_pToneMapped;
     QVBufferPtr m_pImageBuffer;
     QVBufferPtr m_pTurnBuffer; // the scaled stored picture, only for a quarter turn
     tagQVDisplayTurn m_turn;

@@ -39,8 +39,12 @@ bool CQVFFMpegStillCapture::Open(const std::string& path)
             int nHeight = 0;
             QVDisplayedSize(QVDisplayTurnOfStream(pStream), pStream->codecpar->width,
                             pStream->codecpar->height, &nWidth, &nHeight);
-            m_nDestWidth = std::max(nWidth / 4 * 4, kMinWidth);
-            m_nDestHeight = std::max(nHeight / 4 * 4, kMinHeight);
+            // The source's own pixels, whatever their size: the dialog's zoom shows them.
+            if (nWidth > 0 && nHeight > 0)
+            {
+                m_nDestWidth = nWidth;
+                m_nDestHeight = nHeight;
+            }
         }
         if (!OpenVideoStream(nVideo))
         {

@@ -15,8 +15,8 @@ public:
     static constexpr int kMinHeight = 240;
 
     // Opens the file (UTF-8 path). The image is 320 × 240, or with bSizeFromStream the
-    // stream's displayed size (a quarter turn swaps the stored sides) cut down to multiples
-    // of 4 and raised to at least 320 × 240. Pictures are upright as players show them.
+    // stream's displayed size (a quarter turn swaps the stored sides), pixel for pixel.
+    // Pictures are upright as players show them.
     // Failed() is 1 when the file has neither a video nor an audio stream.
     CQVFFMpegStillCapture(const std::string& path, bool bSizeFromStream);
 

@@ -34,6 +34,8 @@ public:
 
     // --- video items: at most one open decoder; null while none is open
     std::unique_ptr<CQVFFMpegCapture> pDecoder;
+    // Scales the picture's rectangle to the output size when the two differ.
+    QVScalerPtr pRegionScaler;
 
     // --- picture items
     QImage imageCache;         // the rendered picture, bottom row first; null until drawn

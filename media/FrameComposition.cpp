@@ -7,6 +7,7 @@
 #include "media/RewindFrames.h"
 #include "media/StretchDib.h"
 #include "project/LineTypes.h"
+#include "project/OutputSize.h"
 
 #include <algorithm>
 #include <cmath>
@@ -71,13 +72,33 @@ void WalkDecoder(CQVFFMpegCapture& decoder, double dSourceTime)
     }
 }
 
+// Scales the picture's rectangle (BGRA, memory rows) once over the whole frame with the
+// bicubic scaler, which the item keeps while the sizes stay the same.
+bool ScaleRectIntoFrame(CQVItemRuntime& runtime, const uint8_t* pPicture, int nStride,
+                        const tagQVSourceRect& rect, uint8_t* pFrame, int nWidth, int nHeight)
+{
+    runtime.pRegionScaler.reset(sws_getCachedContext(
+        runtime.pRegionScaler.release(), rect.nWidth, rect.nHeight, AV_PIX_FMT_BGRA, nWidth,
+        nHeight, AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr));
+    if (!runtime.pRegionScaler)
+        return false;
+    const uint8_t* const source[4] = {
+        pPicture + ptrdiff_t(rect.y) * nStride + ptrdiff_t(rect.x) * 4, nullptr, nullptr, nullptr};
+    const int sourceStride[4] = {nStride, 0, 0, 0};
+    uint8_t* const target[4] = {pFrame, nullptr, nullptr, nullptr};
+    const int targetStride[4] = {nWidth * 4, 0, 0, 0};
+    sws_scale(runtime.pRegionScaler.get(), source, sourceStride, 0, rect.nHeight, target,
+              targetStride);
+    return true;
+}
+
 int RenderVideoItemFrame(tagQVCompositionContext& context, double dTime, tagQVMediaData& item,
                          uint8_t* pFrame, int nWidth, int nHeight)
 {
-    if (!OpenItemDecoder(context, item, DecodeDimension(item.nVideoWidth),
-                         DecodeDimension(item.nVideoHeight)))
+    if (!OpenItemDecoder(context, item))
         return 0;
-    CQVFFMpegCapture& decoder = *ItemRuntime(item).pDecoder;
+    CQVItemRuntime& runtime = ItemRuntime(item);
+    CQVFFMpegCapture& decoder = *runtime.pDecoder;
 
     const tagQVSourceTime source = ComputeSourceTime(item, dTime);
     if (source.pHold == nullptr)
@@ -90,26 +111,27 @@ int RenderVideoItemFrame(tagQVCompositionContext& context, double dTime, tagQVMe
     if (!decoder.ConvertFrame(&pPicture, &nStride, &nPictureWidth, &nPictureHeight, nullptr) ||
         pPicture == nullptr)
         return 0;
-    const tagQVDibHeader picture{nPictureWidth, nPictureHeight, 32};
-    if (nStride != DibStride(picture))
+    if (nStride % 4 != 0 || nStride / 4 < nPictureWidth || nPictureWidth != item.nVideoWidth ||
+        nPictureHeight != item.nVideoHeight)
         return 0;
+    // The stretcher knows rows by their width: the picture's rows are as wide as its stride.
+    const tagQVDibHeader picture{nStride / 4, nPictureHeight, 32};
 
     if (source.pHold != nullptr && source.pHold->bRewind != 0 &&
         ReplayRewindFrame(context, item, *source.pHold, pFrame, nWidth, nHeight))
         return 1;
 
-    const tagQVDibHeader frame{nWidth, nHeight, 32};
-    const tagQVSourceRect rect = ComputeSourceRect(item, nPictureWidth, nPictureHeight);
-    if (rect.bWholePicture)
+    const tagQVSourceRect rect = ComputeSourceRect(item, nWidth, nHeight);
+    if (rect.bScaled)
     {
-        ClearFrame(pFrame, nWidth, nHeight);
-        StretchDib(frame, pFrame, 0, 0, nWidth, nHeight, picture, pPicture, 0, 0, nPictureWidth,
-                   nPictureHeight);
+        if (!ScaleRectIntoFrame(runtime, pPicture, nStride, rect, pFrame, nWidth, nHeight))
+            return 0;
     }
     else
     {
-        StretchDib(frame, pFrame, 0, 0, nWidth, nHeight, picture, pPicture, rect.x, rect.y,
-                   rect.nWidth, rect.nHeight);
+        // The output's own pixels: a copy of the rectangle's rows.
+        StretchDib(tagQVDibHeader{nWidth, nHeight, 32}, pFrame, 0, 0, nWidth, nHeight, picture,
+                   pPicture, rect.x, rect.y, rect.nWidth, rect.nHeight);
     }
     if (source.pHold != nullptr)
         return 1;
@@ -119,78 +141,76 @@ int RenderVideoItemFrame(tagQVCompositionContext& context, double dTime, tagQVMe
 
 } // namespace
 
-int DecodeDimension(int32_t nProbedSize)
-{
-    return nProbedSize / 4 * 4;
-}
-
-tagQVSourceRect ComputeSourceRect(const tagQVMediaData& item, int nDecodeWidth, int nDecodeHeight)
+tagQVSourceRect OutputSourceRect(const tagQVMediaData& item, int nOutputWidth, int nOutputHeight)
 {
     tagQVSourceRect rect;
-    rect.nWidth = nDecodeWidth;
-    rect.nHeight = nDecodeHeight;
+    rect.nWidth = std::max(item.nVideoWidth, 0);
+    rect.nHeight = std::max(item.nVideoHeight, 0);
     const tagQVCropData* pCrop = item.pCrop.get();
-    if (pCrop == nullptr || pCrop->enablecrop == 0 || item.nVideoWidth <= 0 ||
-        item.nVideoHeight <= 0)
-        return rect;
-    if (pCrop->xcrop == 0 && pCrop->ycrop == 0 && pCrop->wcrop == item.nVideoWidth &&
-        pCrop->hcrop == item.nVideoHeight)
-        return rect;
+    if (pCrop != nullptr && pCrop->enablecrop != 0 && item.nVideoWidth > 0 && item.nVideoHeight > 0)
+    {
+        // Never outside the picture: the crop is clipped to it (64-bit sums, as the values
+        // come from a file).
+        const int64_t x0 = std::max<int64_t>(pCrop->xcrop, 0);
+        const int64_t y0 = std::max<int64_t>(pCrop->ycrop, 0);
+        const int64_t x1 =
+            std::min<int64_t>(int64_t(pCrop->xcrop) + pCrop->wcrop, item.nVideoWidth);
+        const int64_t y1 =
+            std::min<int64_t>(int64_t(pCrop->ycrop) + pCrop->hcrop, item.nVideoHeight);
+        if (x1 > x0 && y1 > y0 && (x1 - x0 != item.nVideoWidth || y1 - y0 != item.nVideoHeight))
+        {
+            rect.x = static_cast<int>(x0);
+            rect.y = static_cast<int>(y0);
+            rect.nWidth = static_cast<int>(x1 - x0);
+            rect.nHeight = static_cast<int>(y1 - y0);
+            rect.bWholePicture = false;
+        }
+    }
+    const bool bCut = nOutputWidth == CutToMultipleOfFour(rect.nWidth) &&
+                      nOutputHeight == CutToMultipleOfFour(rect.nHeight) &&
+                      nOutputWidth <= rect.nWidth && nOutputHeight <= rect.nHeight;
+    if (bCut)
+    {
+        rect.nWidth = nOutputWidth;
+        rect.nHeight = nOutputHeight;
+    }
+    rect.bScaled = !bCut;
+    return rect;
+}
 
-    const double dScaleX = static_cast<double>(nDecodeWidth) / item.nVideoWidth;
-    const double dScaleY = static_cast<double>(nDecodeHeight) / item.nVideoHeight;
-    const int64_t nWidth = QVTruncToInt64(pCrop->wcrop * dScaleX);
-    const int64_t nHeight = QVTruncToInt64(pCrop->hcrop * dScaleY);
-    const int64_t x = QVTruncToInt64(pCrop->xcrop * dScaleX);
-    // Bottom-up pictures: the crop's top edge, measured from the top of the picture, must
-    // land on the right memory row.
-    const int64_t y =
-        item.eMediaTypeLine == 0
-            ? QVTruncToInt64(nDecodeHeight -
-                             (static_cast<double>(pCrop->ycrop) + pCrop->hcrop) * dScaleY)
-            : QVTruncToInt64(pCrop->ycrop * dScaleY);
-
-    // Never read outside the decoded picture: the rectangle is clipped to it.
-    const int64_t x0 = std::max<int64_t>(x, 0);
-    const int64_t y0 = std::max<int64_t>(y, 0);
-    const int64_t x1 = std::min<int64_t>(x + nWidth, nDecodeWidth);
-    const int64_t y1 = std::min<int64_t>(y + nHeight, nDecodeHeight);
-    if (x1 <= x0 || y1 <= y0)
-        return rect;
-    rect.x = static_cast<int>(x0);
-    rect.y = static_cast<int>(y0);
-    rect.nWidth = static_cast<int>(x1 - x0);
-    rect.nHeight = static_cast<int>(y1 - y0);
-    rect.bWholePicture = false;
+tagQVSourceRect ComputeSourceRect(const tagQVMediaData& item, int nOutputWidth, int nOutputHeight)
+{
+    tagQVSourceRect rect = OutputSourceRect(item, nOutputWidth, nOutputHeight);
+    if (item.eMediaTypeLine == 0)
+        rect.y = item.nVideoHeight - rect.y - rect.nHeight;
     return rect;
 }
 
 tagQVSourceRect ComputeDirectRegion(const tagQVMediaData& item, int nPictureWidth,
-                                    int nPictureHeight, const tagQVDisplayTurn& turn)
+                                    int nPictureHeight, const tagQVDisplayTurn& turn,
+                                    int nOutputWidth, int nOutputHeight)
 {
     tagQVSourceRect region;
     region.nWidth = nPictureWidth;
     region.nHeight = nPictureHeight;
-    const int nDecodeWidth = DecodeDimension(item.nVideoWidth);
-    const int nDecodeHeight = DecodeDimension(item.nVideoHeight);
-    if (nDecodeWidth <= 0 || nDecodeHeight <= 0 || nPictureWidth <= 0 || nPictureHeight <= 0)
+    region.bScaled = nPictureWidth != nOutputWidth || nPictureHeight != nOutputHeight;
+    if (item.nVideoWidth <= 0 || item.nVideoHeight <= 0 || nPictureWidth <= 0 ||
+        nPictureHeight <= 0)
         return region;
-    const tagQVSourceRect rect = ComputeSourceRect(item, nDecodeWidth, nDecodeHeight);
-    if (rect.bWholePicture)
-        return region;
+    const tagQVSourceRect rect = OutputSourceRect(item, nOutputWidth, nOutputHeight);
     // The crop is in displayed pixels, as the composed path turns the picture upright first.
     int nShownWidth = 0, nShownHeight = 0;
     QVDisplayedSize(turn, nPictureWidth, nPictureHeight, &nShownWidth, &nShownHeight);
-    // Main-line pictures are decoded bottom row first: their rectangle counts rows upwards.
-    const int nTop = item.eMediaTypeLine == 0 ? nDecodeHeight - rect.y - rect.nHeight : rect.y;
-    const double dScaleX = static_cast<double>(nShownWidth) / nDecodeWidth;
-    const double dScaleY = static_cast<double>(nShownHeight) / nDecodeHeight;
-    const int64_t x = std::clamp<int64_t>(QVTruncToInt64(rect.x * dScaleX), 0, nShownWidth - 1);
-    const int64_t y = std::clamp<int64_t>(QVTruncToInt64(nTop * dScaleY), 0, nShownHeight - 1);
-    const int64_t w =
-        std::clamp<int64_t>(QVTruncToInt64(rect.nWidth * dScaleX), 1, nShownWidth - x);
-    const int64_t h =
-        std::clamp<int64_t>(QVTruncToInt64(rect.nHeight * dScaleY), 1, nShownHeight - y);
+    int64_t x = rect.x, y = rect.y, w = rect.nWidth, h = rect.nHeight;
+    if (nShownWidth != item.nVideoWidth || nShownHeight != item.nVideoHeight)
+    {
+        const double dScaleX = static_cast<double>(nShownWidth) / item.nVideoWidth;
+        const double dScaleY = static_cast<double>(nShownHeight) / item.nVideoHeight;
+        x = std::clamp<int64_t>(QVTruncToInt64(rect.x * dScaleX), 0, nShownWidth - 1);
+        y = std::clamp<int64_t>(QVTruncToInt64(rect.y * dScaleY), 0, nShownHeight - 1);
+        w = std::clamp<int64_t>(QVTruncToInt64(rect.nWidth * dScaleX), 1, nShownWidth - x);
+        h = std::clamp<int64_t>(QVTruncToInt64(rect.nHeight * dScaleY), 1, nShownHeight - y);
+    }
     // Back to stored pixels: shown columns are stored rows when transposed, and a flipped
     // axis counts from the far edge.
     region.x = static_cast<int>(turn.bTranspose ? y : x);
@@ -201,22 +221,22 @@ tagQVSourceRect ComputeDirectRegion(const tagQVMediaData& item, int nPictureWidt
         region.x = nPictureWidth - region.x - region.nWidth;
     if (turn.bFlipY)
         region.y = nPictureHeight - region.y - region.nHeight;
-    region.bWholePicture = false;
+    region.bWholePicture = rect.bWholePicture;
+    region.bScaled = rect.bScaled;
     return region;
 }
 
-int OpenItemDecoder(const tagQVCompositionContext& context, tagQVMediaData& item, int nDecodeWidth,
-                    int nDecodeHeight)
+int OpenItemDecoder(const tagQVCompositionContext& context, tagQVMediaData& item)
 {
     if (item.eMediaType != 0)
         return 0;
     CQVItemRuntime& runtime = ItemRuntime(item);
     if (runtime.pDecoder)
         return 1;
-    if (nDecodeWidth <= 0 || nDecodeHeight <= 0)
+    if (item.nVideoWidth <= 0 || item.nVideoHeight <= 0)
         return 0;
-    auto decoder = std::make_unique<CQVFFMpegCapture>(item.source, nDecodeWidth, nDecodeHeight,
-                                                      item.eMediaTypeLine == 0);
+    auto decoder = std::make_unique<CQVFFMpegCapture>(item.source, item.nVideoWidth,
+                                                      item.nVideoHeight, item.eMediaTypeLine == 0);
     if (decoder->Failed())
         return 0;
     const double dSource = MapToSourceTime(item, context.dCurrentTime);
@@ -250,8 +270,7 @@ int RenderItemDirect(tagQVCompositionContext& context, double dTime, tagQVMediaD
     if (pDirect == nullptr || !pDirect->pFrame)
         return 0;
     pDirect->Clear();
-    if (!OpenItemDecoder(context, item, DecodeDimension(item.nVideoWidth),
-                         DecodeDimension(item.nVideoHeight)))
+    if (!OpenItemDecoder(context, item))
         return 0;
     CQVFFMpegCapture& decoder = *ItemRuntime(item).pDecoder;
     const tagQVSourceTime source = ComputeSourceTime(item, dTime);
@@ -266,8 +285,10 @@ int RenderItemDirect(tagQVCompositionContext& context, double dTime, tagQVMediaD
         av_frame_ref(pDirect->pFrame.get(), pPicture) < 0)
         return 0;
     pDirect->turn = decoder.DisplayTurn();
+    pDirect->color = decoder.PictureColor();
     const tagQVSourceRect region =
-        ComputeDirectRegion(item, pPicture->width, pPicture->height, pDirect->turn);
+        ComputeDirectRegion(item, pPicture->width, pPicture->height, pDirect->turn,
+                            context.nOutputWidth, context.nOutputHeight);
     pDirect->x = region.x;
     pDirect->y = region.y;
     pDirect->nWidth = region.nWidth;

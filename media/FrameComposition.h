@@ -16,47 +16,52 @@
 namespace qv
 {
 
-// The decoded picture size of a video item: its probed size cut down to multiples of 4.
-int DecodeDimension(int32_t nProbedSize);
-
-// The part of the decoded picture that goes into the frame, in the picture's memory rows
-// and columns.
+// The rectangle of a source picture that makes the output picture: source pixels of the
+// picture as it is shown (nVideoWidth × nVideoHeight), top row first.
 struct tagQVSourceRect
 {
     int x = 0;
     int y = 0;
     int nWidth = 0;
     int nHeight = 0;
-    // True when the whole picture fills the frame: no crop, a crop of the whole probed
-    // picture, or a crop with nothing inside the picture. The frame is cleared first then.
+    // True when the rectangle is the whole picture: no crop, a crop of the whole picture,
+    // or a crop with nothing inside the picture.
     bool bWholePicture = true;
+    // False: the rectangle has the output's size and its pixels are the output's. True: the
+    // rectangle is scaled once to the output size with the bicubic scaler.
+    bool bScaled = false;
 };
 
-// Scales the item's crop rectangle from the probed size to the decoded size (factors
-// decode ÷ probed); for bottom-up pictures (main-line items) the top edge is counted from
-// the top of the picture. The result is clipped to the decoded picture.
-tagQVSourceRect ComputeSourceRect(const tagQVMediaData& item, int nDecodeWidth, int nDecodeHeight);
+// The one rule of every output picture of a video item, on both frame paths.
+// R is the item's crop clipped to the picture, or the whole picture when no crop is enabled.
+// When W × H is R's size cut down to multiples of 4 (CutToMultipleOfFour, as the front-end
+// sets the output size), the output is R cut: x and y kept, the last 1-3 columns and rows
+// dropped, every pixel the source's. Any other size (a preset, a project made elsewhere)
+// scales R once to W × H.
+tagQVSourceRect OutputSourceRect(const tagQVMediaData& item, int nOutputWidth, int nOutputHeight);
 
-// The same part of the item's stored picture (nPictureWidth × nPictureHeight, top row
-// first): the rectangle ComputeSourceRect gives at the decoded size, mapped back to stored
-// pixels with the same truncations, so that both paths show the same region.
-// The crop is in displayed pixels: a turned picture's region is mapped back through the turn.
+// OutputSourceRect in the memory rows of the item's BGRA picture: main-line pictures are
+// decoded bottom row first, so their rectangle counts rows upwards from the bottom.
+tagQVSourceRect ComputeSourceRect(const tagQVMediaData& item, int nOutputWidth, int nOutputHeight);
+
+// OutputSourceRect in the item's stored picture (nPictureWidth × nPictureHeight, top row
+// first), which is the picture as shown turned back; a stored picture of another size than
+// the item's (a probe that read another size) has the rectangle scaled to it.
 tagQVSourceRect ComputeDirectRegion(const tagQVMediaData& item, int nPictureWidth,
-                                    int nPictureHeight,
-                                    const tagQVDisplayTurn& turn = tagQVDisplayTurn());
+                                    int nPictureHeight, const tagQVDisplayTurn& turn,
+                                    int nOutputWidth, int nOutputHeight);
 
-// Makes sure a video item (eMediaType 0) has an open decoder of the given size, flipped
-// for main-line items, positioned at the source time of the context's current time.
-// 1 when the item has a usable decoder, 0 otherwise (a failed decoder is not kept, so the
-// next call tries again).
-int OpenItemDecoder(const tagQVCompositionContext& context, tagQVMediaData& item, int nDecodeWidth,
-                    int nDecodeHeight);
+// Makes sure a video item (eMediaType 0) has an open decoder whose BGRA picture is the
+// source's own size (nVideoWidth × nVideoHeight), flipped for main-line items, positioned
+// at the source time of the context's current time. 1 when the item has a usable decoder,
+// 0 otherwise (a failed decoder is not kept, so the next call tries again).
+int OpenItemDecoder(const tagQVCompositionContext& context, tagQVMediaData& item);
 
 // Draws the item's picture for output time dTime into the frame (W × H).
 // Video items: the decoder is walked forward to the source time (never back), the picture
-// converted, then cropped and stretched over the whole frame; inside a rewinding hold the
-// saved frames play instead, and outside holds the frame is kept for a coming rewind.
-// Picture items (eMediaType 2): drawn once and cached; returns 1 without drawing while the
+// converted at its own size, then its OutputSourceRect copied or scaled over the frame; inside a
+// rewinding hold the saved frames play instead, and outside holds the frame is kept for a coming
+// rewind. Picture items (eMediaType 2): drawn once and cached; returns 1 without drawing while the
 // cache holds (the frame keeps what it had), unless the item has a moving mask.
 // Returns 1 when the frame holds the item's picture, 0 when nothing could be drawn (the
 // frame then keeps what it held): no decoder, no picture, an unreadable picture file,

@@ -33,8 +33,7 @@ EQVFramePath ChooseFramePath(const tagQVCompositionContext& context, tagQVMediaD
         pMain->eMediaType != kMediaVideo || pMain->eMediaTypeLine != kLineMainVideo ||
         DrawsIntoTheFrame(*pMain))
         return EQVFramePath::kComposed;
-    if (!OpenItemDecoder(context, *pMain, DecodeDimension(pMain->nVideoWidth),
-                         DecodeDimension(pMain->nVideoHeight)))
+    if (!OpenItemDecoder(context, *pMain))
         return EQVFramePath::kComposed;
     // The direct picture goes through the scaler: a format it cannot read is composed.
     const int nFormat = ItemRuntime(*pMain).pDecoder->StreamPixelFormat();

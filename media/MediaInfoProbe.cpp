@@ -41,6 +41,8 @@ int ProbeMediaInfo(const std::string& path, tagQVMediaInfo* pInfo)
                         &info.nHeight);
         info.dFrameRate = QVRatio(pVideo->r_frame_rate);
         info.dAverageFrameRate = QVRatio(pVideo->avg_frame_rate);
+        info.color = QVCompleteDescription(QVDescriptionOfStream(pVideo), pVideo->codecpar->width,
+                                           pVideo->codecpar->height, pVideo->codecpar->format);
     }
     info.dDuration = ProbeDuration(format.get(), pVideo ? pVideo : pAudio);
     *pInfo = info;

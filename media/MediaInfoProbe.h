@@ -3,6 +3,7 @@
 // FFmpeg's probe.
 #pragma once
 
+#include "media/ColorDescription.h"
 #include "media/DisplayTurn.h"
 
 #include <cstdint>
@@ -26,6 +27,9 @@ struct tagQVMediaInfo
     // quarter turn or mirror (its dRequestedDegrees says what it asked): such pictures are
     // shown, cropped and converted as stored.
     tagQVDisplayTurn turn;
+    // The colours of the pictures: the stream's description, completed for what it leaves
+    // out (QVCompleteDescription); unspecified without video.
+    tagQVColorDescription color;
 };
 
 // Fills *pInfo for the file (UTF-8 path) and returns non-zero when the file could be

@@ -3,6 +3,7 @@
 // region once to its own format and size, or takes it as it is when they already match.
 #pragma once
 
+#include "media/ColorDescription.h"
 #include "media/DisplayTurn.h"
 #include "media/FFmpegCommon.h"
 
@@ -21,6 +22,8 @@ struct tagQVDirectPicture
     int nHeight = 0;
     // How the region is shown: the encoder's picture is the region turned upright.
     tagQVDisplayTurn turn;
+    // The picture's colours, completed (the capture's PictureColor).
+    tagQVColorDescription color;
 
     bool Holds() const { return pFrame && pFrame->buf[0] != nullptr; }
     void Clear()

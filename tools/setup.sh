@@ -13,7 +13,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 packages=(
   build-essential cmake pkg-config git
   qt6-base-dev
-  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev libavfilter-dev
   libtinyxml-dev libx11-dev libsdl2-dev
   fonts-liberation2
   googletest libgtest-dev

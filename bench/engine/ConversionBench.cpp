@@ -6,7 +6,9 @@
 // PSNR against the source's crop. A clip named on the command line is benchmarked too.
 #include "encode/EncodeSettings.h"
 #include "encode/EncoderMapping.h"
+#include "media/CQVColorGraph.h"
 #include "project/FrontEndProject.h"
+#include "project/OutputSize.h"
 #include "project/ProjectWriter.h"
 #include "tests/support/CQVEngineDriver.h"
 
@@ -33,9 +35,12 @@ struct tagQVBenchJob
     std::string name;
     std::string make; // ffmpeg arguments that make the source (after -y); empty: given
     int nSourceWidth, nSourceHeight; // as shown
-    int x, y, w, h;                  // the crop
+    int x, y, w, h;                  // the crop; the output is its size cut down to fours
     std::string extension;
     std::string turn; // a "rotate" tag the source is given afterwards (stream copy)
+    // Filters after the crop on the ffmpeg side and for the reference of the PSNR, doing
+    // what the engine does beyond the crop (the tone map of an HDR source); empty: none.
+    std::string filters;
 };
 
 // What one side's output is worth: its size and its luma PSNR against the source's crop.
@@ -57,13 +62,15 @@ tagQVOutputFigures Measure(const tagQVBenchJob& job, const std::string& source,
         figures.nBytes = std::ftell(pFile);
         std::fclose(pFile);
     }
-    char command[2048];
+    char command[4096];
     std::snprintf(command, sizeof command,
                   "ffmpeg -nostdin -v info -i '%s' -i '%s' -lavfi "
-                  "\"[1:v]crop=%d:%d:%d:%d:exact=1,fps=30,format=yuv420p,trim=start_frame=%d,"
+                  "\"[1:v]crop=%d:%d:%d:%d:exact=1%s%s,fps=30,format=yuv420p,trim=start_frame=%d,"
                   "setpts=PTS-STARTPTS[r];[0:v]format=yuv420p[o];"
                   "[o][r]psnr\" -f null - 2>&1 | grep -o 'PSNR y:[0-9.inf]*' | tail -1",
-                  output.c_str(), source.c_str(), job.w, job.h, job.x, job.y, nLead);
+                  output.c_str(), source.c_str(), CutToMultipleOfFour(job.w),
+                  CutToMultipleOfFour(job.h), job.x, job.y, job.filters.empty() ? "" : ",",
+                  job.filters.c_str(), nLead);
     if (FILE* pPipe = popen(command, "r"))
     {
         char line[256] = {};
@@ -122,7 +129,9 @@ bool RunEngine(const tagQVBenchJob& job, const std::string& source, double dSeco
     row.bHadAudio = 1;
     row.nVideoWidth = job.nSourceWidth;
     row.nVideoHeight = job.nSourceHeight;
-    row.bCropped = true;
+    // A crop of the whole picture is no crop, as the front-end writes it.
+    row.bCropped =
+        job.x != 0 || job.y != 0 || job.w != job.nSourceWidth || job.h != job.nSourceHeight;
     row.crop.enablecrop = 1;
     row.crop.xcrop = job.x;
     row.crop.ycrop = job.y;
@@ -170,16 +179,17 @@ bool RunFFmpeg(const tagQVBenchJob& job, const std::string& source, const std::s
                const tagQVEncodeSettings& encode, double dSeconds, double* pWall, double* pFirstMs)
 {
     tagQVFrameStructure frames = VideoFrameStructure(encode);
-    char command[2048];
+    char command[4096];
     std::snprintf(command, sizeof command,
                   "ffmpeg -nostdin -v error -y -t %.3f -i '%s' -vf "
-                  "crop=%d:%d:%d:%d:exact=1,fps=30,format=yuv420p "
+                  "crop=%d:%d:%d:%d:exact=1%s%s,fps=30,format=yuv420p "
                   "-c:v libx264 -preset medium -profile:v %s -crf %d -g %d -keyint_min %d -bf %d "
                   "-sc_threshold 0 -x264-params b-adapt=0:open-gop=0:b-pyramid=none "
                   "-c:a aac -b:a %dk -ar 44100 -ac 2 '%s'",
-                  dSeconds, source.c_str(), job.w, job.h, job.x, job.y, H264ProfileName(encode),
-                  encode.nQuality, frames.nGopFrames, frames.nGopFrames, frames.nBFrames,
-                  encode.nAudioBitrateKbps, output.c_str());
+                  dSeconds, source.c_str(), CutToMultipleOfFour(job.w), CutToMultipleOfFour(job.h),
+                  job.x, job.y, job.filters.empty() ? "" : ",", job.filters.c_str(),
+                  H264ProfileName(encode), encode.nQuality, frames.nGopFrames,
+                  frames.nGopFrames, frames.nBFrames, encode.nAudioBitrateKbps, output.c_str());
     std::remove(output.c_str());
     auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
@@ -207,6 +217,18 @@ bool RunFFmpeg(const tagQVBenchJob& job, const std::string& source, const std::s
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+// The engine's filter chain for an HLG BT.2020 source made SDR at the output size.
+std::string HlgChain(int nWidth, int nHeight)
+{
+    tagQVColorDescription hlg;
+    hlg.ePrimaries = AVCOL_PRI_BT2020;
+    hlg.eTransfer = AVCOL_TRC_ARIB_STD_B67;
+    hlg.eMatrix = AVCOL_SPC_BT2020_NCL;
+    hlg.eRange = AVCOL_RANGE_MPEG;
+    return CQVColorGraph::Chain(hlg, QVOutputDescription(hlg, true, nWidth, nHeight), nWidth,
+                                nHeight, AV_PIX_FMT_YUV420P);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -218,6 +240,21 @@ int main(int argc, char** argv)
     std::string duration = std::to_string(seconds);
     std::string shortDuration = std::to_string(std::min(seconds, 4.0));
     const std::string tone = " -f lavfi -i sine=frequency=440 -t ";
+    // The screen recording's text: lines of words, the same at every run.
+    const std::string textFile = folder / "screen-text.txt";
+    {
+        const char* words[] = {"crop",    "convert", "frame",  "pixel",   "encoder", "output",
+                               "source",  "window",  "button", "list",    "render",  "preview",
+                               "quality", "width",   "height", "settings"};
+        std::ofstream text(textFile);
+        unsigned nState = 1;
+        for (int line = 0; line < 200; ++line, text << '\n')
+            for (int word = 0; word < 14; ++word)
+            {
+                nState = nState * 1103515245u + 12345u;
+                text << words[(nState >> 16) % 16] << ' ';
+            }
+    }
     std::vector<tagQVBenchJob> jobs = {
         {"720p H.264",
          "-f lavfi -i testsrc2=size=1280x720:rate=30" + tone + duration +
@@ -244,6 +281,29 @@ int main(int argc, char** argv)
          "-f lavfi -i testsrc2=size=3840x2160:rate=30" + tone + shortDuration +
              " -c:v libx264 -preset ultrafast -c:a aac",
          3840, 2160, 960, 540, 1920, 1080, ".mp4"},
+        // A common size that is no multiple of 4, uncropped: the last two columns go.
+        {"854x480 whole",
+         "-f lavfi -i testsrc2=size=854x480:rate=30" + tone + duration +
+             " -c:v libx264 -preset veryfast -c:a aac",
+         854, 480, 0, 0, 854, 480, ".mp4"},
+        // A screen recording: sharp text scrolling over thin lines, cropped from an odd corner
+        // at an odd size.
+        {"1366x768 screen",
+         "-f lavfi -i \"color=c=white:s=1366x768:rate=30,drawgrid=w=171:h=96:t=1:c=gray,"
+         "drawtext=font='Liberation Sans':fontsize=13:fontcolor=black:textfile='" +
+             textFile + "':x=12:y=40-t*25:line_spacing=4,"
+             "drawtext=font='Liberation Sans':fontsize=11:fontcolor=0x202020:textfile='" +
+             textFile + "':x=700:y=60-t*40,drawbox=x=0:y=0:w=1366:h=28:c=0x3050a0:t=fill\"" +
+             tone + duration +" -c:v libx264 -preset veryfast -crf 16 -c:a aac",
+         1366, 768, 121, 81, 1025, 601, ".mp4"},
+        // A phone's HDR clip: HLG, BT.2020, 10-bit HEVC at 2160p, cropped to 1080p and made
+        // SDR; ffmpeg runs the engine's own filter chain.
+        {"2160p HLG",
+         "-f lavfi -i testsrc2=size=3840x2160:rate=30" + tone + shortDuration +
+             " -vf zscale=tin=709:pin=709:min=709:t=arib-std-b67:p=2020:m=2020_ncl:r=tv:npl=203,"
+             "format=yuv420p10le -c:v libx265 -preset ultrafast -x265-params log-level=0 "
+             "-color_primaries bt2020 -color_trc arib-std-b67 -colorspace bt2020nc -c:a aac",
+         3840, 2160, 960, 540, 1920, 1080, ".mp4", "", HlgChain(1920, 1080)},
         // A phone's portrait clip: stored 1280 x 720, shown turned to 720 x 1280.
         {"720p turned",
          "-f lavfi -i testsrc2=size=1280x720:rate=30" + tone + duration +
@@ -308,8 +368,8 @@ int main(int argc, char** argv)
             }
         }
         tagQVOutputSettings settings = DefaultPresets(PresetTable::FrontEnd)[2];
-        settings.nWidth = job.w;
-        settings.nHeight = job.h;
+        settings.nWidth = CutToMultipleOfFour(job.w);
+        settings.nHeight = CutToMultipleOfFour(job.h);
         settings.nQuality = 23;
         settings.nAudioChannels = 1;
         settings.nAudioBitrate = 128;

@@ -8,6 +8,7 @@
 #include "media/FrameComposition.h"
 #include "media/FramePath.h"
 #include "media/ItemTiming.h"
+#include "project/OutputSize.h"
 #include "tests/media/ComposeMedia.h"
 #include "tests/media/TestMedia.h"
 #include "tests/support/TestFolder.h"
@@ -114,11 +115,8 @@ TEST(DirectPath, GivesTheComposedPictureForEveryPixelFormat)
         {"yuv444p", MakeSource(folder, "yuv444p"), 160, 120, 17, 9, 100, 80, 40, 30},
         {"nv12", MakeSource(folder, "nv12"), 160, 120, 17, 9, 100, 80, 40, 30},
         {"rgb24", MakeSource(folder, "rgb24"), 160, 120, 17, 9, 100, 80, 40, 30},
-        // Not multiples of 4: the composed path crops the picture scaled to 164 x 124, the
-        // direct one the same region mapped back to source pixels, a fraction of a pixel
-        // apart. The source is softened so that the fraction costs little, while a region a
-        // pixel off costs far more (28 dB).
-        {"166x126", MakeSource(folder, "yuv420p", 166, 126, 2), 166, 126, 17, 9, 100, 80, 32, 31},
+        // Not multiples of 4: both paths decode the source's own pixels.
+        {"166x126", MakeSource(folder, "yuv420p", 166, 126), 166, 126, 17, 9, 100, 80, 40, 30},
         // Shown turned or mirrored: the crop is as a person sees the picture.
         {"turned 90", CornerClipPath(90), 360, 480, 20, 40, 200, 240, 40, 30},
         {"turned 180", CornerClipPath(180), 480, 360, 21, 13, 300, 200, 40, 30},
@@ -152,7 +150,7 @@ TEST(DirectPath, GivesTheComposedPictureForEveryPixelFormat)
             ASSERT_EQ(converter.Convert(picture, pTarget.get(), &pInput), 0);
             const QVFramePtr pComposed = ComposedAsEncoderInput(layer, c.w, c.h);
             // What is left is the round trip through BGRA: chroma resampled twice, 8-bit
-            // rounding (30-45 dB here), and for the odd size the composed path's own scaling.
+            // rounding (30-45 dB here).
             // A wrong region, a turn the wrong way, or chroma read half a sample off at the
             // odd edges, falls far below (under 23 dB).
             EXPECT_GE(PlanePsnr(*pInput, *pComposed, 0, c.w, c.h), c.dLuma) << "Y, frame " << k;
@@ -218,6 +216,104 @@ TEST(DirectPath, OddAndEdgeCropsKeepTheSourceColumnsAndRows)
         EXPECT_EQ(nDifferent, 0);
         if (pInput != pTarget.get())
             av_frame_unref(pInput);
+    }
+}
+
+// The output picture is the source's crop at every source size, as the front-end sets the
+// output size (the rectangle cut down to multiples of 4): exact luma on the direct path, and
+// the source's chroma where the crop starts on whole chroma samples; the composed path the
+// same pixels within its round trip through BGRA (mild colours, so that no RGB clips).
+TEST(DirectPath, TheOutputIsTheSourcesCropAtEverySourceSize)
+{
+    CQVTestFolder folder;
+    const struct
+    {
+        int nWidth, nHeight;
+    } sources[] = {{720, 405}, {721, 405}, {854, 480}, {1366, 768}, {1920, 1080}};
+    for (const auto& source : sources)
+    {
+        const std::string size =
+            std::to_string(source.nWidth) + "x" + std::to_string(source.nHeight);
+        const std::string path = folder / ("mild-" + size + ".nut");
+        ASSERT_EQ(RunProgram("ffmpeg",
+                             {"-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+                              "testsrc2=size=" + size + ":rate=30,format=gray", "-frames:v", "3",
+                              "-pix_fmt", "yuv420p", "-c:v", "rawvideo", path},
+                             nullptr, nullptr),
+                  0);
+        const int W = source.nWidth, H = source.nHeight;
+        const struct
+        {
+            const char* szName;
+            int x, y, w, h; // w 0: no crop
+        } crops[] = {
+            {"no crop", 0, 0, 0, 0},
+            {"odd offsets and size", 33, 17, 401, 301},
+            {"to the right and bottom edges", W - 401, H - 301, 401, 301},
+            {"even offsets", 100, 50, 400, 300},
+        };
+        for (const auto& crop : crops)
+        {
+            SCOPED_TRACE(size + " " + crop.szName);
+            auto pDirectItem = MakeVideoItem(path, W, H, 3 / 30.0);
+            auto pComposedItem = MakeVideoItem(path, W, H, 3 / 30.0);
+            int x = 0, y = 0, w = W, h = H;
+            if (crop.w != 0)
+            {
+                pDirectItem = CroppedItem(path, crop.x, crop.y, crop.w, crop.h, W, H);
+                pComposedItem = CroppedItem(path, crop.x, crop.y, crop.w, crop.h, W, H);
+                x = crop.x, y = crop.y, w = crop.w, h = crop.h;
+            }
+            const int nOutW = CutToMultipleOfFour(w), nOutH = CutToMultipleOfFour(h);
+            tagQVCompositionContext context;
+            context.nOutputWidth = nOutW;
+            context.nOutputHeight = nOutH;
+            context.dCurrentTime = 1 / 30.0;
+            ASSERT_EQ(ChooseFramePath(context, pDirectItem.get(), nullptr, true),
+                      EQVFramePath::kDirect);
+            tagQVDirectPicture picture;
+            picture.pFrame.reset(av_frame_alloc());
+            ASSERT_EQ(RenderItemDirect(context, 1 / 30.0, *pDirectItem, &picture), 1);
+            const QVFramePtr pSource(av_frame_clone(picture.pFrame.get()));
+            ASSERT_TRUE(pSource);
+            CQVDirectPictureConverter converter;
+            QVFramePtr pTarget = MakeFrame(AV_PIX_FMT_YUV420P, nOutW, nOutH);
+            AVFrame* pInput = nullptr;
+            ASSERT_EQ(converter.Convert(picture, pTarget.get(), &pInput), 0);
+
+            std::vector<uint8_t> layer(size_t(nOutW) * nOutH * 4);
+            ASSERT_EQ(
+                RenderItemFrame(context, 1 / 30.0, *pComposedItem, layer.data(), nOutW, nOutH), 1);
+            const QVFramePtr pComposed = ComposedAsEncoderInput(layer, nOutW, nOutH);
+
+            int nDirectWrong = 0, nComposedWorst = 0;
+            for (int row = 0; row < nOutH; ++row)
+                for (int col = 0; col < nOutW; ++col)
+                {
+                    const int nSource =
+                        pSource->data[0][(y + row) * pSource->linesize[0] + x + col];
+                    nDirectWrong += pInput->data[0][row * pInput->linesize[0] + col] != nSource;
+                    nComposedWorst = std::max(
+                        nComposedWorst,
+                        std::abs(pComposed->data[0][row * pComposed->linesize[0] + col] - nSource));
+                }
+            EXPECT_EQ(nDirectWrong, 0);
+            EXPECT_LE(nComposedWorst, 2);
+            if (x % 2 == 0 && y % 2 == 0)
+            {
+                int nChromaWrong = 0;
+                for (int p = 1; p <= 2; ++p)
+                    for (int row = 0; row < nOutH / 2; ++row)
+                        for (int col = 0; col < nOutW / 2; ++col)
+                            nChromaWrong +=
+                                pInput->data[p][row * pInput->linesize[p] + col] !=
+                                pSource
+                                    ->data[p][(y / 2 + row) * pSource->linesize[p] + x / 2 + col];
+                EXPECT_EQ(nChromaWrong, 0);
+            }
+            if (pInput != pTarget.get())
+                av_frame_unref(pInput);
+        }
     }
 }
 

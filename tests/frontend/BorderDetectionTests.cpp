@@ -146,6 +146,13 @@ TEST_F(BorderDetection, FindsThePictureOfGeneratedClipsExactly)
          ":cb='cb(X,Y)':cr='cr(X,Y)'\" -c:v ffv1",
          {0, 40, 320, 160}},
         {"no_borders.mp4", "-f lavfi -i testsrc2=s=320x240:r=10:d=2" + X264(), {0, 0, 320, 240}},
+        // A phone's HDR clip: PQ, BT.2020, 10 bits, letterboxed.
+        {"letterbox_pq.mp4",
+         "-f lavfi -i testsrc2=s=320x160:r=10:d=2 -vf \"pad=320:240:0:40:black,zscale=tin=709:"
+         "pin=709:min=709:t=smpte2084:p=2020:m=2020_ncl:r=tv:npl=203,format=yuv420p10le\" "
+         "-c:v libx265 -crf 12 -x265-params log-level=0 -color_primaries bt2020 -color_trc "
+         "smpte2084 -colorspace bt2020nc",
+         {0, 40, 320, 160}},
     };
     for (const auto& clip : clips)
     {

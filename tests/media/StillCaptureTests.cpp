@@ -31,17 +31,18 @@ TEST(StillCaptureTest, OpensAFileWithOnlySoundButGivesNoPicture)
     EXPECT_FALSE(capture.SaveFrameAsJpeg(0.5, folder / "a.jpg"));
 }
 
-TEST(StillCaptureTest, SizeFromTheStreamIsCutToMultiplesOfFourAndRaisedToTheMinimum)
+TEST(StillCaptureTest, SizeFromTheStreamIsTheSourcesOwn)
 {
     CQVFFMpegStillCapture wide(MediaPath(EMedia::Wide), true);
     ASSERT_EQ(wide.Failed(), 0);
-    EXPECT_EQ(wide.DestinationWidth(), 328);
-    EXPECT_EQ(wide.DestinationHeight(), 248);
+    EXPECT_EQ(wide.DestinationWidth(), 330);
+    EXPECT_EQ(wide.DestinationHeight(), 250);
 
+    // Odd and below 320 x 240: neither cut nor raised.
     CQVFFMpegStillCapture small(MediaPath(EMedia::OddSize), true);
     ASSERT_EQ(small.Failed(), 0);
-    EXPECT_EQ(small.DestinationWidth(), 320);
-    EXPECT_EQ(small.DestinationHeight(), 240);
+    EXPECT_EQ(small.DestinationWidth(), 161);
+    EXPECT_EQ(small.DestinationHeight(), 121);
 
     CQVFFMpegStillCapture fixed(MediaPath(EMedia::Wide), false);
     ASSERT_EQ(fixed.Failed(), 0);
@@ -99,14 +100,14 @@ TEST(StillCaptureTest, SaveFrameAsJpegWritesThePictureAtTheTime)
 
     QImage image;
     ASSERT_TRUE(image.load(QString::fromStdString(path), "JPEG"));
-    EXPECT_EQ(image.width(), 320);
-    EXPECT_EQ(image.height(), 240);
+    EXPECT_EQ(image.width(), 160); // the source's own size, however small
+    EXPECT_EQ(image.height(), 120);
     const QImage bgra = image.convertToFormat(QImage::Format_ARGB32);
     EXPECT_EQ(
-        ReadFrameNumber(bgra.constBits(), static_cast<int>(bgra.bytesPerLine()), 320, 240, false),
+        ReadFrameNumber(bgra.constBits(), static_cast<int>(bgra.bytesPerLine()), 160, 120, false),
         30);
     EXPECT_TRUE(
-        IsBlue(bgra.constBits(), static_cast<int>(bgra.bytesPerLine()), 240, 160, 200, false));
+        IsBlue(bgra.constBits(), static_cast<int>(bgra.bytesPerLine()), 120, 80, 100, false));
 
     EXPECT_FALSE(capture.SaveFrameAsJpeg(1.0, folder / "missing-folder/x.jpg"));
 }
