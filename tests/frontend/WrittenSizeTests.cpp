@@ -80,6 +80,7 @@ TEST_F(WrittenSizeDialogTest, TheLineBesideWAndHFollowsTheTypedSize)
     ASSERT_TRUE(OpenShown(dialog));
     EXPECT_EQ(dialog.GetWrittenSizeText(), QString::fromUtf8("→ 400 × 300"));
     // The still is the source's own size, not cut to fours.
+    ASSERT_TRUE(WaitFor([&] { return dialog.IsFrameExact(); }, 20000));
     EXPECT_EQ(dialog.GetFrameImage().size(), QSize(721, 405));
     const QByteArray folder = qgetenv("VANTREL_SCREENSHOT_DIR");
     if (!folder.isEmpty())

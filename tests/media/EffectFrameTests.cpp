@@ -104,7 +104,7 @@ TEST_F(EffectFrameTest, EachEffectOnAComposedVideoFrame)
              a.nBrightness = -20;
              a.nContrast = 45;
          },
-         nullptr, 0xE1A97FD22293CADDull},
+         nullptr, 0x18D917F142E906E7ull},
         {"levels",
          [](tagQVColorAdjustment& a)
          {
@@ -112,7 +112,7 @@ TEST_F(EffectFrameTest, EachEffectOnAComposedVideoFrame)
              a.nRedLevels = 90;
              a.nBlueLevels = 256;
          },
-         nullptr, 0xB30678BB90441B35ull},
+         nullptr, 0x2CED2BF0804E8991ull},
         {"colorize-full",
          [](tagQVColorAdjustment& a)
          {
@@ -120,7 +120,7 @@ TEST_F(EffectFrameTest, EachEffectOnAComposedVideoFrame)
              a.nColorizeHue = 30;
              a.nColorizeSaturation = 160;
          },
-         nullptr, 0xE9D171B2D1FD3F4Eull},
+         nullptr, 0xA8C17E81BAD353FFull},
         {"colorize-blend",
          [](tagQVColorAdjustment& a)
          {
@@ -129,31 +129,31 @@ TEST_F(EffectFrameTest, EachEffectOnAComposedVideoFrame)
              a.nColorizeSaturation = 100;
              a.dColorizeBlend = 0.35;
          },
-         nullptr, 0x3AF3152A95FDC3F5ull},
+         nullptr, 0xE0FE38348D7F8C6Bull},
         {"saturate",
          [](tagQVColorAdjustment& a)
          {
              a.bEnableSaturate = 1;
              a.nSaturate = -60;
          },
-         nullptr, 0xFCC47C7716B75181ull},
+         nullptr, 0xED3D28ED7F5B4EDDull},
         {"jitter",
          [](tagQVColorAdjustment& a)
          {
              a.bEnableJitter = 1;
              a.nJitter = 4;
          },
-         nullptr, 0xDB5B5AF2BC7CC133ull},
+         nullptr, 0x4ED059556A6B97F0ull},
         {"grayscale", [](tagQVColorAdjustment& a) { a.bEnableGrayScale = 1; }, nullptr,
-         0xF896699CD29D9574ull},
+         0x0C14CFA9810A164Dull},
         {"soften", [](tagQVColorAdjustment& a) { a.bEnableSoften = 1; }, nullptr,
-         0xA11F4A7FCCF5FE51ull},
+         0xA381141C88F12ED5ull},
         {"sharpen", [](tagQVColorAdjustment& a) { a.bEnableSharpen = 1; }, nullptr,
-         0xAD60E317A807CB9Dull},
+         0x4C3315DF54BE6DE3ull},
         {"blur", [](tagQVColorAdjustment& a) { a.bEnableBlur = 1; }, nullptr,
-         0xAE6B1B993A378093ull},
+         0x6AC4DD97E9BAFBCEull},
         {"edges", [](tagQVColorAdjustment& a) { a.bEnableEdgeDetection = 1; }, nullptr,
-         0xC1C50D7B464527B8ull},
+         0xC347D91DE0B1BCCDull},
         {"mosaic",
          [](tagQVColorAdjustment& a)
          {
@@ -164,14 +164,14 @@ TEST_F(EffectFrameTest, EachEffectOnAComposedVideoFrame)
              a.nMasaicW = 200;
              a.nMasaicH = 100;
          },
-         nullptr, 0xE089AFA694A671BFull},
+         nullptr, 0xD562678780491746ull},
         {"mask-crossing", nullptr,
          [](tagQVMaskData& m)
          {
              m.MasknType = 0;
              m.MaskdMovementTimeDur = 0.4;
          },
-         0x62B715913F446BD3ull},
+         0xBF999B38F0DC61E9ull},
         {"mask-growing-filled", nullptr,
          [](tagQVMaskData& m)
          {
@@ -181,7 +181,7 @@ TEST_F(EffectFrameTest, EachEffectOnAComposedVideoFrame)
              m.MaskclrFill = 0x30C0F0;
              m.MaskdSizeScale = 1.5;
          },
-         0x5C1CA1FFEFE412B0ull},
+         0x26D764AB334175A2ull},
     };
 
     auto plainItem = test::MakeVideoItem(s_source, 640, 480, 0.5);
