@@ -1,5 +1,7 @@
 #include "media/ColorDescription.h"
 
+#include "media/FFmpegCommon.h"
+
 extern "C"
 {
 #include <libavformat/avformat.h>
@@ -30,17 +32,8 @@ bool IsHdrTransfer(AVColorTransferCharacteristic eTransfer)
 
 bool IsFullRangePixelFormat(int nPixelFormat)
 {
-    switch (nPixelFormat)
-    {
-    case AV_PIX_FMT_YUVJ420P:
-    case AV_PIX_FMT_YUVJ422P:
-    case AV_PIX_FMT_YUVJ444P:
-    case AV_PIX_FMT_YUVJ440P:
-    case AV_PIX_FMT_YUVJ411P:
+    if (QVIsFullRangeFormat(nPixelFormat))
         return true;
-    default:
-        break;
-    }
     const AVPixFmtDescriptor* pDesc = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(nPixelFormat));
     return pDesc != nullptr && (pDesc->flags & AV_PIX_FMT_FLAG_RGB);
 }
