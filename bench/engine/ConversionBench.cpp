@@ -188,8 +188,8 @@ bool RunFFmpeg(const tagQVBenchJob& job, const std::string& source, const std::s
                   "-c:a aac -b:a %dk -ar 44100 -ac 2 '%s'",
                   dSeconds, source.c_str(), CutToMultipleOfFour(job.w), CutToMultipleOfFour(job.h),
                   job.x, job.y, job.filters.empty() ? "" : ",", job.filters.c_str(),
-                  H264ProfileName(encode), encode.nQuality, frames.nGopFrames,
-                  frames.nGopFrames, frames.nBFrames, encode.nAudioBitrateKbps, output.c_str());
+                  H264ProfileName(encode), encode.nQuality, frames.nGopFrames, frames.nGopFrames,
+                  frames.nBFrames, encode.nAudioBitrateKbps, output.c_str());
     std::remove(output.c_str());
     auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
@@ -291,10 +291,11 @@ int main(int argc, char** argv)
         {"1366x768 screen",
          "-f lavfi -i \"color=c=white:s=1366x768:rate=30,drawgrid=w=171:h=96:t=1:c=gray,"
          "drawtext=font='Liberation Sans':fontsize=13:fontcolor=black:textfile='" +
-             textFile + "':x=12:y=40-t*25:line_spacing=4,"
+             textFile +
+             "':x=12:y=40-t*25:line_spacing=4,"
              "drawtext=font='Liberation Sans':fontsize=11:fontcolor=0x202020:textfile='" +
-             textFile + "':x=700:y=60-t*40,drawbox=x=0:y=0:w=1366:h=28:c=0x3050a0:t=fill\"" +
-             tone + duration +" -c:v libx264 -preset veryfast -crf 16 -c:a aac",
+             textFile + "':x=700:y=60-t*40,drawbox=x=0:y=0:w=1366:h=28:c=0x3050a0:t=fill\"" + tone +
+             duration + " -c:v libx264 -preset veryfast -crf 16 -c:a aac",
          1366, 768, 121, 81, 1025, 601, ".mp4"},
         // A phone's HDR clip: HLG, BT.2020, 10-bit HEVC at 2160p, cropped to 1080p and made
         // SDR; ffmpeg runs the engine's own filter chain.

@@ -292,12 +292,12 @@ TEST(ColorConversion, HdrSourcesComeOutAsTheSdrPicture)
     for (const auto& kind : kinds)
     {
         // Reference white (SDR white) at 203 cd/m², BT.2020, 10 bits, tagged.
-        const std::string hdr = MakeClip(
-            folder, std::string(kind.szName) + ".mp4", sdr,
-            std::string("-vf zscale=tin=709:pin=709:t=") + kind.szTransfer +
-                ":p=2020:m=2020_ncl:r=tv:npl=203,format=yuv420p10le -c:v libx265 -crf 12 "
-                "-x265-params log-level=0 -color_primaries bt2020 -color_trc " +
-                kind.szTransfer + " -colorspace bt2020nc -color_range tv");
+        const std::string hdr =
+            MakeClip(folder, std::string(kind.szName) + ".mp4", sdr,
+                     std::string("-vf zscale=tin=709:pin=709:t=") + kind.szTransfer +
+                         ":p=2020:m=2020_ncl:r=tv:npl=203,format=yuv420p10le -c:v libx265 -crf 12 "
+                         "-x265-params log-level=0 -color_primaries bt2020 -color_trc " +
+                         kind.szTransfer + " -colorspace bt2020nc -color_range tv");
         ASSERT_FALSE(hdr.empty()) << kind.szName;
         for (bool bComposed : {false, true})
         {
