@@ -7,7 +7,7 @@ namespace qv
 
 int32_t CQVEncoderBase::Allocate(const char* name, const AVCodec** ppCodec)
 {
-    *ppCodec = avcodec_find_encoder_by_name(name);
+    *ppCodec = name != nullptr ? avcodec_find_encoder_by_name(name) : nullptr;
     if (*ppCodec == nullptr)
         return AVERROR_ENCODER_NOT_FOUND;
     m_pContext.reset(avcodec_alloc_context3(*ppCodec));

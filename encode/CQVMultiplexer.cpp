@@ -18,9 +18,11 @@ constexpr double kMaxLeadSeconds = 1.0;
 int32_t CQVMultiplexer::Open(EQVContainer eContainer)
 {
     Close();
+    const char* pszMuxer = MuxerName(eContainer);
+    if (pszMuxer == nullptr)
+        return AVERROR_MUXER_NOT_FOUND;
     AVFormatContext* pRaw = nullptr;
-    const int nResult =
-        avformat_alloc_output_context2(&pRaw, nullptr, MuxerName(eContainer), nullptr);
+    const int nResult = avformat_alloc_output_context2(&pRaw, nullptr, pszMuxer, nullptr);
     if (nResult < 0 || pRaw == nullptr)
         return nResult < 0 ? nResult : AVERROR(ENOMEM);
     m_pFormat.reset(pRaw);
@@ -60,6 +62,9 @@ int32_t CQVMultiplexer::AddStream(const AVCodecContext* pEncoder)
     if (nResult < 0)
         return nResult;
     pStream->time_base = pEncoder->time_base;
+    // H.265 in MP4 as hvc1 rather than the muxer's hev1: the tag more players open.
+    if (pEncoder->codec_id == AV_CODEC_ID_HEVC && m_eContainer == EQVContainer::Mp4)
+        pStream->codecpar->codec_tag = MKTAG('h', 'v', 'c', '1');
     if (pEncoder->codec_type == AVMEDIA_TYPE_VIDEO)
     {
         pStream->avg_frame_rate = pEncoder->framerate;

@@ -5,6 +5,7 @@
 #include "project/OutputFrameRate.h"
 
 #include <cmath>
+#include <cstdlib>
 
 extern "C"
 {
@@ -16,8 +17,10 @@ namespace qv
 
 CQVVideoConverter::CQVVideoConverter(const tagQVConverterSetup& setup) : m_setup(setup)
 {
-    // The engine prints nothing; the encoders would otherwise report on stderr.
+    // The engine prints nothing; the encoders would otherwise report on stderr. libsvtav1
+    // prints through a logger of its own, which its variable silences.
     av_log_set_level(AV_LOG_QUIET);
+    setenv("SVT_LOG", "0", 1);
 }
 
 CQVVideoConverter::~CQVVideoConverter()

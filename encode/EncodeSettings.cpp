@@ -48,7 +48,9 @@ int32_t DeriveEncodeSettings(tagQVOutputSettings* pRecord, const tagQVH264Settin
         return -1;
     const int32_t nType = pRecord->nOutputFormat;
     const tagQVOutputType* pType = FindOutputType(nType);
-    if (pType == nullptr || !(dDuration > 0.0) || !std::isfinite(dDuration))
+    // A type this build's FFmpeg cannot encode fails here rather than as another type.
+    if (pType == nullptr || !IsOutputTypeAvailable(nType) || !(dDuration > 0.0) ||
+        !std::isfinite(dDuration))
         return -1;
 
     const tagQVOutputType& type = *pType;
@@ -114,7 +116,7 @@ int32_t DeriveEncodeSettings(tagQVOutputSettings* pRecord, const tagQVH264Settin
         settings.eChannelMode = EQVChannelMode::Multichannel;
         break;
     }
-    if (type.eAudioCodec == EQVAudioCodec::Aac)
+    if (type.eAudioCodec == EQVAudioCodec::Aac || type.eAudioCodec == EQVAudioCodec::Opus)
     {
         settings.bLowFrequencyChannel =
             settings.eChannelMode == EQVChannelMode::Multichannel && pRecord->nReserved80 != 0;

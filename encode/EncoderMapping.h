@@ -2,7 +2,8 @@
 // encoders, muxers and options. Every choice below is what the tests check with ffprobe.
 //
 // Containers: Mp4 "mp4", Mov "mov", Avi "avi", Asf "asf", MpegPs1 "mpeg" (MPEG-1 system
-// stream), MpegPs2 "vob" (MPEG-2 program stream), Flv "flv", Matroska "matroska".
+// stream), MpegPs2 "vob" (MPEG-2 program stream), Flv "flv", Matroska "matroska", WebM
+// "webm". H.265 in MP4 carries the tag hvc1.
 //
 // Video, always yuv420p (BT.601, limited range) converted from the bottom-up BGRA samples:
 // - H.264 (libx264, preset medium). Profile values 1 and 2 mean the Main profile; 4, 5,
@@ -17,14 +18,21 @@
 //   with 2 B frames between P frames (I BB P BB P BB P BB P).
 // - Windows Media (wmv1/wmv2): as MPEG-4 with a GOP of 12; a non-zero
 //   nKeyFrameInterval replaces the GOP of MPEG-4, MPEG-1/2 and Windows Media video.
+// - H.265 (libx265, preset fast), AV1 (libsvtav1, preset 10) and VP9 (libvpx-vp9, realtime
+//   deadline, cpu-used 6, row threading, tile columns from 512 pixels): quality -> the
+//   encoder's CRF by ModernCrf; bitrate -> average bitrate; closed GOP of about two
+//   seconds, no scene cuts; H.265 has 3 B frames without adaptive placement or pyramid.
+//   AV1 fails for a side under kMinAv1Side. The H.264 frame-structure settings do not
+//   reach these encoders.
 // Video bitrates are kept within 8,192 bit/s .. 100,000,000 bit/s.
 //
 // Audio, from the 44,100 Hz 16-bit stereo mix, resampled and remixed to what the encoder
 // takes:
-// - AAC (aac), AC3 (ac3), MPEG audio (libmp3lame, layer III), Windows Media (wmav1/wmav2).
-// - Channels: mono 1, stereo 2; multichannel is 5.0, or 5.1 with the LFE channel; MPEG
-//   and Windows Media audio have mono and stereo only. Stereo is spread onto the front
-//   left and right speakers of a multichannel layout.
+// - AAC (aac), AC3 (ac3), MPEG audio (libmp3lame, layer III), Windows Media (wmav1/wmav2),
+//   Opus (libopus, always 48,000 Hz; 64/128/256 kbit/s by default, kept within 6..510).
+// - Channels: mono 1, stereo 2; multichannel (AAC, AC3, Opus) is 5.0, or 5.1 with the LFE
+//   channel; MPEG and Windows Media audio have mono and stereo only. Stereo is spread onto
+//   the front left and right speakers of a multichannel layout.
 // - Sample rate 0 means 44,100 Hz (48,000 Hz for AC3); any other rate becomes the nearest
 //   the encoder takes (AAC 7,350..96,000 in its steps, AC3 32,000/44,100/48,000, MPEG
 //   audio 8,000..48,000 in its steps, Windows Media 8,000..48,000).
@@ -49,9 +57,14 @@ namespace qv
 constexpr int64_t kMinVideoBitrate = 8192;
 constexpr int64_t kMaxVideoBitrate = 100000000;
 
+// Null for a value outside the enumeration: the engine then fails, never falls back.
 const char* MuxerName(EQVContainer eContainer);
-const char* VideoEncoderName(EQVVideoCodec eCodec);
-const char* AudioEncoderName(EQVAudioCodec eCodec);
+
+// libsvtav1 takes no picture side below this.
+constexpr int32_t kMinAv1Side = 64;
+
+// The CRF of libx265, libsvtav1 or libvpx-vp9 for a quality factor on the H.264 CRF scale.
+int32_t ModernCrf(EQVVideoCodec eCodec, int32_t nQuality);
 
 // The muxer wants codec headers out of band (mp4, mov, asf, flv, matroska).
 bool MuxerWantsGlobalHeader(EQVContainer eContainer);

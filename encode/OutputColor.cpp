@@ -8,7 +8,9 @@ namespace qv
 
 bool CodecCarriesColorDescription(EQVVideoCodec eCodec)
 {
-    return eCodec == EQVVideoCodec::H264 || eCodec == EQVVideoCodec::Mpeg2;
+    return eCodec == EQVVideoCodec::H264 || eCodec == EQVVideoCodec::Mpeg2 ||
+           eCodec == EQVVideoCodec::H265 || eCodec == EQVVideoCodec::Av1 ||
+           eCodec == EQVVideoCodec::Vp9;
 }
 
 tagQVColorDescription ProjectOutputColor(const ProjectTimeline* pTimeline,

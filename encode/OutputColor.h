@@ -8,7 +8,8 @@
 namespace qv
 {
 
-// H.264 (its VUI) and MPEG-2 (its sequence display extension) carry a colour description;
+// H.264 and H.265 (their VUI), MPEG-2 (its sequence display extension), AV1 (its sequence
+// header) and VP9 (its colour space, the WebM track the rest) carry a colour description;
 // the encoders of MPEG-4 part 2, MPEG-1 and Windows Media write none.
 bool CodecCarriesColorDescription(EQVVideoCodec eCodec);
 

@@ -1,6 +1,7 @@
-// The output types 0..13 that the engine writes: container, extension and codecs of each.
-// Both programs read it: the engine builds its chain from it, the front-end names the
-// types and the files after it. Depends on nothing else of the pipeline.
+// The output types 0..17 that the engine writes: container, extension and codecs of each,
+// and the FFmpeg encoders behind the codecs. Both programs read it: the engine builds its
+// chain from it, the front-end names the types and the files after it and offers only the
+// types whose encoders this build has. Depends on nothing else of the pipeline.
 #pragma once
 
 #include <cstdint>
@@ -23,11 +24,15 @@ constexpr int32_t kOutputMpeg2 = 10;         // MPEG-2 program stream + AC3
 constexpr int32_t kOutputMpeg2Surround = 11; // MPEG-2 program stream + AC3 5.1
 constexpr int32_t kOutputFlv = 12;           // FLV, H.264 + AAC
 constexpr int32_t kOutputMkv = 13;           // Matroska, H.264 + MP3
-constexpr int32_t kOutputTypeCount = 14;
+constexpr int32_t kOutputMp4Hevc = 14;       // MP4, H.265 (tag hvc1) + AAC
+constexpr int32_t kOutputMp4Av1 = 15;        // MP4, AV1 + AAC
+constexpr int32_t kOutputWebmVp9 = 16;       // WebM, VP9 + Opus
+constexpr int32_t kOutputWebmAv1 = 17;       // WebM, AV1 + Opus
+constexpr int32_t kOutputTypeCount = 18;
 
 enum class EQVContainer
 {
-    Mp4,      // types 0, 1, 2
+    Mp4,      // types 0, 1, 2, 14, 15
     Avi,      // types 3, 4, 5
     Mov,      // type 6
     Asf,      // types 7 (.wmv), 8 (.asf)
@@ -35,6 +40,7 @@ enum class EQVContainer
     MpegPs2,  // types 10, 11: MPEG-2 program stream
     Flv,      // type 12
     Matroska, // type 13
+    WebM,     // types 16, 17
 };
 
 enum class EQVVideoCodec
@@ -45,6 +51,9 @@ enum class EQVVideoCodec
     Mpeg2,
     Wmv1,
     Wmv2,
+    H265,
+    Av1,
+    Vp9,
 };
 
 enum class EQVAudioCodec
@@ -54,6 +63,7 @@ enum class EQVAudioCodec
     MpegAudio, // MPEG-1/2 layer III
     Wma1,
     Wma2,
+    Opus,
 };
 
 struct tagQVOutputType
@@ -68,8 +78,15 @@ struct tagQVOutputType
     bool bForcedSurround;
 };
 
-// The type's row; null for a type outside 0..13.
+// The type's row; null for a type outside 0..17.
 const tagQVOutputType* FindOutputType(int32_t nType);
+
+// The FFmpeg encoders of the codecs; null for a value outside the enumerations.
+const char* VideoEncoderName(EQVVideoCodec eCodec);
+const char* AudioEncoderName(EQVAudioCodec eCodec);
+
+// The type exists and this build's FFmpeg has both of its encoders.
+bool IsOutputTypeAvailable(int32_t nType);
 
 // Types 7 and 8: the Windows Media writer chain, configured from "tmp/wmv.prx".
 bool IsWindowsMediaType(int32_t nType);

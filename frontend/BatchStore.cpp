@@ -264,7 +264,7 @@ tagQVRestoreNotes RestoreBatch(const std::string& path, const std::string& engin
         notes.lines << QStringLiteral("%1 saved %2 missing: not rendered")
                            .arg(nMissing)
                            .arg(nMissing == 1 ? "file is" : "files are");
-    if (pBatch->settings && !FindOutputType(pBatch->settings->nOutputFormat))
+    if (pBatch->settings && !IsOutputTypeAvailable(pBatch->settings->nOutputFormat))
     {
         pBatch->settings->nOutputFormat = kOutputMp4;
         notes.lines << QStringLiteral("The saved output format is not offered by this version; "

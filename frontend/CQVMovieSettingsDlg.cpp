@@ -170,7 +170,7 @@ void CQVMovieSettingsDlg::CreateControls()
     CQVComboBox* pFormat = Combo(kIdFormat);
     for (int32_t nType : FormatListOrder())
         pFormat->SetItemValue(pFormat->AddItem(QString::fromStdString(FormatLabel(nType))), nType);
-    // All fourteen at once, without a scroll bar.
+    // All of them at once, without a scroll bar.
     pFormat->SetDropHeight(CQVComboBoxList::ContentHeight(pFormat->GetCount()) + 2);
     Fill(Combo(kIdAudioBitrate), AudioBitrateTexts());
     Fill(Combo(kIdSampleRate), AudioSampleRateTexts());

@@ -37,6 +37,8 @@ const char* ContainerName(EQVContainer eContainer, int32_t nType)
         return "FLV";
     case EQVContainer::Matroska:
         return "MKV";
+    case EQVContainer::WebM:
+        return "WebM";
     }
     return "";
 }
@@ -59,6 +61,12 @@ std::string VideoName(EQVVideoCodec eCodec, int32_t nType)
     case EQVVideoCodec::Wmv1:
     case EQVVideoCodec::Wmv2:
         return "WMV";
+    case EQVVideoCodec::H265:
+        return "H.265";
+    case EQVVideoCodec::Av1:
+        return "AV1";
+    case EQVVideoCodec::Vp9:
+        return "VP9";
     }
     return "";
 }
@@ -76,6 +84,8 @@ std::string AudioName(const tagQVOutputType& type)
     case EQVAudioCodec::Wma1:
     case EQVAudioCodec::Wma2:
         return "WMA";
+    case EQVAudioCodec::Opus:
+        return "Opus";
     }
     return "";
 }
@@ -98,13 +108,19 @@ const std::vector<std::string>& PresetLabels()
     return labels;
 }
 
-const std::array<int32_t, 14>& FormatListOrder()
+const std::vector<int32_t>& FormatListOrder()
 {
-    static const std::array<int32_t, 14> order = {
-        kOutputMp4,    kOutputWmv,    kOutputMp4Device,      kOutputMp4SmallDevice,
-        kOutputAviMp3, kOutputAviAc3, kOutputAviAc3Surround, kOutputMov,
-        kOutputAsf,    kOutputMpeg1,  kOutputMpeg2,          kOutputMpeg2Surround,
-        kOutputFlv,    kOutputMkv};
+    static const std::vector<int32_t> order = []
+    {
+        std::vector<int32_t> types = {kOutputMp4, kOutputWmv};
+        for (int32_t nType = 0; nType < kOutputTypeCount; ++nType)
+            if (nType != kOutputMp4 && nType != kOutputWmv)
+                types.push_back(nType);
+        types.erase(std::remove_if(types.begin(), types.end(),
+                                   [](int32_t nType) { return !IsOutputTypeAvailable(nType); }),
+                    types.end());
+        return types;
+    }();
     return order;
 }
 
@@ -142,7 +158,9 @@ tagQVFormatDefaults FormatDefaults(int32_t nType, int32_t nPreset)
     if (pType == nullptr)
         return defaults;
     const bool bHigh = nPreset > 3;
-    if (pType->eVideoCodec == EQVVideoCodec::H264)
+    // The quality factor of the H.265, AV1 and VP9 types is on the H.264 scale.
+    if (pType->eVideoCodec == EQVVideoCodec::H264 || pType->eVideoCodec == EQVVideoCodec::H265 ||
+        pType->eVideoCodec == EQVVideoCodec::Av1 || pType->eVideoCodec == EQVVideoCodec::Vp9)
     {
         defaults.nSizeMode = kQualityPriority;
         defaults.nQualityIndex = 24;

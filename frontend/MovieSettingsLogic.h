@@ -26,10 +26,11 @@ const std::vector<std::string>& SizeModeTexts();
 const std::vector<std::string>& PresetLabels();
 
 // --- output types
-// The format list: "MP4" (0) and "WMV" (7) first, then the other twelve in type order.
-const std::array<int32_t, 14>& FormatListOrder();
+// The format list: "MP4" (0) and "WMV" (7) first, then the others in type order, leaving out
+// the types whose encoders this build's FFmpeg lacks.
+const std::vector<int32_t>& FormatListOrder();
 // "MP4", "WMV", or container (video + audio) for the others, e.g. "MKV (H.264 + MP3)",
-// "AVI (MPEG-4 + AC3 5.1)"; every label differs. Empty for a type outside 0..13.
+// "WebM (VP9 + Opus)"; every label differs. Empty for a type outside 0..17.
 std::string FormatLabel(int32_t nType);
 // The H.264 types (0-2, 6, 12, 13), whose encoder the H.264 settings shape.
 bool IsH264Type(int32_t nType);
@@ -43,7 +44,7 @@ int OverlayQualityEntryCount(int32_t nPreset);
 // What choosing a format (or a preset) sets, with the preset list's selection nPreset.
 struct tagQVFormatDefaults
 {
-    int32_t nSizeMode = -1;           // -1 for a type outside 0..13: nothing changes
+    int32_t nSizeMode = -1;           // -1 for a type outside 0..17: nothing changes
     int32_t nQualityIndex = -1;       // -1: the quality stays
     std::string bitrateText;          // empty: the bitrate stays
     bool bWindowsMediaCodecs = false; // choose the default Windows Media codecs and format

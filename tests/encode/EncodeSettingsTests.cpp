@@ -154,7 +154,7 @@ TEST(EncodeSettings, ChannelModesFollowTheAudioEncoder)
 TEST(EncodeSettings, BadTypeOrDurationDerivesNothing)
 {
     tagQVEncodeSettings settings;
-    for (int32_t nType : {-1, 14, 1000})
+    for (int32_t nType : {-1, kOutputTypeCount, 1000})
     {
         tagQVOutputSettings record = TestRecord(nType);
         record.nQuality = 40;

@@ -49,6 +49,10 @@ const tagQVFormatExpectation kFormats[] = {
     {11, ".mpg", "mpeg", "mpeg2video", "ac3", true, 0},
     {12, ".flv", "flv", "h264", "aac", false, 0},
     {13, ".mkv", "matroska,webm", "h264", "mp3", false, 0},
+    {14, ".mp4", "mov,mp4,m4a,3gp,3g2,mj2", "hevc", "aac", false, 0},
+    {15, ".mp4", "mov,mp4,m4a,3gp,3g2,mj2", "av1", "aac", false, 0},
+    {16, ".webm", "matroska,webm", "vp9", "opus", false, 0},
+    {17, ".webm", "matroska,webm", "av1", "opus", false, 0},
 };
 
 constexpr int kTimeoutMs = 60000;

@@ -122,6 +122,10 @@ TEST(MovieSettingsLogic, EveryOutputTypeHasItsOwnLabel)
         "MPEG (MPEG-2 + AC3 5.1)",
         "FLV (H.264 + AAC)",
         "MKV (H.264 + MP3)",
+        "MP4 (H.265 + AAC)",
+        "MP4 (AV1 + AAC)",
+        "WebM (VP9 + Opus)",
+        "WebM (AV1 + Opus)",
     };
     std::set<std::string> labels;
     for (int32_t nType = 0; nType < kOutputTypeCount; ++nType)
@@ -129,8 +133,8 @@ TEST(MovieSettingsLogic, EveryOutputTypeHasItsOwnLabel)
         EXPECT_EQ(FormatLabel(nType), expected[nType]);
         labels.insert(FormatLabel(nType));
     }
-    EXPECT_EQ(labels.size(), 14u);
-    EXPECT_EQ(FormatLabel(14), "");
+    EXPECT_EQ(labels.size(), static_cast<size_t>(kOutputTypeCount));
+    EXPECT_EQ(FormatLabel(kOutputTypeCount), "");
     EXPECT_EQ(FormatListOrder()[0], 0);
     EXPECT_EQ(FormatListOrder()[1], 7);
 }
