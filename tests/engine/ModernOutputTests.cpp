@@ -1,7 +1,7 @@
 // The H.265, AV1 and VP9 output types through the engine process, on half a second of small
-// pictures (the shortest job): each file has its container, codecs, tag, size and pictures and
-// decodes cleanly; an AV1 picture below the encoder's smallest side and a type the engine does not
-// know end the engine with a failure and no file.
+// pictures (the shortest job): each file has its container, codecs, tag, size, pictures and
+// the source's colour description and decodes cleanly; an AV1 picture below the encoder's smallest
+// side and a type the engine does not know end the engine with a failure and no file.
 #include "encode/OutputTypes.h"
 #include "project/FrontEndProject.h"
 #include "project/ProjectWriter.h"
@@ -21,18 +21,21 @@ namespace
 constexpr int kTimeoutMs = 120000;
 constexpr int kPictures = 15; // half a second at 30 fps
 
-// 128 x 72 test pattern, half a second at 30 fps, with a tone.
+// 128 x 72 test pattern in BT.709, half a second at 30 fps, with a tone.
 const std::string& TinyClip()
 {
     static std::string path;
     if (path.empty())
     {
         std::string made = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
-                           "/vantrel-modern-source-15-" + std::to_string(getuid()) + ".mp4";
-        if (test::RunFFmpeg("-f lavfi -i testsrc2=size=128x72:rate=30 -f lavfi -i "
-                            "sine=frequency=440:sample_rate=44100 -frames:v 15 -t 0.5 "
-                            "-c:v libx264 -pix_fmt yuv420p -c:a aac \"" +
-                            made + "\""))
+                           "/vantrel-modern-source-709-" + std::to_string(getuid()) + ".mp4";
+        if (test::RunFFmpeg(
+                "-f lavfi -i testsrc2=size=128x72:rate=30 -f lavfi -i "
+                "sine=frequency=440:sample_rate=44100 -frames:v 15 -t 0.5 -vf "
+                "scale=out_color_matrix=bt709:out_range=tv,format=yuv420p -c:v libx264 "
+                "-color_primaries bt709 -color_trc bt709 -colorspace bt709 -color_range tv "
+                "-c:a aac \"" +
+                made + "\""))
             path = made;
     }
     return path;
@@ -67,14 +70,21 @@ int Convert(CQVEngineDriver& driver, int32_t nType, int nWidth, int nHeight,
     return exit.nExitCode;
 }
 
-std::string VideoTag(const std::string& path)
+// ffprobe's tag and colour fields of the first video stream, "/"-separated.
+std::string VideoTagAndColours(const std::string& path)
 {
     std::string out;
     test::RunProgram("ffprobe",
                      {"-v", "error", "-select_streams", "v:0", "-show_entries",
-                      "stream=codec_tag_string", "-of", "default=nw=1:nk=1", path},
+                      "stream=codec_tag_string,color_primaries,color_transfer,color_space,"
+                      "color_range",
+                      "-of", "default=nw=1:nk=1", path},
                      &out, nullptr);
-    return out.substr(0, out.find_first_of("\r\n"));
+    std::string said;
+    for (char c : out)
+        if (c != '\r')
+            said += c == '\n' ? '/' : c;
+    return said;
 }
 
 } // namespace
@@ -114,7 +124,8 @@ TEST(ModernOutput, EachTypeWritesItsContainerCodecsAndPictures)
         ASSERT_NE(pVideo, nullptr);
         ASSERT_NE(pAudio, nullptr);
         EXPECT_EQ(pVideo->codecName, c.pszVideo);
-        EXPECT_EQ(VideoTag(output), c.pszTag);
+        // The source's BT.709 description comes through.
+        EXPECT_EQ(VideoTagAndColours(output), std::string(c.pszTag) + "/tv/bt709/bt709/bt709/");
         EXPECT_EQ(pVideo->width, 128);
         EXPECT_EQ(pVideo->height, 72);
         EXPECT_EQ(pVideo->readFrames, kPictures);
