@@ -60,9 +60,6 @@ constexpr int64_t kMaxVideoBitrate = 100000000;
 // Null for a value outside the enumeration: the engine then fails, never falls back.
 const char* MuxerName(EQVContainer eContainer);
 
-// libsvtav1 takes no picture side below this.
-constexpr int32_t kMinAv1Side = 64;
-
 // The CRF of libx265, libsvtav1 or libvpx-vp9 for a quality factor on the H.264 CRF scale.
 int32_t ModernCrf(EQVVideoCodec eCodec, int32_t nQuality);
 

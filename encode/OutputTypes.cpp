@@ -85,16 +85,28 @@ const char* AudioEncoderName(EQVAudioCodec eCodec)
     return nullptr;
 }
 
-bool IsOutputTypeAvailable(int32_t nType)
+bool QVFFmpegHasEncoder(const char* pszEncoder)
+{
+    return pszEncoder != nullptr && avcodec_find_encoder_by_name(pszEncoder) != nullptr;
+}
+
+bool IsOutputTypeAvailable(int32_t nType, QVEncoderLookup pfnHasEncoder)
 {
     const tagQVOutputType* pType = FindOutputType(nType);
     if (pType == nullptr)
         return false;
     const char* pszVideo = VideoEncoderName(pType->eVideoCodec);
     const char* pszAudio = AudioEncoderName(pType->eAudioCodec);
-    return pszVideo != nullptr && pszAudio != nullptr &&
-           avcodec_find_encoder_by_name(pszVideo) != nullptr &&
-           avcodec_find_encoder_by_name(pszAudio) != nullptr;
+    return pszVideo != nullptr && pszAudio != nullptr && pfnHasEncoder(pszVideo) &&
+           pfnHasEncoder(pszAudio);
+}
+
+int32_t MinOutputSide(int32_t nType)
+{
+    const tagQVOutputType* pType = FindOutputType(nType);
+    if (pType == nullptr)
+        return 0;
+    return pType->eVideoCodec == EQVVideoCodec::Av1 ? kMinAv1Side : 1;
 }
 
 bool IsWindowsMediaType(int32_t nType)

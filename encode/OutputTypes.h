@@ -85,8 +85,18 @@ const tagQVOutputType* FindOutputType(int32_t nType);
 const char* VideoEncoderName(EQVVideoCodec eCodec);
 const char* AudioEncoderName(EQVAudioCodec eCodec);
 
-// The type exists and this build's FFmpeg has both of its encoders.
-bool IsOutputTypeAvailable(int32_t nType);
+// Whether an encoder of this name can be opened; FFmpeg's own list by default.
+using QVEncoderLookup = bool (*)(const char* pszEncoder);
+bool QVFFmpegHasEncoder(const char* pszEncoder);
+
+// The type exists and the lookup has both of its encoders.
+bool IsOutputTypeAvailable(int32_t nType, QVEncoderLookup pfnHasEncoder = QVFFmpegHasEncoder);
+
+// libsvtav1 takes no picture side below this.
+constexpr int32_t kMinAv1Side = 64;
+// The smallest width and height the type's video encoder takes; 1 for the types without
+// such a limit, 0 for a type outside 0..17.
+int32_t MinOutputSide(int32_t nType);
 
 // Types 7 and 8: the Windows Media writer chain, configured from "tmp/wmv.prx".
 bool IsWindowsMediaType(int32_t nType);

@@ -129,6 +129,18 @@ bool CQVRenderFlow::SendRow(int nRow, QString* pReason, QString* pMessage)
         }
     }
 
+    // The engine would fail such a job; the row says why instead of a bare exit status.
+    if (const int32_t nMinSide = MinOutputSide(record.nOutputFormat);
+        job.size.nWidth < nMinSide || job.size.nHeight < nMinSide)
+    {
+        *pReason = QStringLiteral("AV1 needs a picture of at least %1 × %1 pixels; this one is "
+                                  "%2 × %3")
+                       .arg(nMinSide)
+                       .arg(job.size.nWidth)
+                       .arg(job.size.nHeight);
+        return false;
+    }
+
     // The counter moves only for a file the engine gets: a refused row uses no number.
     int nCounter = m_nOutputCounter;
     const std::string outputPath =

@@ -108,19 +108,22 @@ const std::vector<std::string>& PresetLabels()
     return labels;
 }
 
+std::vector<int32_t> FormatListOrder(QVEncoderLookup pfnHasEncoder)
+{
+    std::vector<int32_t> types = {kOutputMp4, kOutputWmv};
+    for (int32_t nType = 0; nType < kOutputTypeCount; ++nType)
+        if (nType != kOutputMp4 && nType != kOutputWmv)
+            types.push_back(nType);
+    types.erase(std::remove_if(types.begin(), types.end(),
+                               [pfnHasEncoder](int32_t nType)
+                               { return !IsOutputTypeAvailable(nType, pfnHasEncoder); }),
+                types.end());
+    return types;
+}
+
 const std::vector<int32_t>& FormatListOrder()
 {
-    static const std::vector<int32_t> order = []
-    {
-        std::vector<int32_t> types = {kOutputMp4, kOutputWmv};
-        for (int32_t nType = 0; nType < kOutputTypeCount; ++nType)
-            if (nType != kOutputMp4 && nType != kOutputWmv)
-                types.push_back(nType);
-        types.erase(std::remove_if(types.begin(), types.end(),
-                                   [](int32_t nType) { return !IsOutputTypeAvailable(nType); }),
-                    types.end());
-        return types;
-    }();
+    static const std::vector<int32_t> order = FormatListOrder(QVFFmpegHasEncoder);
     return order;
 }
 

@@ -3,6 +3,7 @@
 // default, the help texts, and what OK stores in the output settings record.
 #pragma once
 
+#include "encode/OutputTypes.h"
 #include "project/OutputSettings.h"
 
 #include <array>
@@ -27,8 +28,9 @@ const std::vector<std::string>& PresetLabels();
 
 // --- output types
 // The format list: "MP4" (0) and "WMV" (7) first, then the others in type order, leaving out
-// the types whose encoders this build's FFmpeg lacks.
+// the types whose encoders this build's FFmpeg lacks (or the lookup's, for a given one).
 const std::vector<int32_t>& FormatListOrder();
+std::vector<int32_t> FormatListOrder(QVEncoderLookup pfnHasEncoder);
 // "MP4", "WMV", or container (video + audio) for the others, e.g. "MKV (H.264 + MP3)",
 // "WebM (VP9 + Opus)"; every label differs. Empty for a type outside 0..17.
 std::string FormatLabel(int32_t nType);

@@ -25,6 +25,8 @@
 
 #include <QDir>
 #include <QTimer>
+#include <algorithm>
+#include <cstring>
 #include <set>
 
 using namespace qv;
@@ -137,6 +139,32 @@ TEST(MovieSettingsLogic, EveryOutputTypeHasItsOwnLabel)
     EXPECT_EQ(FormatLabel(kOutputTypeCount), "");
     EXPECT_EQ(FormatListOrder()[0], 0);
     EXPECT_EQ(FormatListOrder()[1], 7);
+}
+
+TEST(MovieSettingsLogic, TypesWhoseEncoderIsMissingAreLeftOutOfTheFormatList)
+{
+    const struct
+    {
+        const char* pszMissing;
+        std::vector<int32_t> hidden;
+    } cases[] = {
+        {"libsvtav1", {kOutputMp4Av1, kOutputWebmAv1}},
+        {"libx265", {kOutputMp4Hevc}},
+        {"libopus", {kOutputWebmVp9, kOutputWebmAv1}},
+        {"libmp3lame", {kOutputAviMp3, kOutputMpeg1, kOutputMkv}},
+    };
+    for (const auto& c : cases)
+    {
+        static const char* s_pszMissing;
+        s_pszMissing = c.pszMissing;
+        const std::vector<int32_t> order = FormatListOrder(
+            [](const char* pszEncoder) { return std::strcmp(pszEncoder, s_pszMissing) != 0; });
+        std::vector<int32_t> expected;
+        for (int32_t nType : FormatListOrder([](const char*) { return true; }))
+            if (std::find(c.hidden.begin(), c.hidden.end(), nType) == c.hidden.end())
+                expected.push_back(nType);
+        EXPECT_EQ(order, expected) << c.pszMissing;
+    }
 }
 
 TEST(MovieSettingsLogic, OutputSizeIsCutToMultiplesOfFourWithinItsBounds)

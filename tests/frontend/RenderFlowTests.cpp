@@ -571,3 +571,18 @@ TEST_F(RenderFlowTest, AProfileThatCannotBeSavedFailsItsRowAndUsesNoOutputNumber
     EXPECT_EQ(State(0), QStringLiteral("Finish")) << Reason(0).toStdString();
     EXPECT_EQ(pFlow->LastOutputPath(), out / "(output001)x.wmv");
 }
+
+TEST_F(RenderFlowTest, AnAv1RowUnderSixtyFourPixelsFailsWithItsReasonAndTheBatchGoesOn)
+{
+    FrontEndGlobals().outputSettings.Current().nOutputFormat = kOutputMp4Av1;
+    Add({Clip("small.mp4", 60, 60, 1), Clip("x.mp4", 160, 120, 1)});
+    ASSERT_TRUE(pFlow->StartInFolder(out.Path()));
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(State(0), QStringLiteral("Failed"));
+    EXPECT_EQ(Reason(0),
+              QStringLiteral("Failed: AV1 needs a picture of at least 64 × 64 pixels; this one "
+                             "is 60 × 60"));
+    ASSERT_EQ(State(1), QStringLiteral("Finish")) << Reason(1).toStdString();
+    EXPECT_EQ(pFlow->LastOutputPath(), out / "(output001)x.mp4");
+    EXPECT_EQ(ProbeSize(pFlow->LastOutputPath()), QStringLiteral("160x120"));
+}
