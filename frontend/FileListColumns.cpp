@@ -65,16 +65,6 @@ double CellDouble(const QString& strText)
     return d == d ? d : 0.0; // "nan" counts as no number
 }
 
-bool IsFinishedState(const QString& strState)
-{
-    return strState.compare(QLatin1String(kStateFinish), Qt::CaseInsensitive) == 0;
-}
-
-bool IsFailedState(const QString& strState)
-{
-    return strState.compare(QLatin1String(kStateFailed), Qt::CaseInsensitive) == 0;
-}
-
 bool CropFitsSource(const tagQVRowCrop& crop, int nSourceWidth, int nSourceHeight)
 {
     if (crop.nCropX < 0 || crop.nCropY < 0 || crop.nCropWidth < 0 || crop.nCropHeight < 0)

@@ -52,8 +52,6 @@ extern const char* const kStateReady;
 extern const char* const kStateFinish;
 extern const char* const kStateFailed;
 extern const char* const kStateMissing;
-bool IsFinishedState(const QString& strState);
-bool IsFailedState(const QString& strState);
 
 // Whether a crop (x, y, w, h) fits a row's source: x + w <= Source W and y + h <= Source H,
 // with non-negative values.

@@ -502,11 +502,6 @@ QPoint CQVPlatformWindow::ClientToScreen(QPoint ptClient) const
     return m_pWidget ? m_pWidget->mapToGlobal(ptClient) : ptClient;
 }
 
-QPoint CQVPlatformWindow::ScreenToClient(QPoint ptScreen) const
-{
-    return m_pWidget ? m_pWidget->mapFromGlobal(ptScreen) : ptScreen;
-}
-
 uint32_t CQVPlatformWindow::GetNativeId() const
 {
     return m_pWidget ? static_cast<uint32_t>(m_pWidget->winId()) : 0;

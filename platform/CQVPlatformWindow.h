@@ -128,7 +128,6 @@ public:
     // The whole screen the window is on.
     QRect GetScreenRect() const;
     QPoint ClientToScreen(QPoint ptClient) const;
-    QPoint ScreenToClient(QPoint ptScreen) const;
     // The X11 window id (forces a native window); 0 without a window.
     uint32_t GetNativeId() const;
     // The widget that shows the content; child widgets (edit boxes) are made inside it.

@@ -255,15 +255,6 @@ void CQVEditCtrl::SelectAll()
         pText->selectAll();
 }
 
-int CQVEditCtrl::GetCursorPosition() const
-{
-    if (auto* pLine = qobject_cast<QLineEdit*>(m_pWidget.data()))
-        return pLine->cursorPosition();
-    if (auto* pText = qobject_cast<QPlainTextEdit*>(m_pWidget.data()))
-        return pText->textCursor().position();
-    return -1;
-}
-
 void CQVEditCtrl::ForwardClick(QPoint ptOwner)
 {
     QWidget* pTarget = MouseTarget();

@@ -66,8 +66,6 @@ public:
     void SetFocus();
     bool HasFocus() const;
     void SelectAll();
-    // The caret's position in the text (single-line), -1 without a window.
-    int GetCursorPosition() const;
 
     // Passes a click at a point of the owner's client area, clamped into the window, as a
     // press, release, press and release, so that the caret lands where the user clicked.

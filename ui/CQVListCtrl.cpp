@@ -110,24 +110,9 @@ bool CQVListCtrl::IsColumnVisible(int nColumn) const
     return nColumn >= 0 && nColumn < GetColumnCount() && !m_columns[nColumn]->bHidden;
 }
 
-void CQVListCtrl::SetColumnWidth(int nColumn, int nWidth, bool bRedraw)
-{
-    if (nColumn < 0 || nColumn >= GetColumnCount())
-        return;
-    m_columns[nColumn]->nWidth = std::max(nWidth, 0);
-    RecalcLayout();
-    if (bRedraw)
-        Redraw();
-}
-
 int CQVListCtrl::GetColumnWidth(int nColumn) const
 {
     return (nColumn >= 0 && nColumn < GetColumnCount()) ? m_columns[nColumn]->nWidth : 0;
-}
-
-int CQVListCtrl::GetColumnType(int nColumn) const
-{
-    return (nColumn >= 0 && nColumn < GetColumnCount()) ? m_columns[nColumn]->nType : 0;
 }
 
 QString CQVListCtrl::GetColumnTitle(int nColumn) const
@@ -282,12 +267,6 @@ void CQVListCtrl::SetCellReadOnly(int nColumn, int nRow, bool bReadOnly)
         if (bReadOnly && nColumn == m_nEditorColumn && nRow == m_nEditorRow)
             CloseEditor(false);
     }
-}
-
-bool CQVListCtrl::IsCellReadOnly(int nColumn, int nRow) const
-{
-    const tagQVListCell* pCell = CellAt(nColumn, nRow);
-    return pCell && pCell->bReadOnly;
 }
 
 void CQVListCtrl::SetCellTextColor(int nColumn, int nRow, uint32_t clrText, bool bRedraw)
@@ -582,14 +561,6 @@ QRect CQVListCtrl::GetCheckPartRect(int nColumn, int nRow) const
     if (cell.isEmpty())
         return QRect();
     // The box and a few pixels around it, so that it is easy to hit.
-    return QRect(cell.left(), cell.top(), std::min(kCheckSize + 10, cell.width()), cell.height());
-}
-
-QRect CQVListCtrl::GetHeaderCheckRect(int nColumn) const
-{
-    if (!IsColumnVisible(nColumn) || !m_columns[nColumn]->bHasHeaderCheck)
-        return QRect();
-    const QRect cell = GetHeaderCellRect(nColumn);
     return QRect(cell.left(), cell.top(), std::min(kCheckSize + 10, cell.width()), cell.height());
 }
 

@@ -101,9 +101,7 @@ public:
     void SetColumnMultiLine(int nColumn, bool bMultiLine);
     void ShowColumn(int nColumn, bool bShow, bool bRelayout);
     bool IsColumnVisible(int nColumn) const;
-    void SetColumnWidth(int nColumn, int nWidth, bool bRedraw);
     int GetColumnWidth(int nColumn) const;
-    int GetColumnType(int nColumn) const;
     QString GetColumnTitle(int nColumn) const;
     // Cells with check boxes, and a check box in the header that sets the whole column.
     void SetColumnChecks(int nColumn, bool bCellChecks, bool bHeaderCheck);
@@ -124,7 +122,6 @@ public:
     void SetCellChecked(int nColumn, int nRow, bool bChecked, bool bRedraw);
     bool GetCellChecked(int nColumn, int nRow) const;
     void SetCellReadOnly(int nColumn, int nRow, bool bReadOnly);
-    bool IsCellReadOnly(int nColumn, int nRow) const;
     void SetCellTextColor(int nColumn, int nRow, uint32_t clrText, bool bRedraw);
     void SetCellToolTip(int nColumn, int nRow, const QString& strText);
     QString GetCellToolTip(int nColumn, int nRow) const;
@@ -181,7 +178,6 @@ public:
     QRect GetCellRect(int nColumn, int nRow) const;
     // The check box of a cell of a column with cell checks (empty otherwise).
     QRect GetCheckPartRect(int nColumn, int nRow) const;
-    QRect GetHeaderCheckRect(int nColumn) const;
     // The visible column at x, -1 for none; the row at y inside the rows area, -1 for none.
     int ColumnAt(int x) const;
     int RowAt(int y) const;

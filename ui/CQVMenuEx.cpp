@@ -45,14 +45,6 @@ void CQVMenuEx::AppendSeparator()
     addSeparator();
 }
 
-QAction* CQVMenuEx::FindCommand(int nCommand) const
-{
-    for (QAction* pAction : actions())
-        if (!pAction->isSeparator() && CommandOf(pAction) == nCommand)
-            return pAction;
-    return nullptr;
-}
-
 int CQVMenuEx::CommandOf(const QAction* pAction)
 {
     if (!pAction)

@@ -17,8 +17,6 @@ public:
     QAction* AppendCommand(int nCommand, const QString& strText, bool bCheckable = false,
                            bool bChecked = false);
     void AppendSeparator();
-    // The item with the command id, or null.
-    QAction* FindCommand(int nCommand) const;
     // Runs the menu at the screen point (a nested event loop) and returns the chosen
     // command id, 0 when dismissed.
     int TrackPopup(QPoint ptScreen);

@@ -15,18 +15,6 @@ void CQVTextButton::Destroy()
     CQVButton::Destroy();
 }
 
-bool CQVTextButton::SetIconFromFile(const std::string& path)
-{
-    m_pIcon.reset();
-    if (path.empty())
-        return false;
-    QImage file(QString::fromStdString(path));
-    if (file.isNull())
-        return false;
-    SetIcon(file);
-    return true;
-}
-
 void CQVTextButton::SetIcon(const QImage& icon)
 {
     if (icon.isNull())

@@ -20,8 +20,6 @@ public:
     // A highlighted button writes its text in the theme's second text colour.
     void SetHighlighted(bool bHighlighted) { m_bHighlighted = bHighlighted; }
     bool IsHighlighted() const { return m_bHighlighted; }
-    // A missing or unreadable file leaves the button without icon (false).
-    bool SetIconFromFile(const std::string& path);
     void SetIcon(const QImage& icon);
     const QImage* GetIcon() const { return m_pIcon.get(); }
 
