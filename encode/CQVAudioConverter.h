@@ -2,7 +2,7 @@
 // format and channel layout (mono downmix, or stereo spread onto a multichannel layout).
 #pragma once
 
-#include "media/FFmpegCommon.h"
+#include "probe/FFmpegCommon.h"
 #include "encode/IQVAudioMixerUserCallback.h"
 
 #include <cstdint>

@@ -5,7 +5,7 @@
 
 #include "encode/CQVEncoderBase.h"
 #include "encode/EncodeSettings.h"
-#include "media/FFmpegCommon.h"
+#include "probe/FFmpegCommon.h"
 
 #include <cstdint>
 

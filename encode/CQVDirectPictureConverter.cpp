@@ -1,6 +1,6 @@
 #include "encode/CQVDirectPictureConverter.h"
 
-#include "media/FFmpegCommon.h"
+#include "probe/FFmpegCommon.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 // Runs on the video encoding thread; keeps its scaler between frames.
 #pragma once
 
-#include "media/CQVColorGraph.h"
+#include "probe/CQVColorGraph.h"
 #include "media/tagQVDirectPicture.h"
 
 #include <cstdint>

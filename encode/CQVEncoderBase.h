@@ -2,7 +2,7 @@
 // packet, and the multiplexer stream its packets go to.
 #pragma once
 
-#include "media/FFmpegCommon.h"
+#include "probe/FFmpegCommon.h"
 
 #include <cstdint>
 

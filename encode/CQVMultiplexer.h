@@ -7,7 +7,7 @@
 #pragma once
 
 #include "encode/EncodeSettings.h"
-#include "media/FFmpegCommon.h"
+#include "probe/FFmpegCommon.h"
 
 #include <condition_variable>
 #include <cstdint>

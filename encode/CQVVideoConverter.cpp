@@ -1,7 +1,7 @@
 #include "encode/CQVVideoConverter.h"
 
 #include "encode/OutputColor.h"
-#include "media/FrameComposition.h"
+#include "media/CQVItemRuntime.h"
 #include "project/OutputFrameRate.h"
 
 #include <cmath>

@@ -7,7 +7,7 @@
 #include "encode/CQVDirectPictureConverter.h"
 #include "encode/CQVEncoderBase.h"
 #include "encode/EncodeSettings.h"
-#include "media/FFmpegCommon.h"
+#include "probe/FFmpegCommon.h"
 
 #include <cstdint>
 

@@ -3,9 +3,9 @@
 // FFmpeg is decided in one place only, EncoderMapping.h.
 #pragma once
 
-#include "encode/OutputTypes.h"
+#include "formats/OutputTypes.h"
 #include "media/SourceFacts.h"
-#include "media/ColorDescription.h"
+#include "probe/ColorDescription.h"
 #include "project/OutputSettings.h"
 #include "project/SettingsFiles.h"
 

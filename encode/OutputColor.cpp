@@ -1,6 +1,6 @@
 #include "encode/OutputColor.h"
 
-#include "media/MediaInfoProbe.h"
+#include "probe/MediaInfoProbe.h"
 #include "project/LineTypes.h"
 
 namespace qv

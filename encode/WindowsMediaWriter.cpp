@@ -1,7 +1,7 @@
 #include "encode/WindowsMediaWriter.h"
 
-#include "encode/CQVWmProfileManager.h"
-#include "encode/WindowsMediaResults.h"
+#include "formats/CQVWmProfileManager.h"
+#include "formats/WindowsMediaResults.h"
 #include "project/OutputFrameRate.h"
 
 #include <algorithm>

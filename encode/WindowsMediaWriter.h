@@ -3,7 +3,7 @@
 // output settings record.
 #pragma once
 
-#include "encode/CQVWmProfile.h"
+#include "formats/CQVWmProfile.h"
 #include "encode/EncodeSettings.h"
 
 #include <cstdint>

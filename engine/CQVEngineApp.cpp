@@ -2,8 +2,8 @@
 
 #include "engine/CQVConvertDlg.h"
 #include "engine/CQVFullPlayDlg.h"
-#include "media/CQVItemEffects.h"
-#include "media/FFmpegCommon.h"
+#include "compose/CQVItemEffects.h"
+#include "probe/FFmpegCommon.h"
 #include "platform/ProgramFolder.h"
 #include "protocol/JobFolder.h"
 

@@ -1,8 +1,8 @@
 #include "engine/CQVFullPlayDlg.h"
 
-#include "encode/CAudioMixerUserCallback.h"
-#include "encode/CQVTimeLinePlayer.h"
-#include "encode/CVideoMixerUserCallback.h"
+#include "compose/CAudioMixerUserCallback.h"
+#include "preview/CQVTimeLinePlayer.h"
+#include "compose/CVideoMixerUserCallback.h"
 #include "platform/ProgramFolder.h"
 #include "protocol/JobFolder.h"
 #include "project/CQVProjectReader.h"

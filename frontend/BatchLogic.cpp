@@ -1,6 +1,6 @@
 #include "frontend/BatchLogic.h"
 
-#include "encode/OutputTypes.h"
+#include "formats/OutputTypes.h"
 #include "platform/ProgramFolder.h"
 #include "protocol/SharedControlBlock.h"
 

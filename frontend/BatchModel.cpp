@@ -1,7 +1,7 @@
 #include "frontend/BatchModel.h"
 
 #include "frontend/FileListColumns.h"
-#include "media/MediaInfoProbe.h"
+#include "probe/MediaInfoProbe.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "frontend/JobFiles.h"
-#include "media/DisplayTurn.h"
+#include "probe/DisplayTurn.h"
 
 #include <QString>
 #include <functional>

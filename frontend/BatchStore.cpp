@@ -1,6 +1,6 @@
 #include "frontend/BatchStore.h"
 
-#include "encode/OutputTypes.h"
+#include "formats/OutputTypes.h"
 #include "platform/Process.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SettingsStore.h"

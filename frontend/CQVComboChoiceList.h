@@ -3,7 +3,7 @@
 // adapter only borrows it. GUI thread only.
 #pragma once
 
-#include "encode/IQVChoiceList.h"
+#include "formats/IQVChoiceList.h"
 #include "ui/CQVComboBox.h"
 
 namespace qv

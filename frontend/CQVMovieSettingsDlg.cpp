@@ -1,9 +1,9 @@
 #include "frontend/CQVMovieSettingsDlg.h"
 
-#include "encode/CQVWmProfileManager.h"
-#include "encode/OutputTypes.h"
-#include "encode/WindowsMediaProfile.h"
-#include "encode/WindowsMediaResults.h"
+#include "formats/CQVWmProfileManager.h"
+#include "formats/OutputTypes.h"
+#include "formats/WindowsMediaProfile.h"
+#include "formats/WindowsMediaResults.h"
 #include "frontend/CQVComboChoiceList.h"
 #include "frontend/CQVH264SettingsDlg.h"
 #include "frontend/FrontEndGlobals.h"

@@ -1,7 +1,7 @@
 #include "frontend/CQVRenderFlow.h"
 
-#include "encode/OutputTypes.h"
-#include "encode/WindowsMediaProfile.h"
+#include "formats/OutputTypes.h"
+#include "formats/WindowsMediaProfile.h"
 #include "frontend/BatchLogic.h"
 #include "frontend/FrontEndGlobals.h"
 #include "platform/ProgramFolder.h"

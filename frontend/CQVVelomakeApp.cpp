@@ -6,7 +6,7 @@
 #include "frontend/FrontEndCommands.h"
 #include "frontend/FrontEndGlobals.h"
 #include "frontend/TempFolder.h"
-#include "media/FFmpegCommon.h"
+#include "probe/FFmpegCommon.h"
 #include "platform/ProgramFolder.h"
 #include "protocol/JobFolder.h"
 #include "ui/CQVControlClasses.h"

@@ -1,7 +1,7 @@
 #include "frontend/CropFrameLoader.h"
 
 #include "frontend/CropFrames.h"
-#include "media/CQVFFMpegStillCapture.h"
+#include "probe/CQVFFMpegStillCapture.h"
 #include "platform/ProgramFolder.h"
 
 #include <cstdio>

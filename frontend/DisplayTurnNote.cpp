@@ -1,6 +1,6 @@
 #include "frontend/DisplayTurnNote.h"
 
-#include "media/MediaInfoProbe.h"
+#include "probe/MediaInfoProbe.h"
 
 #include <cmath>
 

@@ -3,7 +3,7 @@
 // the crop dialog say so in one plain sentence.
 #pragma once
 
-#include "media/DisplayTurn.h"
+#include "probe/DisplayTurn.h"
 
 #include <QString>
 #include <string>

@@ -5,8 +5,8 @@
 // shows them. One thread drives a reader at a time.
 #pragma once
 
-#include "media/DisplayTurn.h"
-#include "media/FFmpegCommon.h"
+#include "probe/DisplayTurn.h"
+#include "probe/FFmpegCommon.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "frontend/MovieSettingsLogic.h"
 
-#include "encode/OutputTypes.h"
+#include "formats/OutputTypes.h"
 #include "project/OutputFrameRate.h"
 #include "project/OutputSize.h"
 

@@ -3,7 +3,7 @@
 // default, the help texts, and what OK stores in the output settings record.
 #pragma once
 
-#include "encode/OutputTypes.h"
+#include "formats/OutputTypes.h"
 #include "project/OutputSettings.h"
 
 #include <array>

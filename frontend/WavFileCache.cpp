@@ -1,6 +1,6 @@
 #include "frontend/WavFileCache.h"
 
-#include "media/WavExtraction.h"
+#include "probe/WavExtraction.h"
 #include "platform/ProgramFolder.h"
 #include "project/AudioSubstitutes.h"
 

@@ -6,7 +6,7 @@
 // start of the first video stream, or of the file when it has none).
 #pragma once
 
-#include "media/FFmpegCommon.h"
+#include "probe/FFmpegCommon.h"
 
 #include <cstdint>
 #include <deque>

@@ -2,7 +2,7 @@
 // of a fixed size, walked forward in time by the frame composer. One per open video item.
 #pragma once
 
-#include "media/CQVFFMpegCaptureBase.h"
+#include "probe/CQVFFMpegCaptureBase.h"
 
 namespace qv
 {

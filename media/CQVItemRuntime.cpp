@@ -1,5 +1,7 @@
 #include "media/CQVItemRuntime.h"
 
+#include "project/LineTypes.h"
+
 #include <atomic>
 
 namespace qv
@@ -27,6 +29,20 @@ CQVItemRuntime& ItemRuntime(tagQVMediaData& item)
 CQVItemRuntime* FindItemRuntime(const tagQVMediaData& item)
 {
     return dynamic_cast<CQVItemRuntime*>(item.pState.get());
+}
+
+void ReleaseItemDecoders(ProjectTimeline& timeline)
+{
+    auto release = [](TimelineLine& line)
+    {
+        for (const auto& pItem : line.items)
+            if (CQVItemRuntime* pRuntime = FindItemRuntime(*pItem))
+                pRuntime->pDecoder.reset();
+    };
+    for (TimelineLine& line : timeline.lines)
+        if (line.eMediaTypeLine == kLineMainVideo || line.eMediaTypeLine == kLineOverlayVideo)
+            release(line);
+    release(timeline.secondLine);
 }
 
 } // namespace qv

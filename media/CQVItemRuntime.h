@@ -4,6 +4,7 @@
 #pragma once
 
 #include "media/CQVFFMpegCapture.h"
+#include "project/ProjectTimeline.h"
 #include "project/tagQVMediaData.h"
 
 #include <QImage>
@@ -62,5 +63,10 @@ CQVItemRuntime& ItemRuntime(tagQVMediaData& item);
 
 // The item's runtime state, or null when none has been made.
 CQVItemRuntime* FindItemRuntime(const tagQVMediaData& item);
+
+// Frees the open decoders of the items of the main video line (with the second line its
+// items were moved to) and of every line of type 3. Decoders only move forward, so a new
+// run of the project must open them afresh at its own start. Only while nothing composes.
+void ReleaseItemDecoders(ProjectTimeline& timeline);
 
 } // namespace qv

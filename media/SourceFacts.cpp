@@ -1,6 +1,6 @@
 #include "media/SourceFacts.h"
 
-#include "media/FFmpegCommon.h"
+#include "probe/FFmpegCommon.h"
 
 #include <initializer_list>
 #include <sys/stat.h>

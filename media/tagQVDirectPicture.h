@@ -3,9 +3,9 @@
 // region once to its own format and size, or takes it as it is when they already match.
 #pragma once
 
-#include "media/ColorDescription.h"
-#include "media/DisplayTurn.h"
-#include "media/FFmpegCommon.h"
+#include "probe/ColorDescription.h"
+#include "probe/DisplayTurn.h"
+#include "probe/FFmpegCommon.h"
 
 namespace qv
 {

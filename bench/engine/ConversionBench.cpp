@@ -6,7 +6,7 @@
 // PSNR against the source's crop. A clip named on the command line is benchmarked too.
 #include "encode/EncodeSettings.h"
 #include "encode/EncoderMapping.h"
-#include "media/CQVColorGraph.h"
+#include "probe/CQVColorGraph.h"
 #include "project/FrontEndProject.h"
 #include "project/OutputSize.h"
 #include "project/ProjectWriter.h"

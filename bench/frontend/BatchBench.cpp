@@ -5,7 +5,7 @@
 // x264 leaves in the stream, and ffprobe's sample rate, channels and bitrate), so both do
 // equal work. Best of N rounds each; prints both times and the ratio (aim: 1.05 or less).
 //   batch_bench [rounds]                      (3 by default; offscreen)
-#include "encode/OutputTypes.h"
+#include "formats/OutputTypes.h"
 #include "frontend/BatchModel.h"
 #include "frontend/CQVMainDlg.h"
 #include "frontend/CQVRenderFlow.h"

@@ -7,7 +7,7 @@
 // Prints both times (best of ROUNDS, default 3) and their ratio; the aim is 1.10 or less.
 #include "bench/media/BenchSource.h"
 #include "media/CQVFFMpegCapture.h"
-#include "media/MediaInfoProbe.h"
+#include "probe/MediaInfoProbe.h"
 
 #include <chrono>
 #include <cstdio>

@@ -3,9 +3,9 @@
 // sound clock, and the time from Play to the first picture, both inside the player and
 // through the engine process as the front-end starts it. Needs an X server (Xvfb will do);
 // the sound goes to SDL's dummy driver unless SDL_AUDIODRIVER says otherwise.
-#include "encode/CAudioMixerUserCallback.h"
-#include "encode/CQVTimeLinePlayer.h"
-#include "encode/CVideoMixerUserCallback.h"
+#include "compose/CAudioMixerUserCallback.h"
+#include "preview/CQVTimeLinePlayer.h"
+#include "compose/CVideoMixerUserCallback.h"
 #include "project/FrontEndProject.h"
 #include "project/ProjectWriter.h"
 #include "tests/support/CQVEngineDriver.h"

@@ -5,8 +5,8 @@
 #include "MediaProbe.h"
 
 #include "encode/CQVVideoConverter.h"
-#include "encode/CVideoMixerUserCallback.h"
-#include "media/CQVItemEffects.h"
+#include "compose/CVideoMixerUserCallback.h"
+#include "compose/CQVItemEffects.h"
 #include "project/FrontEndProject.h"
 #include "tests/media/TestMedia.h"
 #include "tests/support/TestFolder.h"

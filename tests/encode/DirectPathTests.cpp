@@ -5,9 +5,9 @@
 
 #include "encode/CQVDirectPictureConverter.h"
 #include "media/CQVItemRuntime.h"
-#include "media/FrameComposition.h"
-#include "media/FramePath.h"
-#include "media/ItemTiming.h"
+#include "compose/FrameComposition.h"
+#include "compose/FramePath.h"
+#include "compose/ItemTiming.h"
 #include "project/OutputSize.h"
 #include "tests/media/ComposeMedia.h"
 #include "tests/media/TestMedia.h"

@@ -1,11 +1,11 @@
 // The video and audio mixer callbacks on their own: times, history, mixing arithmetic,
 // gains, levels and the level queue.
-#include "encode/CAudioMixerUserCallback.h"
-#include "encode/CQVLevelMapping.h"
+#include "compose/CAudioMixerUserCallback.h"
+#include "compose/CQVLevelMapping.h"
 #include "encode/CQVVideoConverter.h"
-#include "encode/CVUserCallback.h"
-#include "encode/CVideoMixerUserCallbackEx.h"
-#include "encode/CVideoMixerUserCallback.h"
+#include "compose/CVUserCallback.h"
+#include "compose/CVideoMixerUserCallbackEx.h"
+#include "compose/CVideoMixerUserCallback.h"
 #include "media/CQVItemRuntime.h"
 #include "platform/ProgramFolder.h"
 #include "media/CQVFFMpegAudioReader.h"

@@ -1,9 +1,9 @@
 // The front-end's side of Windows Media output: codec and format lists, default codecs,
 // format codes and the saved profile file.
-#include "encode/CQVChoiceVector.h"
-#include "encode/LanguageTags.h"
-#include "encode/WindowsMediaProfile.h"
-#include "encode/WindowsMediaResults.h"
+#include "formats/CQVChoiceVector.h"
+#include "formats/LanguageTags.h"
+#include "formats/WindowsMediaProfile.h"
+#include "formats/WindowsMediaResults.h"
 #include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>

@@ -3,11 +3,11 @@
 #include "ConversionHelpers.h"
 #include "MediaProbe.h"
 
-#include "encode/CQVChoiceVector.h"
+#include "formats/CQVChoiceVector.h"
 #include "encode/CQVMediaEventQueue.h"
 #include "encode/CQVVideoConverter.h"
-#include "encode/WindowsMediaProfile.h"
-#include "encode/WindowsMediaResults.h"
+#include "formats/WindowsMediaProfile.h"
+#include "formats/WindowsMediaResults.h"
 #include "encode/WindowsMediaWriter.h"
 #include "tests/support/TestFolder.h"
 

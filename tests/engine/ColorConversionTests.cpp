@@ -1,7 +1,7 @@
 // Colours through whole conversions: the output says which colours it holds, and read back
 // with what it says (or, without a description, with what players assume for its size) it
 // shows the source's colours, on both frame paths.
-#include "media/CQVFFMpegStillCapture.h"
+#include "probe/CQVFFMpegStillCapture.h"
 #include "project/FrontEndProject.h"
 #include "project/ProjectWriter.h"
 #include "protocol/SharedControlBlock.h"

@@ -2,8 +2,8 @@
 // effect is written as the front-end writes it, converted, and every item's picture in
 // the output is compared with the same effect applied to the source picture here.
 #include "protocol/SharedControlBlock.h"
-#include "media/ColorAdjustment.h"
-#include "media/MovingMask.h"
+#include "compose/ColorAdjustment.h"
+#include "compose/MovingMask.h"
 #include "project/FrontEndProject.h"
 #include "project/ProjectWriter.h"
 #include "tests/encode/MediaProbe.h"

@@ -4,7 +4,7 @@
 #include "project/FrontEndProject.h"
 #include "project/LineTypes.h"
 #include "project/ProjectWriter.h"
-#include "media/MediaInfoProbe.h"
+#include "probe/MediaInfoProbe.h"
 #include "tests/encode/MediaProbe.h"
 #include "tests/media/TestMedia.h"
 #include "tests/support/CQVEngineDriver.h"

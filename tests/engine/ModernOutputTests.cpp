@@ -2,7 +2,7 @@
 // pictures (the shortest job): each file has its container, codecs, tag, size, pictures and
 // the source's colour description and decodes cleanly; an AV1 picture below the encoder's smallest
 // side and a type the engine does not know end the engine with a failure and no file.
-#include "encode/OutputTypes.h"
+#include "formats/OutputTypes.h"
 #include "project/FrontEndProject.h"
 #include "project/ProjectWriter.h"
 #include "protocol/SharedControlBlock.h"

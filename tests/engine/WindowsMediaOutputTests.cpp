@@ -1,7 +1,7 @@
 // Windows Media output through the engine process: the front-end saves "tmp/wmv.prx",
 // the engine writes the file the profile describes.
-#include "encode/CQVChoiceVector.h"
-#include "encode/WindowsMediaProfile.h"
+#include "formats/CQVChoiceVector.h"
+#include "formats/WindowsMediaProfile.h"
 #include "protocol/SharedControlBlock.h"
 #include "project/FrontEndProject.h"
 #include "project/ProjectWriter.h"

@@ -2,11 +2,11 @@
 // real engine, the list file written and read back, and the restore after a kill during a
 // render, with a missing source, with a damaged file, and in the real program with files
 // handed over after the restored rows.
-#include "encode/OutputTypes.h"
+#include "formats/OutputTypes.h"
 #include "frontend/BatchLogic.h"
 #include "frontend/BatchStore.h"
 #include "frontend/CQVRenderFlow.h"
-#include "media/MediaInfoProbe.h"
+#include "probe/MediaInfoProbe.h"
 #include "platform/Process.h"
 #include "project/CQVXmlDocument.h"
 #include "project/FileKeyTable.h"

@@ -1,6 +1,6 @@
 // The main window with real input on the offscreen platform: adding, dropping, moving and
 // editing rows, the row menu's crop copy, maximise and minimise, and a screenshot.
-#include "encode/OutputTypes.h"
+#include "formats/OutputTypes.h"
 #include "frontend/CQVCropDlg.h"
 #include "frontend/CQVMainDlg.h"
 #include "frontend/FrontEndCommands.h"

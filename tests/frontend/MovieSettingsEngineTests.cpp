@@ -1,8 +1,8 @@
 // Every entry of the format list, chosen in the movie settings and confirmed with OK, gives
 // a record that the engine renders into the container and codecs its label names, with the
 // type code and extension of that format.
-#include "encode/OutputTypes.h"
-#include "encode/WindowsMediaProfile.h"
+#include "formats/OutputTypes.h"
+#include "formats/WindowsMediaProfile.h"
 #include "frontend/CQVMovieSettingsDlg.h"
 #include "frontend/FrontEndGlobals.h"
 #include "frontend/JobFiles.h"

@@ -2,8 +2,8 @@
 // format and preset changes, the clamps and files of OK, Cancel, the help texts, the
 // H.264 choices, and every format through the engine. With VANTREL_SCREENSHOT_DIR set the
 // two dialogs are saved there.
-#include "encode/OutputTypes.h"
-#include "encode/WindowsMediaProfile.h"
+#include "formats/OutputTypes.h"
+#include "formats/WindowsMediaProfile.h"
 #include "frontend/CQVH264SettingsDlg.h"
 #include "frontend/CQVMovieSettingsDlg.h"
 #include "frontend/FrontEndGlobals.h"

@@ -1,14 +1,14 @@
 // The render flow with the real engine: output names and sizes, honest results for failed
 // rows, stopping, and the batch status.
-#include "encode/OutputTypes.h"
-#include "encode/WindowsMediaProfile.h"
+#include "formats/OutputTypes.h"
+#include "formats/WindowsMediaProfile.h"
 #include "frontend/BatchLogic.h"
 #include "frontend/BatchModel.h"
-#include "media/MediaInfoProbe.h"
+#include "probe/MediaInfoProbe.h"
 #include "frontend/CQVMainDlg.h"
 #include "frontend/CQVMessageStrip.h"
 #include "frontend/CQVRenderFlow.h"
-#include "encode/OutputTypes.h"
+#include "formats/OutputTypes.h"
 #include "project/OutputFrameRate.h"
 #include "frontend/TempFolder.h"
 #include "platform/Process.h"

@@ -3,7 +3,7 @@
 // source agree. With VANTREL_SCREENSHOT_DIR set, the dialog is saved there.
 #include "frontend/CQVCropDlg.h"
 #include "frontend/JobFiles.h"
-#include "media/FrameComposition.h"
+#include "compose/FrameComposition.h"
 #include "tests/frontend/FrontEndTestSupport.h"
 #include "tests/media/TestMedia.h"
 #include "ui/CQVEdit.h"

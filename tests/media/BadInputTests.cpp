@@ -2,8 +2,8 @@
 // good picture, and every loop a caller runs over a reader comes to an end.
 #include "media/CQVFFMpegAudioReader.h"
 #include "media/CQVFFMpegCapture.h"
-#include "media/CQVFFMpegStillCapture.h"
-#include "media/MediaInfoProbe.h"
+#include "probe/CQVFFMpegStillCapture.h"
+#include "probe/MediaInfoProbe.h"
 #include "tests/media/TestMedia.h"
 
 #include <gtest/gtest.h>

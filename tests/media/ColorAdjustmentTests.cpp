@@ -1,8 +1,8 @@
 // A colour-adjustment set as a whole: the order of its effects, the mosaic's reference
 // size, and the variant for upright pictures.
-#include "media/ColorAdjustment.h"
-#include "media/NeighbourhoodEffects.h"
-#include "media/PixelEffects.h"
+#include "compose/ColorAdjustment.h"
+#include "compose/NeighbourhoodEffects.h"
+#include "compose/PixelEffects.h"
 #include "tests/media/EffectPixels.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The rule for pictures that carry no colour description, the completion of a partial one,
 // and what a Dolby Vision stream's configuration record makes of its base layer.
-#include "media/ColorDescription.h"
-#include "media/FFmpegCommon.h"
+#include "probe/ColorDescription.h"
+#include "probe/FFmpegCommon.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // HLS conversion: the integer forward form and the single-precision way back.
-#include "media/ColorSpace.h"
+#include "compose/ColorSpace.h"
 
 #include <gtest/gtest.h>
 

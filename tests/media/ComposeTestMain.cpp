@@ -1,4 +1,4 @@
-#include "media/FFmpegCommon.h"
+#include "probe/FFmpegCommon.h"
 
 #include <QGuiApplication>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // Sources with a display matrix: the probe reports the size players show, and the still
 // capture delivers the picture upright.
-#include "media/CQVFFMpegStillCapture.h"
-#include "media/DisplayTurn.h"
-#include "media/MediaInfoProbe.h"
+#include "probe/CQVFFMpegStillCapture.h"
+#include "probe/DisplayTurn.h"
+#include "probe/MediaInfoProbe.h"
 #include "tests/media/TestMedia.h"
 
 #include <gtest/gtest.h>

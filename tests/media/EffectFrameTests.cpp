@@ -1,11 +1,11 @@
 // One composed frame per effect: a generated video item rendered as the video mixer does
 // (render into the layer, colour adjustment, moving mask, finishing into the sample), each
 // against a golden hash and against the effect applied to the plain frame by hand.
-#include "media/CQVItemEffects.h"
-#include "media/ColorAdjustment.h"
-#include "media/FrameComposition.h"
-#include "media/FrameFinishing.h"
-#include "media/MovingMask.h"
+#include "compose/CQVItemEffects.h"
+#include "compose/ColorAdjustment.h"
+#include "compose/FrameComposition.h"
+#include "compose/FrameFinishing.h"
+#include "compose/MovingMask.h"
 #include "platform/ProgramFolder.h"
 #include "tests/media/ComposeMedia.h"
 #include "tests/media/TestMedia.h"

@@ -1,8 +1,8 @@
 // The composition of video items on generated media: the crop arithmetic, which picture a
 // time shows, and whole composed frames against golden hashes.
 #include "media/CQVItemRuntime.h"
-#include "media/FrameComposition.h"
-#include "media/FrameFinishing.h"
+#include "compose/FrameComposition.h"
+#include "compose/FrameFinishing.h"
 #include "tests/media/ComposeMedia.h"
 #include "tests/media/TestMedia.h"
 

@@ -1,5 +1,5 @@
-#include "media/FrameFinishing.h"
-#include "media/FrameImage.h"
+#include "compose/FrameFinishing.h"
+#include "compose/FrameImage.h"
 #include "tests/media/ComposeMedia.h"
 
 #include <gtest/gtest.h>

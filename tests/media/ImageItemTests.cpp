@@ -1,8 +1,8 @@
 // Picture items and animated pictures.
-#include "media/AnimationFrames.h"
+#include "compose/AnimationFrames.h"
 #include "media/CQVItemRuntime.h"
-#include "media/FrameComposition.h"
-#include "media/IQVItemEffects.h"
+#include "compose/FrameComposition.h"
+#include "compose/IQVItemEffects.h"
 #include "tests/media/ComposeMedia.h"
 #include "tests/media/TestMedia.h"
 

@@ -1,4 +1,4 @@
-#include "media/ImageTransforms.h"
+#include "compose/ImageTransforms.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "media/CQVItemRuntime.h"
-#include "media/ItemTiming.h"
+#include "compose/ItemTiming.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Jitter, convolutions, edge detection and mosaic: hand-worked pictures that show the
 // in-place visiting order.
-#include "media/NeighbourhoodEffects.h"
+#include "compose/NeighbourhoodEffects.h"
 #include "tests/media/EffectPixels.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The per-pixel colour effects, on small hand-worked pictures.
-#include "media/ColorSpace.h"
-#include "media/PixelEffects.h"
+#include "compose/ColorSpace.h"
+#include "compose/PixelEffects.h"
 #include "tests/media/EffectPixels.h"
 
 #include <gtest/gtest.h>

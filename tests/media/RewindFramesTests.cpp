@@ -1,5 +1,5 @@
 #include "media/CQVItemRuntime.h"
-#include "media/RewindFrames.h"
+#include "compose/RewindFrames.h"
 #include "tests/media/ComposeMedia.h"
 #include "tests/media/TestMedia.h"
 

@@ -1,5 +1,5 @@
-#include "media/CQVFFMpegStillCapture.h"
-#include "media/MediaInfoProbe.h"
+#include "probe/CQVFFMpegStillCapture.h"
+#include "probe/MediaInfoProbe.h"
 #include "tests/media/TestMedia.h"
 
 #include <QImage>

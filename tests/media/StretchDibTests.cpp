@@ -1,6 +1,6 @@
 // The stretcher against an independent nearest-neighbour reference: enlarging takes
 // source index floor(i × m ÷ n), reducing ceil(i × m ÷ n), in each direction.
-#include "media/StretchDib.h"
+#include "compose/StretchDib.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The composition driven the way the video mixer drives it, over a line of several items.
-#include "media/AnimationFrames.h"
+#include "compose/AnimationFrames.h"
 #include "media/CQVItemRuntime.h"
-#include "media/FrameComposition.h"
-#include "media/FrameFinishing.h"
-#include "media/ItemTiming.h"
+#include "compose/FrameComposition.h"
+#include "compose/FrameFinishing.h"
+#include "compose/ItemTiming.h"
 #include "tests/media/ComposeMedia.h"
 #include "tests/media/TestMedia.h"
 

@@ -1,4 +1,4 @@
-#include "media/FFmpegCommon.h"
+#include "probe/FFmpegCommon.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>

@@ -1,0 +1,97 @@
+// The engine's answer to the video mixer: one composed picture of the project for every
+// sample, at the time the sample stands for.
+#pragma once
+
+#include "encode/IQVVideoMixerUserCallback.h"
+#include "compose/tagQVCompositionContext.h"
+#include "project/ProjectTimeline.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qv
+{
+
+class CQVVideoConverter;
+class IQVItemEffects;
+class CQVLevelMapping;
+class CAudioMixerUserCallback;
+
+class CVideoMixerUserCallback : public IQVVideoMixerUserCallback
+{
+public:
+    static constexpr int kHistorySize = 16;
+
+    // W × H is the output size. Empties and recreates "rwv/" and "frameimage/" under
+    // tmpFolder (with a trailing "/"); an empty tmpFolder writes nothing anywhere.
+    CVideoMixerUserCallback(ProjectTimeline& timeline, int nWidth, int nHeight,
+                            const std::string& tmpFolder);
+    // Removes "rwv/" with its contents.
+    ~CVideoMixerUserCallback();
+    CVideoMixerUserCallback(const CVideoMixerUserCallback&) = delete;
+    CVideoMixerUserCallback& operator=(const CVideoMixerUserCallback&) = delete;
+
+    // Set by each graph build, before the graph runs.
+    // bConverting 1: every sample is counted and its time is delivered ÷ frame rate;
+    // 0 (preview): the owner's time is written into *pPreviewPosition (may be null).
+    void Prime(CQVVideoConverter* pOwner, int32_t bConverting, double* pPreviewPosition = nullptr);
+    void SetEffects(IQVItemEffects* pEffects) { m_context.pEffects = pEffects; }
+    // The level queue shared with the audio callback; only read when the project has a
+    // level meter. Not owned.
+    void SetLevelSource(CQVLevelMapping* pLevels) { m_pLevels = pLevels; }
+    // The preview's level source: the audio callback's own arrays, copied under its lock.
+    // Not owned.
+    void SetPreviewLevelSource(CAudioMixerUserCallback* pAudio) { m_pPreviewLevels = pAudio; }
+
+    int32_t FillFrame(QPainter* pGraphics, int32_t nUnused1, int32_t nUnused2,
+                      const tagQVBitmapInfoHeader* pHeader, uint8_t* pBuffer,
+                      int32_t nBufferSize) override;
+    // Conversions only: a frame whose path (ChooseFramePath) is direct is handed out in
+    // *pDirect; the preview's frames are always composed.
+    int32_t FillFrameOrDirect(QPainter* pGraphics, const tagQVBitmapInfoHeader* pHeader,
+                              uint8_t* pBuffer, int32_t nBufferSize,
+                              tagQVDirectPicture* pDirect) override;
+    int32_t DrawOverlays(QPainter* pGraphics, int32_t nUnused1, int32_t nUnused2, int32_t nUnused3,
+                         uint8_t* pBuffer, int32_t nBufferSize, int32_t bDraw) override;
+    void ResetFrameState() override;
+    // Composes into the sample's pixels itself: no graphics object.
+    bool UsesGraphics() const override { return false; }
+
+    // --- state a frame leaves behind (streaming thread; read by tests after the run)
+    double CurrentTime() const { return m_context.dCurrentTime; }
+    // The last times, oldest first (at most 16).
+    std::vector<double> RecentTimes() const;
+    const tagQVCompositionContext& Context() const { return m_context; }
+    // Frames handed out in the source's own pixels since construction.
+    int64_t DirectFrames() const { return m_nDirectFrames; }
+    // The levels fetched by the last DrawOverlays (64 left, 64 right).
+    const std::array<int16_t, 128>& Levels() const { return m_levels; }
+
+private:
+    int32_t Fill(const tagQVBitmapInfoHeader* pHeader, uint8_t* pBuffer, int32_t nBufferSize,
+                 tagQVDirectPicture* pDirect);
+    void RenderLine(tagQVMediaData* pItem, int nSlot, double dTime, tagQVMediaData** ppItem);
+
+    ProjectTimeline& m_timeline;
+    TimelineLine* m_pMainLine = nullptr;
+    tagQVCompositionContext m_context;
+    CQVVideoConverter* m_pOwner = nullptr;
+    int32_t m_bConverting = 0;
+    double* m_pPreviewPosition = nullptr;
+    CQVLevelMapping* m_pLevels = nullptr;
+    CAudioMixerUserCallback* m_pPreviewLevels = nullptr;
+    std::string m_tmpFolder;
+
+    // --- made once; the streaming thread reuses them for every frame
+    size_t m_nLayerBytes = 0;
+    std::vector<uint8_t> m_layers[2];
+    std::array<double, kHistorySize> m_history{};
+    int m_nHistoryCount = 0;
+    int m_nHistoryStart = 0;
+    int64_t m_nDirectFrames = 0;
+    std::array<int16_t, 128> m_levels{};
+};
+
+} // namespace qv

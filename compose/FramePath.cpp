@@ -1,0 +1,45 @@
+#include "compose/FramePath.h"
+
+#include "media/CQVItemRuntime.h"
+#include "compose/FrameComposition.h"
+#include "compose/FrameFinishing.h"
+#include "project/LineTypes.h"
+#include "project/MediaTypes.h"
+
+extern "C"
+{
+#include <libswscale/swscale.h>
+}
+
+namespace qv
+{
+
+namespace
+{
+
+// What an item asks to be drawn into its frame beyond the crop and the size.
+bool DrawsIntoTheFrame(const tagQVMediaData& item)
+{
+    return item.pColorAdjustment != nullptr || item.pMask != nullptr || RotationEnabled(item) ||
+           BorderEnabled(item) || !item.snapshots.empty();
+}
+
+} // namespace
+
+EQVFramePath ChooseFramePath(const tagQVCompositionContext& context, tagQVMediaData* pMain,
+                             const tagQVMediaData* pSecond, bool bDirectWanted)
+{
+    if (!bDirectWanted || pMain == nullptr || pSecond != nullptr ||
+        pMain->eMediaType != kMediaVideo || pMain->eMediaTypeLine != kLineMainVideo ||
+        DrawsIntoTheFrame(*pMain))
+        return EQVFramePath::kComposed;
+    if (!OpenItemDecoder(context, *pMain))
+        return EQVFramePath::kComposed;
+    // The direct picture goes through the scaler: a format it cannot read is composed.
+    const int nFormat = ItemRuntime(*pMain).pDecoder->StreamPixelFormat();
+    if (nFormat == AV_PIX_FMT_NONE || !sws_isSupportedInput(static_cast<AVPixelFormat>(nFormat)))
+        return EQVFramePath::kComposed;
+    return EQVFramePath::kDirect;
+}
+
+} // namespace qv

@@ -1,0 +1,10 @@
+#include "formats/CQVStream.h"
+
+#include "formats/LanguageTags.h"
+
+namespace qv
+{
+
+CQVStream::CQVStream() : nLanguage(SystemDefaultLcid()) {}
+
+} // namespace qv
