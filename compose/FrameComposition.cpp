@@ -18,9 +18,6 @@ namespace qv
 namespace
 {
 
-// The overlay line whose video items keep decoders between frames, as the main line's do.
-constexpr int32_t kLineOverlayVideo = 3;
-
 // Frame counts are products of doubles: 30 × (23 ÷ 30) may come out as 22.999…, which
 // must not move a frame.
 constexpr double kRoundingTolerance = 1e-6;

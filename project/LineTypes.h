@@ -9,6 +9,8 @@ namespace qv
 {
 
 constexpr int32_t kLineMainVideo = 0;
+// The overlay line whose video items keep decoders between frames, as the main line's do.
+constexpr int32_t kLineOverlayVideo = 3;
 constexpr int32_t kLineTitleBottom = 7;  // titles centred at the bottom, margin above it
 constexpr int32_t kLineDoubleCount = 15; // its items count twice in a project's item count
 constexpr int32_t kLineCamera = 32;
