@@ -24,22 +24,12 @@ constexpr double kAudioReadySeconds = 0.1;
 // The longest single sleep of a waiting thread, so that Stop and a pause are seen soon.
 constexpr auto kWaitStep = std::chrono::milliseconds(4);
 
-thread_local int64_t t_nComposingTime = -1;
-
 } // namespace
 
 CQVPreviewGraph::~CQVPreviewGraph()
 {
     Stop();
     CloseStages();
-}
-
-bool CQVPreviewGraph::ComposingTime(int64_t* pPosition)
-{
-    if (t_nComposingTime < 0 || pPosition == nullptr)
-        return false;
-    *pPosition = t_nComposingTime;
-    return true;
 }
 
 int32_t CQVPreviewGraph::OpenVideo(uint32_t hHost, int nWidth, int nHeight)
@@ -244,9 +234,7 @@ void CQVPreviewGraph::VideoLoop()
                 break;
         }
         const auto composeStart = std::chrono::steady_clock::now();
-        t_nComposingTime = sample.nStartTime;
         const int32_t nResult = m_videoMixer.Process(sample);
-        t_nComposingTime = -1;
         const double dUnits =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - composeStart).count() *
             kUnitsPerSecond;

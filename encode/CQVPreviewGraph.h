@@ -76,10 +76,6 @@ public:
     int64_t CurrentPosition() { return m_audio.Position(); }
     bool HasAudioDevice() const { return m_audio.HasDevice(); }
 
-    // True on the video streaming thread while it composes a picture, with that picture's
-    // presentation time (100-nanosecond units).
-    static bool ComposingTime(int64_t* pPosition);
-
     tagQVPreviewStats Stats();
 
 private:

@@ -2,7 +2,6 @@
 
 #include "encode/OutputColor.h"
 #include "media/FrameComposition.h"
-#include "project/OutputFrameRate.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -101,9 +100,12 @@ double CQVVideoConverter::GetDeliveredSeconds()
     return DeliveredFrames() / m_dFrameRate;
 }
 
-double CQVVideoConverter::DeliveredPictureTime() const
+tagQVSampleTiming CQVVideoConverter::SampleTiming() const
 {
-    return OutputPictureTime(DeliveredFrames() - 1, m_dFrameRate, m_bOwnRate);
+    tagQVSampleTiming timing;
+    timing.eClock = m_bOwnRate ? EQVSampleClock::kOwnRate : EQVSampleClock::kFixed30;
+    timing.dFrameRate = m_dFrameRate;
+    return timing;
 }
 
 double CQVVideoConverter::GetDuration()

@@ -32,6 +32,7 @@ public:
 private:
     CQVVideoConverter* m_pOwner = nullptr;
     int32_t m_bCounting = 0;
+    int64_t m_nNotified = 0; // frames counted so far: the calls bring no sample number
     tagQVBitmapInfoHeader m_header;
     double m_dDuration;
 };
