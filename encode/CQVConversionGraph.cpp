@@ -125,10 +125,10 @@ int32_t CQVConversionGraph::StartThreads(bool bPaused)
         EndWithError(AVERROR(EAGAIN));
         for (int i = 0; i < nMissing; ++i)
             ThreadFinished();
-        m_nState = bPaused ? kStatePaused : kStateRunning;
+        m_nState = bPaused ? kQVGraphPaused : kQVGraphRunning;
         return AVERROR(EAGAIN);
     }
-    m_nState = bPaused ? kStatePaused : kStateRunning;
+    m_nState = bPaused ? kQVGraphPaused : kQVGraphRunning;
     return 0;
 }
 
@@ -155,7 +155,7 @@ int32_t CQVConversionGraph::Resume(bool bPaused)
         return StartThreads(bPaused);
     }
     m_bPaused = bPaused;
-    m_nState = bPaused ? kStatePaused : kStateRunning;
+    m_nState = bPaused ? kQVGraphPaused : kQVGraphRunning;
     lock.unlock();
     if (!bPaused)
         m_resume.notify_all();
@@ -181,7 +181,7 @@ int32_t CQVConversionGraph::Stop()
     }
     // Never started, or stopped before the end: nothing may appear under the name.
     m_fileSink.Discard();
-    m_nState = kStateStopped;
+    m_nState = kQVGraphStopped;
     return 0;
 }
 

@@ -82,7 +82,7 @@ int32_t CQVPreviewGraph::Run()
     if (m_bStopRequested)
         return -1;
     m_bPaused = false;
-    m_nState = kStateRunning;
+    m_nState = kQVGraphRunning;
     if (!m_bStarted)
     {
         m_bStarted = true;
@@ -121,7 +121,7 @@ int32_t CQVPreviewGraph::Pause()
         return -1;
     m_bPaused = true;
     m_audio.Hold();
-    m_nState = kStatePaused;
+    m_nState = kQVGraphPaused;
     return 0;
 }
 
@@ -138,7 +138,7 @@ int32_t CQVPreviewGraph::Stop()
         if (pThread->joinable())
             pThread->join();
     m_audio.Hold();
-    m_nState = kStateStopped;
+    m_nState = kQVGraphStopped;
     return 0;
 }
 
@@ -341,7 +341,7 @@ void CQVPreviewGraph::ThreadFinished()
         if (m_nEndCode == 0)
             m_nEndCode = kQVEventComplete;
     }
-    m_nState = kStateStopped;
+    m_nState = kQVGraphStopped;
     if (m_onEnd)
         m_onEnd(nCode == 0 ? kQVEventComplete : nCode, nParam);
 }

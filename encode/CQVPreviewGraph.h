@@ -121,7 +121,7 @@ private:
     int32_t m_nEndParam = 0;
     tagQVPreviewStats m_stats;
     double m_dLateSum = 0.0;
-    std::atomic<int32_t> m_nState{kStateStopped};
+    std::atomic<int32_t> m_nState{kQVGraphStopped};
 };
 
 } // namespace qv

@@ -49,15 +49,6 @@ struct tagQVConverterSetup
     tagQVSourceFacts sourceFacts;
 };
 
-// Graph states.
-enum : int32_t
-{
-    kQVGraphStopped = 0,
-    kQVGraphPaused = 1,
-    kQVGraphRunning = 2,
-    kQVGraphNone = 3,
-};
-
 class CQVVideoConverter
 {
 public:

@@ -1,6 +1,6 @@
 // The converter's operations, states and events, with the test callbacks attached.
 #include "ConversionHelpers.h"
-#include "MediaProbe.h"
+#include "tests/support/MediaProbe.h"
 
 #include "encode/CQVVideoConverter.h"
 #include "platform/CQVMessageWindow.h"

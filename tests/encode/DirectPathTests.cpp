@@ -1,7 +1,7 @@
 // Frames that need only the crop and the size reach the encoder in the source's own pixels:
 // the same region as the composed path, exact source rows and columns, and the path chosen
 // frame by frame.
-#include "MediaProbe.h"
+#include "tests/support/MediaProbe.h"
 
 #include "encode/CQVDirectPictureConverter.h"
 #include "media/CQVItemRuntime.h"
@@ -9,8 +9,8 @@
 #include "media/FramePath.h"
 #include "media/ItemTiming.h"
 #include "project/OutputSize.h"
-#include "tests/media/ComposeMedia.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/ComposeMedia.h"
+#include "tests/support/TestMedia.h"
 #include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "media/CQVFFMpegCapture.h"
 #include "media/CQVFFMpegStillCapture.h"
 #include "media/MediaInfoProbe.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/TestMedia.h"
 
 #include <gtest/gtest.h>
 

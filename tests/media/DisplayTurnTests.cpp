@@ -3,7 +3,7 @@
 #include "media/CQVFFMpegStillCapture.h"
 #include "media/DisplayTurn.h"
 #include "media/MediaInfoProbe.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/TestMedia.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "media/FrameFinishing.h"
 #include "media/FrameImage.h"
-#include "tests/media/ComposeMedia.h"
+#include "tests/support/ComposeMedia.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "media/FrameComposition.h"
 #include "media/MovingMask.h"
 #include "tests/media/EffectPixels.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/TestMedia.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "media/CQVFFMpegStillCapture.h"
 #include "media/MediaInfoProbe.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/TestMedia.h"
 
 #include <QImage>
 #include <QString>
