@@ -41,7 +41,7 @@ struct tagQVCrfPoint
     int32_t nVp9;     // libvpx-vp9 crf, 0..63
 };
 const tagQVCrfPoint kCrfPoints[] = {
-    {1, 1, 1, 1}, {18, 17, 22, 24}, {23, 22, 33, 34}, {28, 28, 44, 46}, {51, 51, 63, 63},
+    {1, 1, 1, 1}, {18, 17, 21, 23}, {23, 24, 33, 35}, {28, 30, 46, 47}, {51, 51, 63, 63},
 };
 
 int32_t CrfOf(const tagQVCrfPoint& point, EQVVideoCodec eCodec)

@@ -31,7 +31,7 @@ tagQVOutputFigures Measure(const tagQVBenchJob& job, const std::string& source,
     std::snprintf(command, sizeof command,
                   "ffmpeg -nostdin -v info -i '%s' -i '%s' -lavfi "
                   "\"[1:v]crop=%d:%d:%d:%d:exact=1%s%s,fps=30,format=yuv420p,trim=start_frame=%d,"
-                  "setpts=PTS-STARTPTS[r];[0:v]setpts=N/(30*TB),format=yuv420p[o];"
+                  "setpts=PTS-STARTPTS[r];[0:v]settb=1/30,setpts=N,format=yuv420p[o];"
                   "[o][r]psnr\" -f null - 2>&1 | grep -o 'PSNR y:[0-9.inf]*' | tail -1",
                   output.c_str(), source.c_str(), CutToMultipleOfFour(job.w),
                   CutToMultipleOfFour(job.h), job.x, job.y, job.filters.empty() ? "" : ",",
