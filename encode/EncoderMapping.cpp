@@ -29,10 +29,11 @@ constexpr int32_t kH265BFrames = 3;
 constexpr int32_t kOpusSampleRate = 48000;
 
 // The quality factor, on the H.264 CRF scale, onto each newer encoder's CRF scale: points
-// of a piecewise linear map that give the H.264 type's luma PSNR at one factor. Measured
-// with the conversion bench's type comparison (1080p crops of a clean synthetic, a
-// camera-like and a grainy clip at factors 18, 23 and 28): each type's PSNR, averaged over
-// the clips, within 0.2 dB of H.264's at the speeds below.
+// of a piecewise linear map that give the H.264 type's luma PSNR at one factor. Matched on
+// the conversion bench's type comparison (1080p crops of a clean synthetic, a camera-like
+// and a grainy clip at factors 18, 23 and 28, at the speeds below): the CRF whose PSNR,
+// interpolated between measured CRFs, meets H.264's, averaged over the clips. Single clips
+// stray by up to about 1 dB: grain costs the newer encoders PSNR, clean pictures gain.
 struct tagQVCrfPoint
 {
     int32_t nQuality; // the H.264 CRF
@@ -270,9 +271,8 @@ namespace
 {
 
 // libx265, libsvtav1 and libvpx-vp9: speed for two cores, closed GOPs with no key frames of
-// their own, and the CRF of the quality factor. The speeds are the slowest that keep a 1080p
-// crop within three times the H.264 type's wall time on two cores (svtav1 preset 10 and
-// VP9 cpu-used 6 were faster but gave up size or PSNR for nothing needed).
+// their own, and the CRF of the quality factor. The speeds keep a 1080p crop within three
+// times the H.264 type's wall time on two cores.
 int ApplyModernVideoOptions(const tagQVEncodeSettings& settings, AVCodecContext* pContext)
 {
     void* pPrivate = pContext->priv_data;
