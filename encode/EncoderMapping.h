@@ -18,8 +18,8 @@
 //   with 2 B frames between P frames (I BB P BB P BB P BB P).
 // - Windows Media (wmv1/wmv2): as MPEG-4 with a GOP of 12; a non-zero
 //   nKeyFrameInterval replaces the GOP of MPEG-4, MPEG-1/2 and Windows Media video.
-// - H.265 (libx265, preset fast), AV1 (libsvtav1, preset 10) and VP9 (libvpx-vp9, realtime
-//   deadline, cpu-used 6, row threading, tile columns from 512 pixels): quality -> the
+// - H.265 (libx265, preset fast), AV1 (libsvtav1, preset 8) and VP9 (libvpx-vp9, realtime
+//   deadline, cpu-used 4, row threading, tile columns from 512 pixels): quality -> the
 //   encoder's CRF by ModernCrf; bitrate -> average bitrate; closed GOP of about two
 //   seconds, no scene cuts; H.265 has 3 B frames without adaptive placement or pyramid.
 //   AV1 fails for a side under kMinAv1Side. The H.264 frame-structure settings do not
