@@ -150,12 +150,6 @@ tagQVPreviewStats CQVPreviewGraph::Stats()
     return stats;
 }
 
-bool CQVPreviewGraph::IsEnding()
-{
-    std::lock_guard<std::mutex> lock(m_control);
-    return m_bEnding;
-}
-
 bool CQVPreviewGraph::WaitForClock(int64_t nPosition)
 {
     for (;;)

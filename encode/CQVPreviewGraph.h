@@ -83,7 +83,6 @@ private:
     void AudioLoop();
     bool WaitForClock(int64_t nPosition);
     bool WaitWhileAhead(double dSeconds);
-    bool IsEnding();
     void StartClockIfReady();
     void EndWith(int32_t nCode, int32_t nParam);
     void ThreadFinished();

@@ -1,6 +1,7 @@
 // The picture-drawing mixer callback of the converter, which no conversion graph attaches:
 // it draws the main line's picture item at the sample's time, for encoder chains that call
-// back per frame.
+// back per frame. It stays as the converter's answer for such a chain; this product's
+// graphs attach CVideoMixerUserCallback, which composes every line.
 #pragma once
 
 #include "encode/IQVVideoMixerUserCallback.h"

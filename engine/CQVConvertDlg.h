@@ -20,6 +20,10 @@ public:
     static constexpr unsigned kTimerPosition = 1; // 500 ms, while converting
     static constexpr unsigned kTimerGoSignal = 3; // 100 ms, until the start flag is seen
     static constexpr unsigned kMessageGraphEvent = 0x802;
+    // The copy-data message quits an idle conversion window whatever it carries. The engine
+    // keeps it because it is part of the window's message protocol, although nothing
+    // reaches it here: message windows are per process, and the front-end ends an idle
+    // engine through the control block instead.
     static constexpr unsigned kMessageCopyData = 0x004A;
 
     // Loads the project ("tmp/listctrl.qvprj" in single-file mode, else

@@ -343,11 +343,6 @@ int64_t CQVFFMpegCaptureBase::PicturePts() const
     return HasPicture() ? m_pFrame->pts : AV_NOPTS_VALUE;
 }
 
-int64_t CQVFFMpegCaptureBase::PictureDts() const
-{
-    return HasPicture() ? m_pFrame->pkt_dts : AV_NOPTS_VALUE;
-}
-
 int64_t CQVFFMpegCaptureBase::PictureTimestamp() const
 {
     if (!HasPicture())
