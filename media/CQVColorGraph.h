@@ -27,9 +27,10 @@ public:
     CQVColorGraph(const CQVColorGraph&) = delete;
     CQVColorGraph& operator=(const CQVColorGraph&) = delete;
 
-    // Whether a picture described as `from` needs this graph to become `to`: an HDR source,
-    // or another matrix. SDR keeps its primaries and transfer (players that assume a matrix
-    // for a size map no gamut either), and a range alone the scaler converts.
+    // Whether a picture described as `from` needs this graph to become `to`: an HDR source
+    // written otherwise than as its own primaries and transfer, or another matrix. SDR keeps its
+    // primaries and transfer (players that assume a matrix for a size map no gamut either), and a
+    // range alone the scaler converts.
     static bool Needed(const tagQVColorDescription& from, const tagQVColorDescription& to);
 
     // The filter chain between a picture of `from` and an output of nWidth × nHeight in
