@@ -66,8 +66,8 @@ const std::string& HdrClip(bool bPq)
                                         "-vf format=gbrp,zscale=tin=709:pin=709:t=") +
                             pszTransfer +
                             ":p=2020:m=2020_ncl:r=tv:npl=203,format=yuv420p10le -c:v libx265 "
-                            "-x265-params log-level=none:colorprim=bt2020:transfer=" +
-                            pszTransfer + ":colormatrix=bt2020nc" + grading + " -c:a aac \"" +
+                            "-x265-params \"log-level=none:colorprim=bt2020:transfer=" +
+                            pszTransfer + ":colormatrix=bt2020nc" + grading + "\" -c:a aac \"" +
                             made + "\""))
             path = made;
     }
@@ -252,6 +252,7 @@ TEST(ModernOutput, HdrSourcesStayHdrInTheModernTypes)
         {true, kOutputWebmAv1, "yuv420p10le/bt2020nc/smpte2084/bt2020/", kGraded, kGraded},
         {false, kOutputMp4Hevc, "yuv420p10le/bt2020nc/arib-std-b67/bt2020/", "", ""},
         {false, kOutputWebmVp9, "yuv420p10le/bt2020nc/arib-std-b67/bt2020/", "", ""},
+        {false, kOutputWebmAv1, "yuv420p10le/bt2020nc/arib-std-b67/bt2020/", "", ""},
     };
     for (const auto& c : kCases)
     {
