@@ -62,8 +62,9 @@ bool CQVColorGraph::Needed(const tagQVColorDescription& from, const tagQVColorDe
     // SDR keeps its primaries and transfer: players that assume a matrix for a size do not
     // map gamuts either, so only the matrix (and range) is changed for them. HDR written as
     // the same HDR is left to the scaler too.
-    if (from.IsHdr() &&
-        !(to.IsHdr() && from.ePrimaries == to.ePrimaries && from.eTransfer == to.eTransfer))
+    if (from.IsHdr() != to.IsHdr())
+        return true;
+    if (from.IsHdr() && (from.ePrimaries != to.ePrimaries || from.eTransfer != to.eTransfer))
         return true;
     return from.eMatrix != to.eMatrix;
 }
@@ -85,6 +86,16 @@ std::string CQVColorGraph::Chain(const tagQVColorDescription& from, const tagQVC
                       nWidth, nHeight, int(from.ePrimaries), int(from.eTransfer), int(from.eMatrix),
                       ZscaleRange(from), kReferenceWhite, int(to.ePrimaries), kToneMapKnee,
                       PeakOf(from), int(to.eTransfer), int(to.eMatrix), ZscaleRange(to), pszFormat);
+    }
+    else if (to.IsHdr())
+    {
+        std::snprintf(chain, sizeof chain,
+                      "zscale=w=%d:h=%d:f=bicubic:pin=%d:tin=%d:min=%d:rin=%d:t=linear:p=%d:m=gbr,"
+                      "format=gbrpf32le,zscale=p=%d,zscale=t=%d:m=%d:r=%d:npl=%g,format=%s",
+                      nWidth, nHeight, int(from.ePrimaries), int(from.eTransfer), int(from.eMatrix),
+                      ZscaleRange(from), int(from.ePrimaries), int(to.ePrimaries),
+                      int(to.eTransfer), int(to.eMatrix), ZscaleRange(to), kReferenceWhite,
+                      pszFormat);
     }
     else
     {
