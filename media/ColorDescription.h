@@ -36,11 +36,6 @@ struct tagQVColorDescription
     // PQ (SMPTE ST 2084) or HLG (ARIB STD-B67).
     bool IsHdr() const;
     bool IsFullRange() const { return eRange == AVCOL_RANGE_JPEG; }
-    bool HasGrading() const
-    {
-        return mastering.has_primaries || mastering.has_luminance || contentLight.MaxCLL > 0 ||
-               contentLight.MaxFALL > 0;
-    }
     // The grading's peak in cd/m²: MaxCLL, else the mastering display's; 0 when unknown.
     double GradingPeak() const;
     // Same primaries, transfer, matrix and range.
