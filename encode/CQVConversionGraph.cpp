@@ -89,6 +89,8 @@ int32_t CQVConversionGraph::Build(const tagQVEncodeSettings& settings, int64_t n
             nResult = m_nVideoStream < 0 ? m_nVideoStream : m_nAudioStream;
     }
     if (nResult >= 0)
+        nResult = m_multiplexer.SetStreamGrading(m_nVideoStream, settings.color);
+    if (nResult >= 0)
         nResult = m_multiplexer.Start(m_fileSink.Io());
     if (nResult < 0)
     {

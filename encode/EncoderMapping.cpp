@@ -1,5 +1,7 @@
 #include "encode/EncoderMapping.h"
 
+#include "encode/HdrGrading.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -317,6 +319,12 @@ int ApplyModernVideoOptions(const tagQVEncodeSettings& settings, AVCodecContext*
 
 } // namespace
 
+AVPixelFormat VideoPixelFormat(const tagQVEncodeSettings& settings)
+{
+    return IsModernVideo(settings.eVideoCodec) && settings.color.IsHdr() ? AV_PIX_FMT_YUV420P10LE
+                                                                         : AV_PIX_FMT_YUV420P;
+}
+
 int32_t ApplyVideoSettings(const tagQVEncodeSettings& settings, AVCodecContext* pContext,
                            bool bGlobalHeader)
 {
@@ -328,7 +336,7 @@ int32_t ApplyVideoSettings(const tagQVEncodeSettings& settings, AVCodecContext* 
     pContext->framerate = frameRate;
     pContext->time_base = av_inv_q(frameRate);
     pContext->sample_aspect_ratio = AVRational{1, 1};
-    pContext->pix_fmt = AV_PIX_FMT_YUV420P;
+    pContext->pix_fmt = VideoPixelFormat(settings);
     pContext->color_range = AVCOL_RANGE_MPEG;
     pContext->color_primaries = settings.color.ePrimaries;
     pContext->color_trc = settings.color.eTransfer;
@@ -349,7 +357,10 @@ int32_t ApplyVideoSettings(const tagQVEncodeSettings& settings, AVCodecContext* 
             std::clamp<int64_t>(settings.nVideoBitrate, kMinVideoBitrate, kMaxVideoBitrate);
 
     if (IsModernVideo(settings.eVideoCodec))
-        return ApplyModernVideoOptions(settings, pContext);
+    {
+        const int nModern = ApplyModernVideoOptions(settings, pContext);
+        return nModern < 0 ? nModern : ApplyGradingParameters(settings, pContext);
+    }
     void* pPrivate = pContext->priv_data;
     int nResult = 0;
     if (IsH264(settings))

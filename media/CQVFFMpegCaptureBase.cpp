@@ -530,6 +530,8 @@ tagQVColorDescription CQVFFMpegCaptureBase::PictureColor() const
         description.eMatrix = frame.colorspace;
     if (frame.color_range != AVCOL_RANGE_UNSPECIFIED)
         description.eRange = frame.color_range;
+    // HEVC and AV1 grade their pictures in the bitstream; tone mapping reads the peak.
+    QVTakeFrameGrading(frame, &description);
     return QVCompleteDescription(description, frame.width, frame.height, frame.format);
 }
 
