@@ -15,7 +15,7 @@ CVUserCallback::CVUserCallback(int nWidth, int nHeight, double dDuration) : m_dD
 int32_t CVUserCallback::Notify(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t)
 {
     if (m_bCounting && m_pOwner)
-        m_pOwner->CountDeliveredFrame();
+        m_pOwner->RecordDelivered(m_nNotified++);
     return 0;
 }
 

@@ -1,5 +1,6 @@
 // The frame-counting callback of the converter, which no conversion graph attaches: it
-// counts delivered frames for an encoder chain that calls back once per frame.
+// counts delivered frames for an encoder chain that calls back once per frame. It stays as
+// the converter's answer for such a chain; this product's graphs call the mixer callbacks.
 #pragma once
 
 #include "encode/IQVVideoMixerUserCallback.h"
@@ -32,6 +33,7 @@ public:
 private:
     CQVVideoConverter* m_pOwner = nullptr;
     int32_t m_bCounting = 0;
+    int64_t m_nNotified = 0; // frames counted so far: the calls bring no sample number
     tagQVBitmapInfoHeader m_header;
     double m_dDuration;
 };

@@ -61,16 +61,18 @@ CVideoMixerUserCallback::~CVideoMixerUserCallback()
     }
 }
 
-void CVideoMixerUserCallback::Prime(CQVVideoConverter* pOwner, int32_t bConverting,
-                                    double* pPreviewPosition)
+void CVideoMixerUserCallback::Prime(CQVVideoConverter* pOwner, int32_t bConverting)
 {
     m_pOwner = pOwner;
     m_bConverting = bConverting ? 1 : 0;
-    m_pPreviewPosition = pPreviewPosition;
+    m_timing = pOwner ? pOwner->SampleTiming() : tagQVSampleTiming{};
     // The rewind replay and the animated pictures count in output frames.
-    m_context.dOutputFrameRate = !m_bConverting ? kQVPreviewFrameRate
-                                 : pOwner       ? pOwner->FrameRate()
-                                                : kQVConvertFrameRate;
+    m_context.dOutputFrameRate = m_timing.dFrameRate;
+}
+
+bool CVideoMixerUserCallback::PicturesGoDirect() const
+{
+    return ProjectPicturesGoDirect(m_timeline);
 }
 
 void CVideoMixerUserCallback::ResetFrameState()
@@ -109,31 +111,31 @@ void CVideoMixerUserCallback::RenderLine(tagQVMediaData* item, int nSlot, double
     *ppItem = item;
 }
 
-int32_t CVideoMixerUserCallback::FillFrame(QPainter*, int32_t, int32_t,
+int32_t CVideoMixerUserCallback::FillFrame(QPainter*, int64_t nIndex, int64_t nStartTime,
                                            const tagQVBitmapInfoHeader* pHeader, uint8_t* pBuffer,
                                            int32_t nBufferSize)
 {
-    return Fill(pHeader, pBuffer, nBufferSize, nullptr);
+    return Fill(nIndex, nStartTime, pHeader, pBuffer, nBufferSize, nullptr);
 }
 
-int32_t CVideoMixerUserCallback::FillFrameOrDirect(QPainter*, const tagQVBitmapInfoHeader* pHeader,
+int32_t CVideoMixerUserCallback::FillFrameOrDirect(QPainter*, int64_t nIndex, int64_t nStartTime,
+                                                   const tagQVBitmapInfoHeader* pHeader,
                                                    uint8_t* pBuffer, int32_t nBufferSize,
                                                    tagQVDirectPicture* pDirect)
 {
-    return Fill(pHeader, pBuffer, nBufferSize, m_bConverting ? pDirect : nullptr);
+    return Fill(nIndex, nStartTime, pHeader, pBuffer, nBufferSize,
+                m_bConverting ? pDirect : nullptr);
 }
 
-int32_t CVideoMixerUserCallback::Fill(const tagQVBitmapInfoHeader* pHeader, uint8_t* pBuffer,
+int32_t CVideoMixerUserCallback::Fill(int64_t nIndex, int64_t nStartTime,
+                                      const tagQVBitmapInfoHeader* pHeader, uint8_t* pBuffer,
                                       int32_t nBufferSize, tagQVDirectPicture* pDirect)
 {
     if (!pBuffer || nBufferSize <= 0)
         return 0;
     if (m_bConverting && m_pOwner)
-        m_pOwner->CountDeliveredFrame();
-    // A conversion names each picture's time by its number; a preview by its play clock.
-    double time = 0.0;
-    if (m_pOwner)
-        time = m_bConverting ? m_pOwner->DeliveredPictureTime() : m_pOwner->GetDeliveredSeconds();
+        m_pOwner->RecordDelivered(nIndex);
+    const double time = SampleTime(m_timing, nIndex, nStartTime);
     m_context.dCurrentTime = time;
 
     if (m_nHistoryCount == kHistorySize)
@@ -143,9 +145,6 @@ int32_t CVideoMixerUserCallback::Fill(const tagQVBitmapInfoHeader* pHeader, uint
     }
     else
         m_history[(m_nHistoryStart + m_nHistoryCount++) % kHistorySize] = time;
-
-    if (!m_bConverting && m_pPreviewPosition)
-        *m_pPreviewPosition = time;
 
     // A sample of another size than the composition's cannot take its layers.
     const int64_t layerBytes = static_cast<int64_t>(m_nLayerBytes);

@@ -1,9 +1,11 @@
 // The engine's answer to the video mixer: one composed picture of the project for every
-// sample, at the time the sample stands for.
+// sample, at the time the sample stands for (SampleTime of the sample's number and start,
+// by the timing its owner had when it primed the callback).
 #pragma once
 
 #include "encode/IQVVideoMixerUserCallback.h"
 #include "compose/tagQVCompositionContext.h"
+#include "project/OutputFrameRate.h"
 #include "project/ProjectTimeline.h"
 
 #include <array>
@@ -33,10 +35,11 @@ public:
     CVideoMixerUserCallback(const CVideoMixerUserCallback&) = delete;
     CVideoMixerUserCallback& operator=(const CVideoMixerUserCallback&) = delete;
 
-    // Set by each graph build, before the graph runs.
-    // bConverting 1: every sample is counted and its time is delivered ÷ frame rate;
-    // 0 (preview): the owner's time is written into *pPreviewPosition (may be null).
-    void Prime(CQVVideoConverter* pOwner, int32_t bConverting, double* pPreviewPosition = nullptr);
+    // Set by each graph build, before the graph runs. The samples' times follow the owner's
+    // SampleTiming (a conversion at 30 fps without an owner). bConverting 1: every sample
+    // is recorded as delivered with the owner, and a frame may go in the source's own
+    // pixels; 0 (preview): every frame is composed.
+    void Prime(CQVVideoConverter* pOwner, int32_t bConverting);
     void SetEffects(IQVItemEffects* pEffects) { m_context.pEffects = pEffects; }
     // The level queue shared with the audio callback; only read when the project has a
     // level meter. Not owned.
@@ -45,19 +48,21 @@ public:
     // Not owned.
     void SetPreviewLevelSource(CAudioMixerUserCallback* pAudio) { m_pPreviewLevels = pAudio; }
 
-    int32_t FillFrame(QPainter* pGraphics, int32_t nUnused1, int32_t nUnused2,
+    int32_t FillFrame(QPainter* pGraphics, int64_t nIndex, int64_t nStartTime,
                       const tagQVBitmapInfoHeader* pHeader, uint8_t* pBuffer,
                       int32_t nBufferSize) override;
     // Conversions only: a frame whose path (ChooseFramePath) is direct is handed out in
     // *pDirect; the preview's frames are always composed.
-    int32_t FillFrameOrDirect(QPainter* pGraphics, const tagQVBitmapInfoHeader* pHeader,
-                              uint8_t* pBuffer, int32_t nBufferSize,
-                              tagQVDirectPicture* pDirect) override;
+    int32_t FillFrameOrDirect(QPainter* pGraphics, int64_t nIndex, int64_t nStartTime,
+                              const tagQVBitmapInfoHeader* pHeader, uint8_t* pBuffer,
+                              int32_t nBufferSize, tagQVDirectPicture* pDirect) override;
     int32_t DrawOverlays(QPainter* pGraphics, int32_t nUnused1, int32_t nUnused2, int32_t nUnused3,
                          uint8_t* pBuffer, int32_t nBufferSize, int32_t bDraw) override;
     void ResetFrameState() override;
     // Composes into the sample's pixels itself: no graphics object.
     bool UsesGraphics() const override { return false; }
+    // ProjectPicturesGoDirect of its timeline.
+    bool PicturesGoDirect() const override;
 
     // --- state a frame leaves behind (streaming thread; read by tests after the run)
     double CurrentTime() const { return m_context.dCurrentTime; }
@@ -70,8 +75,8 @@ public:
     const std::array<int16_t, 128>& Levels() const { return m_levels; }
 
 private:
-    int32_t Fill(const tagQVBitmapInfoHeader* pHeader, uint8_t* pBuffer, int32_t nBufferSize,
-                 tagQVDirectPicture* pDirect);
+    int32_t Fill(int64_t nIndex, int64_t nStartTime, const tagQVBitmapInfoHeader* pHeader,
+                 uint8_t* pBuffer, int32_t nBufferSize, tagQVDirectPicture* pDirect);
     void RenderLine(tagQVMediaData* pItem, int nSlot, double dTime, tagQVMediaData** ppItem);
 
     ProjectTimeline& m_timeline;
@@ -79,7 +84,7 @@ private:
     tagQVCompositionContext m_context;
     CQVVideoConverter* m_pOwner = nullptr;
     int32_t m_bConverting = 0;
-    double* m_pPreviewPosition = nullptr;
+    tagQVSampleTiming m_timing;
     CQVLevelMapping* m_pLevels = nullptr;
     CAudioMixerUserCallback* m_pPreviewLevels = nullptr;
     std::string m_tmpFolder;

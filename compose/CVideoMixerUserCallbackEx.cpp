@@ -5,6 +5,7 @@
 #include "compose/ItemTiming.h"
 #include "project/LineTypes.h"
 #include "project/MediaTypes.h"
+#include "project/OutputFrameRate.h"
 
 #include <QImage>
 #include <QPainter>
@@ -26,14 +27,15 @@ void CVideoMixerUserCallbackEx::SetClock(CQVVideoConverter* pOwner, int32_t bOwn
     m_dFrameRate = dFrameRate > 0.0 ? dFrameRate : 30.0;
 }
 
-int32_t CVideoMixerUserCallbackEx::FillFrame(QPainter* pGraphics, int32_t, int32_t,
-                                             const tagQVBitmapInfoHeader*, uint8_t*, int32_t)
+int32_t CVideoMixerUserCallbackEx::FillFrame(QPainter* pGraphics, int64_t nIndex,
+                                             int64_t nStartTime, const tagQVBitmapInfoHeader*,
+                                             uint8_t*, int32_t)
 {
     m_lastDrawn.clear();
     if (m_bOwnClock || !m_pOwner)
         m_dLastTime = static_cast<double>(++m_nFrames) / m_dFrameRate;
     else
-        m_dLastTime = m_pOwner->GetDeliveredSeconds();
+        m_dLastTime = SampleTime(m_pOwner->SampleTiming(), nIndex, nStartTime);
 
     TimelineLine* main = m_timeline.FindLine(kLineMainVideo);
     tagQVMediaData* item = main ? FindItemAt(*main, m_dLastTime) : nullptr;

@@ -7,6 +7,7 @@
 #include "compose/RewindFrames.h"
 #include "compose/StretchDib.h"
 #include "project/LineTypes.h"
+#include "project/MediaTypes.h"
 #include "project/OutputSize.h"
 
 #include <algorithm>
@@ -178,7 +179,7 @@ tagQVSourceRect OutputSourceRect(const tagQVMediaData& item, int nOutputWidth, i
 tagQVSourceRect ComputeSourceRect(const tagQVMediaData& item, int nOutputWidth, int nOutputHeight)
 {
     tagQVSourceRect rect = OutputSourceRect(item, nOutputWidth, nOutputHeight);
-    if (item.eMediaTypeLine == 0)
+    if (item.eMediaTypeLine == kLineMainVideo)
         rect.y = item.nVideoHeight - rect.y - rect.nHeight;
     return rect;
 }
@@ -225,15 +226,15 @@ tagQVSourceRect ComputeDirectRegion(const tagQVMediaData& item, int nPictureWidt
 
 int OpenItemDecoder(const tagQVCompositionContext& context, tagQVMediaData& item)
 {
-    if (item.eMediaType != 0)
+    if (item.eMediaType != kMediaVideo)
         return 0;
     CQVItemRuntime& runtime = ItemRuntime(item);
     if (runtime.pDecoder)
         return 1;
     if (item.nVideoWidth <= 0 || item.nVideoHeight <= 0)
         return 0;
-    auto decoder = std::make_unique<CQVFFMpegCapture>(item.source, item.nVideoWidth,
-                                                      item.nVideoHeight, item.eMediaTypeLine == 0);
+    auto decoder = std::make_unique<CQVFFMpegCapture>(
+        item.source, item.nVideoWidth, item.nVideoHeight, item.eMediaTypeLine == kLineMainVideo);
     if (decoder->Failed())
         return 0;
     const double dSource = MapToSourceTime(item, context.dCurrentTime);
@@ -254,9 +255,9 @@ int RenderItemFrame(tagQVCompositionContext& context, double dTime, tagQVMediaDa
 {
     if (pFrame == nullptr || FrameBytes(nWidth, nHeight) == 0)
         return 0;
-    if (item.eMediaType == 0)
+    if (item.eMediaType == kMediaVideo)
         return RenderVideoItemFrame(context, dTime, item, pFrame, nWidth, nHeight);
-    if (item.eMediaType == 2)
+    if (item.eMediaType == kMediaPicture)
         return RenderImageItemFrame(context, dTime, item, pFrame, nWidth, nHeight);
     return 0;
 }
@@ -303,7 +304,7 @@ void ReleaseLineItem(tagQVCompositionContext& context, tagQVMediaData* pItem, in
         if (CQVItemRuntime* pRuntime = FindItemRuntime(*pPrevious))
         {
             pRuntime->pDecoder.reset();
-            if (pPrevious->eMediaTypeLine == 0)
+            if (pPrevious->eMediaTypeLine == kLineMainVideo)
             {
                 pRuntime->imageCache = QImage();
                 pRuntime->secondImageCache = QImage();

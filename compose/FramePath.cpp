@@ -26,6 +26,17 @@ bool DrawsIntoTheFrame(const tagQVMediaData& item)
 
 } // namespace
 
+bool ProjectPicturesGoDirect(const ProjectTimeline& timeline)
+{
+    const TimelineLine* pMain = timeline.FindLine(kLineMainVideo);
+    if (pMain == nullptr || !timeline.secondLine.items.empty())
+        return false;
+    for (const auto& pItem : pMain->items)
+        if (pItem->eMediaType != kMediaVideo || DrawsIntoTheFrame(*pItem))
+            return false;
+    return true;
+}
+
 EQVFramePath ChooseFramePath(const tagQVCompositionContext& context, tagQVMediaData* pMain,
                              const tagQVMediaData* pSecond, bool bDirectWanted)
 {

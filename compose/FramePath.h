@@ -5,6 +5,7 @@
 #pragma once
 
 #include "compose/tagQVCompositionContext.h"
+#include "project/ProjectTimeline.h"
 #include "project/tagQVMediaData.h"
 
 namespace qv
@@ -24,5 +25,10 @@ enum class EQVFramePath
 // side turns the region. Opens the item's decoder to tell.
 EQVFramePath ChooseFramePath(const tagQVCompositionContext& context, tagQVMediaData* pMain,
                              const tagQVMediaData* pSecond, bool bDirectWanted);
+
+// Whether every picture of the project can go direct as far as the project tells: its
+// main line holds only video items, none of which draws into its frame, and no item plays
+// beside them. Frames between items are black whichever way they are made.
+bool ProjectPicturesGoDirect(const ProjectTimeline& timeline);
 
 } // namespace qv

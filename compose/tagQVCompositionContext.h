@@ -31,8 +31,9 @@ struct tagQVCompositionContext
     // Not owned.
     IQVItemEffects* pEffects = nullptr;
 
-    // --- written by the owner before each frame
-    double dCurrentTime = 0.0; // output seconds of the frame being composed
+    // --- written by the owner before each frame: the time its sample stands for
+    // (SampleTime of project/OutputFrameRate.h), in timeline seconds
+    double dCurrentTime = 0.0;
 
     // --- kept by ReleaseLineItem: the item last rendered in slot 0 (main line) and slot 1
     // (second line). Not owned: the owner clears them before the project is freed.

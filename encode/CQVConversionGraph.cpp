@@ -89,6 +89,8 @@ int32_t CQVConversionGraph::Build(const tagQVEncodeSettings& settings, int64_t n
             nResult = m_nVideoStream < 0 ? m_nVideoStream : m_nAudioStream;
     }
     if (nResult >= 0)
+        nResult = m_multiplexer.SetStreamGrading(m_nVideoStream, settings.color);
+    if (nResult >= 0)
         nResult = m_multiplexer.Start(m_fileSink.Io());
     if (nResult < 0)
     {
@@ -125,10 +127,10 @@ int32_t CQVConversionGraph::StartThreads(bool bPaused)
         EndWithError(AVERROR(EAGAIN));
         for (int i = 0; i < nMissing; ++i)
             ThreadFinished();
-        m_nState = bPaused ? kStatePaused : kStateRunning;
+        m_nState = bPaused ? kQVGraphPaused : kQVGraphRunning;
         return AVERROR(EAGAIN);
     }
-    m_nState = bPaused ? kStatePaused : kStateRunning;
+    m_nState = bPaused ? kQVGraphPaused : kQVGraphRunning;
     return 0;
 }
 
@@ -155,7 +157,7 @@ int32_t CQVConversionGraph::Resume(bool bPaused)
         return StartThreads(bPaused);
     }
     m_bPaused = bPaused;
-    m_nState = bPaused ? kStatePaused : kStateRunning;
+    m_nState = bPaused ? kQVGraphPaused : kQVGraphRunning;
     lock.unlock();
     if (!bPaused)
         m_resume.notify_all();
@@ -181,7 +183,7 @@ int32_t CQVConversionGraph::Stop()
     }
     // Never started, or stopped before the end: nothing may appear under the name.
     m_fileSink.Discard();
-    m_nState = kStateStopped;
+    m_nState = kQVGraphStopped;
     return 0;
 }
 

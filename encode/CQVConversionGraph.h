@@ -113,7 +113,7 @@ private:
     bool m_bFinishing = false; // the end is being written; Stop waits for it
     int32_t m_nEndCode = 0;    // first reason the streams ended early
     int32_t m_nEndParam = 0;
-    std::atomic<int32_t> m_nState{kStateStopped};
+    std::atomic<int32_t> m_nState{kQVGraphStopped};
 };
 
 } // namespace qv

@@ -3,6 +3,7 @@
 #include "probe/FFmpegCommon.h"
 
 #include <algorithm>
+#include <cstring>
 
 extern "C"
 {
@@ -24,19 +25,57 @@ int ChromaPosition(int nLog2Subsampling, int nRemainder)
     return (128 << nLog2Subsampling) - 128 - nRemainder * 256;
 }
 
-// Copies the stored picture into the target as it is shown: target pixel (x, y) of each plane
-// is the stored pixel the turn names. Planar 8-bit formats whose chroma is subsampled alike
-// both ways (or not at all) when the turn transposes; AVERROR(ENOSYS) for others.
+// Turns one plane of nSample-byte samples: target sample (x, y) is the stored sample the
+// turn names. Widths and heights are the plane's, in samples.
+template <typename T>
+void TurnPlane(const uint8_t* pStored, ptrdiff_t nStride, int nStoredW, int nStoredH,
+               const tagQVDisplayTurn& turn, uint8_t* pTarget, ptrdiff_t nTargetStride, int w,
+               int h)
+{
+    constexpr ptrdiff_t nSample = sizeof(T);
+    // A stored row read forwards or backwards; with a transpose, a stored column read down
+    // or up (the rows of its target row are the stored columns). In bytes.
+    const ptrdiff_t nStep =
+        turn.bTranspose ? (turn.bFlipY ? -nStride : nStride) : (turn.bFlipX ? -nSample : nSample);
+    auto lineStart = [&](int y)
+    {
+        if (turn.bTranspose)
+            return pStored + (turn.bFlipX ? nStoredW - 1 - y : y) * nSample +
+                   (turn.bFlipY ? ptrdiff_t(nStoredH - 1) * nStride : 0);
+        return pStored + ptrdiff_t(turn.bFlipY ? nStoredH - 1 - y : y) * nStride +
+               (turn.bFlipX ? (nStoredW - 1) * nSample : 0);
+    };
+    // Tiles keep a transpose's stored rows in the cache.
+    constexpr int kTile = 32;
+    const int nTile = turn.bTranspose ? kTile : w;
+    for (int x0 = 0; x0 < w; x0 += nTile)
+    {
+        const int x1 = std::min(x0 + nTile, w);
+        for (int y = 0; y < h; ++y)
+        {
+            const uint8_t* pFrom = lineStart(y) + x0 * nStep;
+            uint8_t* pTo = pTarget + ptrdiff_t(y) * nTargetStride;
+            for (int x = x0; x < x1; ++x, pFrom += nStep)
+                std::memcpy(pTo + x * nSample, pFrom, nSample);
+        }
+    }
+}
+
+// Copies the stored picture into the target as it is shown. Planar formats of 8-bit or
+// 16-bit samples (10-bit HDR among them) whose chroma is subsampled alike both ways (or not
+// at all) when the turn transposes; AVERROR(ENOSYS) for others.
 int TurnPlanes(const AVFrame& stored, const tagQVDisplayTurn& turn, AVFrame* pTarget)
 {
     const AVPixFmtDescriptor* pDesc =
         av_pix_fmt_desc_get(static_cast<AVPixelFormat>(pTarget->format));
     if (pDesc == nullptr || !(pDesc->flags & AV_PIX_FMT_FLAG_PLANAR) ||
-        (pDesc->flags & (AV_PIX_FMT_FLAG_PAL | AV_PIX_FMT_FLAG_BITSTREAM)) ||
+        (pDesc->flags & (AV_PIX_FMT_FLAG_PAL | AV_PIX_FMT_FLAG_BITSTREAM | AV_PIX_FMT_FLAG_BE)) ||
         (turn.bTranspose && pDesc->log2_chroma_w != pDesc->log2_chroma_h))
         return AVERROR(ENOSYS);
+    const int nSample = pDesc->comp[0].step;
     for (int c = 0; c < pDesc->nb_components; ++c)
-        if (pDesc->comp[c].depth != 8 || pDesc->comp[c].step != 1)
+        if (pDesc->comp[c].step != nSample || pDesc->comp[c].shift != 0 ||
+            pDesc->comp[c].depth > 8 * nSample || (nSample != 1 && nSample != 2))
             return AVERROR(ENOSYS);
     const int nPlanes = av_pix_fmt_count_planes(static_cast<AVPixelFormat>(pTarget->format));
     for (int p = 0; p < nPlanes; ++p)
@@ -44,37 +83,11 @@ int TurnPlanes(const AVFrame& stored, const tagQVDisplayTurn& turn, AVFrame* pTa
         const bool bChroma = p == 1 || p == 2;
         const int nShiftW = bChroma ? pDesc->log2_chroma_w : 0;
         const int nShiftH = bChroma ? pDesc->log2_chroma_h : 0;
-        const int w = AV_CEIL_RSHIFT(pTarget->width, nShiftW);
-        const int h = AV_CEIL_RSHIFT(pTarget->height, nShiftH);
-        const int nStoredW = AV_CEIL_RSHIFT(stored.width, nShiftW);
-        const int nStoredH = AV_CEIL_RSHIFT(stored.height, nShiftH);
-        const ptrdiff_t nStride = stored.linesize[p];
-        // A stored row read forwards or backwards; with a transpose, a stored column read
-        // down or up (the rows of its target row are the stored columns).
-        const ptrdiff_t nStep =
-            turn.bTranspose ? (turn.bFlipY ? -nStride : nStride) : (turn.bFlipX ? -1 : 1);
-        auto lineStart = [&](int y)
-        {
-            if (turn.bTranspose)
-                return stored.data[p] + (turn.bFlipX ? nStoredW - 1 - y : y) +
-                       (turn.bFlipY ? ptrdiff_t(nStoredH - 1) * nStride : 0);
-            return stored.data[p] + ptrdiff_t(turn.bFlipY ? nStoredH - 1 - y : y) * nStride +
-                   (turn.bFlipX ? nStoredW - 1 : 0);
-        };
-        // Tiles keep a transpose's stored rows in the cache.
-        constexpr int kTile = 32;
-        const int nTile = turn.bTranspose ? kTile : w;
-        for (int x0 = 0; x0 < w; x0 += nTile)
-        {
-            const int x1 = std::min(x0 + nTile, w);
-            for (int y = 0; y < h; ++y)
-            {
-                const uint8_t* pFrom = lineStart(y) + x0 * nStep;
-                uint8_t* pTo = pTarget->data[p] + ptrdiff_t(y) * pTarget->linesize[p];
-                for (int x = x0; x < x1; ++x, pFrom += nStep)
-                    pTo[x] = *pFrom;
-            }
-        }
+        const auto turnPlane = nSample == 1 ? TurnPlane<uint8_t> : TurnPlane<uint16_t>;
+        turnPlane(stored.data[p], stored.linesize[p], AV_CEIL_RSHIFT(stored.width, nShiftW),
+                  AV_CEIL_RSHIFT(stored.height, nShiftH), turn, pTarget->data[p],
+                  pTarget->linesize[p], AV_CEIL_RSHIFT(pTarget->width, nShiftW),
+                  AV_CEIL_RSHIFT(pTarget->height, nShiftH));
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "encode/CQVMultiplexer.h"
 
 #include "encode/EncoderMapping.h"
+#include "encode/HdrGrading.h"
 
 #include <cstring>
 
@@ -81,6 +82,14 @@ int32_t CQVMultiplexer::AddStream(const AVCodecContext* pEncoder)
     }
     m_streams.emplace_back();
     return pStream->index;
+}
+
+int32_t CQVMultiplexer::SetStreamGrading(int32_t nStream, const tagQVColorDescription& color)
+{
+    if (!m_pFormat || m_bStarted || nStream < 0 ||
+        nStream >= static_cast<int32_t>(m_pFormat->nb_streams))
+        return AVERROR(EINVAL);
+    return AddGradingSideData(color, m_pFormat->streams[nStream]);
 }
 
 int32_t CQVMultiplexer::Start(AVIOContext* pIo)

@@ -37,6 +37,10 @@ public:
     // Returns the stream index or a negative AVERROR. Before Start only.
     int32_t AddStream(const AVCodecContext* pEncoder);
 
+    // Puts the grading of HDR colours on the stream (HdrGrading.h), so that the container
+    // declares it too. 0 or a negative AVERROR. Before Start only.
+    int32_t SetStreamGrading(int32_t nStream, const tagQVColorDescription& color);
+
     // Writes the container header into pIo (owned by the caller). 0 or a negative AVERROR.
     int32_t Start(AVIOContext* pIo);
 

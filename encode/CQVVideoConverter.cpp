@@ -2,7 +2,6 @@
 
 #include "encode/OutputColor.h"
 #include "media/CQVItemRuntime.h"
-#include "project/OutputFrameRate.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -101,9 +100,12 @@ double CQVVideoConverter::GetDeliveredSeconds()
     return DeliveredFrames() / m_dFrameRate;
 }
 
-double CQVVideoConverter::DeliveredPictureTime() const
+tagQVSampleTiming CQVVideoConverter::SampleTiming() const
 {
-    return OutputPictureTime(DeliveredFrames() - 1, m_dFrameRate, m_bOwnRate);
+    tagQVSampleTiming timing;
+    timing.eClock = m_bOwnRate ? EQVSampleClock::kOwnRate : EQVSampleClock::kFixed30;
+    timing.dFrameRate = m_dFrameRate;
+    return timing;
 }
 
 double CQVVideoConverter::GetDuration()
@@ -150,7 +152,8 @@ int32_t CQVVideoConverter::BuildConversionGraph(const std::string& path)
         if (nResult < 0)
             return FailBuild(nResult);
     }
-    settings.color = ProjectOutputColor(m_setup.pTimeline, settings);
+    settings.color = ProjectOutputColor(m_setup.pTimeline, settings,
+                                        m_pVideoCallback && m_pVideoCallback->PicturesGoDirect());
     m_settings = settings;
 
     // Positions are in 100-nanosecond units.

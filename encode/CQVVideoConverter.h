@@ -8,8 +8,9 @@
 // finishes; codes 2 and 3 (user abort, error abort) -> Stop, Close.
 //
 // Every operation runs on the driver's (UI) thread, never from a callback. The callbacks
-// run on the streaming threads while the graph runs; the only converter state they touch
-// is the delivered-frame counter (CountDeliveredFrame) and GetDeliveredSeconds.
+// run on the streaming threads while the graph runs; each sample brings its own number
+// and start time, and the only converter state they touch is the delivered-frame record
+// (RecordDelivered), which GetDeliveredSeconds reports as progress.
 #pragma once
 
 #include "encode/CQVConversionGraph.h"
@@ -18,6 +19,7 @@
 #include "encode/IQVAudioMixerUserCallback.h"
 #include "encode/IQVVideoMixerUserCallback.h"
 #include "platform/CQVMessageWindow.h"
+#include "project/OutputFrameRate.h"
 #include "project/OutputSettings.h"
 #include "project/ProjectTimeline.h"
 #include "project/SettingsFiles.h"
@@ -45,15 +47,6 @@ struct tagQVConverterSetup
     ProjectTimeline* pTimeline = nullptr;
     // Dates, place, camera and file time of the source, carried into the output.
     tagQVSourceFacts sourceFacts;
-};
-
-// Graph states.
-enum : int32_t
-{
-    kQVGraphStopped = 0,
-    kQVGraphPaused = 1,
-    kQVGraphRunning = 2,
-    kQVGraphNone = 3,
 };
 
 class CQVVideoConverter
@@ -89,13 +82,17 @@ public:
 
     // Output frame rate in frames per second: 30 for a conversion unless the record asks
     // for a rate of its own (bOwnRate), which also moves the pictures' times
-    // (OutputPictureTime). The preview player's 15 fps is never an own rate.
+    // (SampleTiming). The preview player's 15 fps is never an own rate.
     void SetFrameRate(double dFrameRate, bool bOwnRate = false)
     {
         m_dFrameRate = dFrameRate;
         m_bOwnRate = bOwnRate;
     }
     double FrameRate() const { return m_dFrameRate; }
+    // How the samples of this converter's runs find their time (SampleTime): output
+    // picture k of the frame rate, in the fixed mode or at the rate of its own. The video
+    // callback takes it when primed.
+    virtual tagQVSampleTiming SampleTiming() const;
 
     // --- the graph's operations; a negative result means failure
 
@@ -141,11 +138,13 @@ public:
     // and leaves no file under path.
     int32_t BuildConversionGraph(const std::string& path);
 
-    // --- for the video callback, on the video streaming thread
-    void CountDeliveredFrame() { m_nDeliveredFrames.fetch_add(1, std::memory_order_relaxed); }
+    // --- for the video callback, on the video streaming thread: sample nIndex (0-based)
+    //     is delivered, so nIndex + 1 frames are
+    void RecordDelivered(int64_t nIndex)
+    {
+        m_nDeliveredFrames.store(static_cast<int32_t>(nIndex + 1), std::memory_order_relaxed);
+    }
     int32_t DeliveredFrames() const { return m_nDeliveredFrames.load(std::memory_order_relaxed); }
-    // The output time of the picture counted last (OutputPictureTime of its index).
-    double DeliveredPictureTime() const;
 
     // The encoder settings of the last build (valid after a successful derivation).
     const tagQVEncodeSettings& EncodeSettings() const { return m_settings; }

@@ -34,6 +34,7 @@ int32_t CQVVideoEncoder::Open(const tagQVEncodeSettings& settings, bool bGlobalH
         else
             QVSetScalerColors(m_pScaler.get(), settings.color, false);
         m_direct.SetOutputColor(settings.color);
+        m_outputColor = settings.color;
     }
     if (nResult < 0)
         Close();
@@ -53,6 +54,12 @@ int32_t CQVVideoEncoder::Process(const uint8_t* pSample, tagQVDirectPicture* pDi
     if (pDirect != nullptr && pDirect->Holds())
     {
         nResult = m_direct.Convert(*pDirect, m_pFrame.get(), &pInput);
+        if (nResult < 0)
+            return nResult;
+    }
+    else if (m_outputColor.IsHdr())
+    {
+        nResult = LiftComposed(pSample, &pInput);
         if (nResult < 0)
             return nResult;
     }
@@ -78,6 +85,37 @@ int32_t CQVVideoEncoder::Process(const uint8_t* pSample, tagQVDirectPicture* pDi
     return Drain();
 }
 
+int32_t CQVVideoEncoder::LiftComposed(const uint8_t* pSample, AVFrame** ppInput)
+{
+    // Composed pictures are SDR BT.709: HDR pictures are tone-mapped before they are composed.
+    tagQVColorDescription composed;
+    composed.ePrimaries = AVCOL_PRI_BT709;
+    composed.eTransfer = AVCOL_TRC_BT709;
+    composed.eMatrix = AVCOL_SPC_RGB;
+    composed.eRange = AVCOL_RANGE_JPEG;
+    const int nWidth = m_pContext->width;
+    const int nHeight = m_pContext->height;
+    // The sample as a picture of its own, bottom-up rows read from the last one upwards; the
+    // graph copies it.
+    QVFramePtr pComposed(av_frame_alloc());
+    if (!m_pLifted)
+        m_pLifted.reset(av_frame_alloc());
+    if (!pComposed || !m_pLifted)
+        return AVERROR(ENOMEM);
+    pComposed->format = AV_PIX_FMT_BGR0;
+    pComposed->width = nWidth;
+    pComposed->height = nHeight;
+    pComposed->linesize[0] = -nWidth * 4;
+    pComposed->data[0] =
+        const_cast<uint8_t*>(pSample) + static_cast<ptrdiff_t>(nHeight - 1) * nWidth * 4;
+    const int nResult = m_lift.Convert(*pComposed, composed, m_outputColor, nWidth, nHeight,
+                                       m_pContext->pix_fmt, m_pLifted.get());
+    if (nResult < 0)
+        return nResult;
+    *ppInput = m_pLifted.get();
+    return 0;
+}
+
 int32_t CQVVideoEncoder::Finish()
 {
     if (!m_pContext || m_pMultiplexer == nullptr)
@@ -91,6 +129,7 @@ int32_t CQVVideoEncoder::Finish()
 void CQVVideoEncoder::Close()
 {
     m_pScaler.reset();
+    m_pLifted.reset();
     Release();
 }
 

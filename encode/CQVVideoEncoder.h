@@ -1,6 +1,7 @@
 // The video encoder stage: converts each composed sample (bottom-up BGRA), or the region
 // of the source's own picture that a direct frame brings, to the encoder's picture format,
-// encodes it and hands the packets to the multiplexer.
+// encodes it and hands the packets to the multiplexer. For an output kept in HDR a composed
+// sample (a gap's black, or a frame that could not go direct) is SDR lifted into HDR.
 // Runs on the video encoding thread once opened.
 #pragma once
 
@@ -31,8 +32,15 @@ public:
     void Close();
 
 private:
+    // A composed sample for an output kept in HDR: through the colour graph into *ppInput,
+    // its white at HDR reference white. 0 or a negative AVERROR.
+    int32_t LiftComposed(const uint8_t* pSample, AVFrame** ppInput);
+
     QVScalerPtr m_pScaler;
     CQVDirectPictureConverter m_direct;
+    tagQVColorDescription m_outputColor;
+    CQVColorGraph m_lift;
+    QVFramePtr m_pLifted;
 };
 
 } // namespace qv

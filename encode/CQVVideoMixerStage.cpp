@@ -26,8 +26,9 @@ int32_t CQVVideoMixerStage::Process(const tagQVVideoSample& sample)
     // for callbacks that only fill), so a direct frame never touches it.
     if (!m_pCallback->UsesGraphics())
     {
-        int32_t nResult = m_pCallback->FillFrameOrDirect(nullptr, &m_header, sample.pBuffer,
-                                                         sample.nSize, sample.pDirect);
+        int32_t nResult =
+            m_pCallback->FillFrameOrDirect(nullptr, sample.nIndex, sample.nStartTime, &m_header,
+                                           sample.pBuffer, sample.nSize, sample.pDirect);
         if (nResult == 0)
             nResult = m_pCallback->DrawOverlays(nullptr, 0, 0, 0, sample.pBuffer, sample.nSize, 1);
         return nResult;
@@ -44,8 +45,9 @@ int32_t CQVVideoMixerStage::Process(const tagQVVideoSample& sample)
         graphics.translate(0, nHeight);
         graphics.scale(1, -1);
     }
-    int32_t nResult = m_pCallback->FillFrameOrDirect(&graphics, &m_header, sample.pBuffer,
-                                                     sample.nSize, sample.pDirect);
+    int32_t nResult =
+        m_pCallback->FillFrameOrDirect(&graphics, sample.nIndex, sample.nStartTime, &m_header,
+                                       sample.pBuffer, sample.nSize, sample.pDirect);
     if (nResult == 0)
         nResult = m_pCallback->DrawOverlays(&graphics, 0, 0, 0, sample.pBuffer, sample.nSize, 1);
     graphics.end();

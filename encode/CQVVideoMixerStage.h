@@ -1,5 +1,6 @@
-// The video mixer stage: hands every video sample to the video callback on the video
-// streaming thread, FillFrame then DrawOverlays, and passes the filled sample on.
+// The video mixer stage: hands every video sample, with its number and start time, to the
+// video callback on the video streaming thread, FillFrame then DrawOverlays, and passes
+// the filled sample on.
 #pragma once
 
 #include "encode/CQVBlankSampleClock.h"

@@ -5,7 +5,9 @@
 // stream), MpegPs2 "vob" (MPEG-2 program stream), Flv "flv", Matroska "matroska", WebM
 // "webm". H.265 in MP4 carries the tag hvc1.
 //
-// Video, always yuv420p (BT.601, limited range) converted from the bottom-up BGRA samples:
+// Video, yuv420p in the output's colours (OutputColor.h), limited range, converted from the
+// bottom-up BGRA samples or the source's own pictures; yuv420p10le when an H.265, AV1 or
+// VP9 output keeps its source's HDR, the grading then passed on by HdrGrading.h:
 // - H.264 (libx264, preset medium). Profile values 1 and 2 mean the Main profile; 4, 5,
 //   6 and 7 mean Baseline (their device and FLV flavours are carried by the container).
 //   Quality: crf = quality factor clamped to 1..51 (0 would be lossless, which Main
@@ -18,8 +20,8 @@
 //   with 2 B frames between P frames (I BB P BB P BB P BB P).
 // - Windows Media (wmv1/wmv2): as MPEG-4 with a GOP of 12; a non-zero
 //   nKeyFrameInterval replaces the GOP of MPEG-4, MPEG-1/2 and Windows Media video.
-// - H.265 (libx265, preset fast), AV1 (libsvtav1, preset 10) and VP9 (libvpx-vp9, realtime
-//   deadline, cpu-used 6, row threading, tile columns from 512 pixels): quality -> the
+// - H.265 (libx265, preset fast), AV1 (libsvtav1, preset 8) and VP9 (libvpx-vp9, realtime
+//   deadline, cpu-used 4, row threading, tile columns from 512 pixels): quality -> the
 //   encoder's CRF by ModernCrf; bitrate -> average bitrate; closed GOP of about two
 //   seconds, no scene cuts; H.265 has 3 B frames without adaptive placement or pyramid.
 //   AV1 fails for a side under kMinAv1Side. The H.264 frame-structure settings do not
@@ -86,6 +88,9 @@ int32_t H264Level(const tagQVEncodeSettings& settings);
 // 30000/1001, 30, 50, 60000/1001, 60) and take the nearest; every other type the rate
 // itself.
 double EncoderFrameRate(int32_t nOutputType, double dFrameRate);
+
+// yuv420p10le for an H.265, AV1 or VP9 output whose colours are HDR, else yuv420p.
+AVPixelFormat VideoPixelFormat(const tagQVEncodeSettings& settings);
 
 // Sets size, rate, pixel format, rate control, frame structure and private options on a
 // context allocated for the encoder, before it is opened. Returns 0 or a negative AVERROR.

@@ -1,6 +1,8 @@
 // The video mixer stage's callback: how composed pictures get into the conversion stream.
 // The engine implements it; the video mixer stage calls it on the video streaming thread,
 // once per sample, FillFrame first and DrawOverlays second, before the sample moves on.
+// Each sample comes with its number and start time, so the callback knows the time it
+// composes for without asking anyone (SampleTime of project/OutputFrameRate.h).
 #pragma once
 
 #include <cstdint>
@@ -37,12 +39,13 @@ static_assert(sizeof(tagQVBitmapInfoHeader) == 40, "bitmap information header la
 class IQVVideoMixerUserCallback
 {
 public:
-    // Fills the sample. pGraphics draws onto the same pixels, right side up (its transform
-    // already accounts for the bottom-up rows); it is valid only during this call and the
-    // following DrawOverlays. The two 32-bit values carry nothing.
+    // Fills sample nIndex (0-based), which starts nStartTime (100-nanosecond units) after
+    // the start of the run. pGraphics draws onto the same pixels, right side up (its
+    // transform already accounts for the bottom-up rows); it is valid only during this call
+    // and the following DrawOverlays.
     // Returns 0 to pass the sample on. A positive value ends the stream as a user abort,
     // a negative one as an error abort carrying that value; the output is then discarded.
-    virtual int32_t FillFrame(QPainter* pGraphics, int32_t nUnused1, int32_t nUnused2,
+    virtual int32_t FillFrame(QPainter* pGraphics, int64_t nIndex, int64_t nStartTime,
                               const tagQVBitmapInfoHeader* pHeader, uint8_t* pBuffer,
                               int32_t nBufferSize) = 0;
 
@@ -50,14 +53,14 @@ public:
     // needs nothing but the crop and the size may be handed out in *pDirect instead, the
     // BGRA sample then left as it was. The sample comes unblanked: it is the callback's to
     // clear when it fills it. The default blanks it and fills it with FillFrame.
-    virtual int32_t FillFrameOrDirect(QPainter* pGraphics, const tagQVBitmapInfoHeader* pHeader,
-                                      uint8_t* pBuffer, int32_t nBufferSize,
-                                      tagQVDirectPicture* pDirect)
+    virtual int32_t FillFrameOrDirect(QPainter* pGraphics, int64_t nIndex, int64_t nStartTime,
+                                      const tagQVBitmapInfoHeader* pHeader, uint8_t* pBuffer,
+                                      int32_t nBufferSize, tagQVDirectPicture* pDirect)
     {
         (void)pDirect;
         if (pBuffer != nullptr && nBufferSize > 0)
             std::memset(pBuffer, 0, static_cast<size_t>(nBufferSize));
-        return FillFrame(pGraphics, 0, 0, pHeader, pBuffer, nBufferSize);
+        return FillFrame(pGraphics, nIndex, nStartTime, pHeader, pBuffer, nBufferSize);
     }
 
     // Draws what goes over the composed picture; does nothing when bDraw is 0 (the mixer
@@ -69,6 +72,11 @@ public:
     // Whether the callback draws through the graphics object; a callback that writes the
     // sample's pixels itself gets a null one and saves the stage making it each frame.
     virtual bool UsesGraphics() const { return true; }
+
+    // Whether every picture the callback makes may go direct, as far as its project tells
+    // (the decoders may still compose one). The converter keeps an HDR source's colours only
+    // then, since a composed picture cannot carry them.
+    virtual bool PicturesGoDirect() const { return false; }
 
     // Forgets what earlier frames left behind (the items last shown, the recent times), so
     // that the next build composes as a fresh one does. Called with no graph running.

@@ -13,10 +13,19 @@ namespace qv
 // the encoders of MPEG-4 part 2, MPEG-1 and Windows Media write none.
 bool CodecCarriesColorDescription(EQVVideoCodec eCodec);
 
+// H.265, AV1 and VP9 are written at 10 bits with PQ or HLG and the grading.
+bool CodecCarriesHdr(EQVVideoCodec eCodec);
+
 // The description of the output of these settings: QVOutputDescription of the first video
 // item of the main line as the probe reads its file, or, without one (or a file that cannot
-// be read), what players assume for the output's size.
+// be read), what players assume for the output's size. HDR is kept when the codec carries
+// it, the project's pictures go direct (bPicturesGoDirect, which the video callback tells)
+// and every video item of the main line has the first one's colours; the grading then comes from
+// the stream, or from its first picture where the stream has none. Otherwise HDR pictures are
+// tone-mapped and the output is SDR: the choice holds for the whole file, made before its first
+// picture.
 tagQVColorDescription ProjectOutputColor(const ProjectTimeline* pTimeline,
-                                         const tagQVEncodeSettings& settings);
+                                         const tagQVEncodeSettings& settings,
+                                         bool bPicturesGoDirect);
 
 } // namespace qv

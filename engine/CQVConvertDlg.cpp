@@ -15,35 +15,18 @@
 #include "project/MediaTypes.h"
 #include "platform/ProgramFolder.h"
 #include "protocol/JobFolder.h"
-#include "project/CQVProjectReader.h"
-
-#include <chrono>
-#include <thread>
 
 namespace qv
 {
 
-CQVConvertDlg::CQVConvertDlg(CQVEngineGlobals& globals) : m_globals(globals)
+CQVConvertDlg::CQVConvertDlg(CQVEngineGlobals& globals) : CQVJobWindow(globals)
 {
     SharedControlBlock& block = *m_globals.pBlock;
     m_bSingleFile = PathExists(ReadBlockPath(block.szSourcePath));
-
-    m_globals.timeline = ProjectTimeline::CreateEngineLines();
-    tagQVProjectReadContext context;
-    context.bPreviewRun = block.bPreviewRun != 0 ? 1 : 0;
-    context.pOutputSettings = &m_globals.outputSettings;
-    context.dScaleFactorForPlay = m_globals.dScaleFactorForPlay;
-    CQVProjectReader reader(&context);
-    std::string project = JobPath(m_bSingleFile ? "listctrl.qvprj" : "qvengine.qvprj");
     // A project that neither parser can read leaves the empty lines: the job then runs on
     // an empty timeline, as the front-end expects.
-    m_bProjectLoaded = IsLoaded(reader.ReadFile(project, &m_globals.timeline));
-    if (m_bProjectLoaded)
-    {
-        m_globals.dScaleFactorForPlay = context.dScaleFactorForPlay;
-        m_globals.nOutputWidth = context.nOutputWidth;
-        m_globals.nOutputHeight = context.nOutputHeight;
-    }
+    ReadProject(JobPath(m_bSingleFile ? "listctrl.qvprj" : "qvengine.qvprj"),
+                block.bPreviewRun != 0 ? 1 : 0);
 
     tagQVConverterSetup setup;
     setup.pSettings = &m_globals.outputSettings.Current();
@@ -125,11 +108,6 @@ CQVConvertDlg::~CQVConvertDlg()
     Destroy();
 }
 
-void CQVConvertDlg::SetEffects(IQVItemEffects* pEffects)
-{
-    m_pVideoCallback->SetEffects(pEffects);
-}
-
 bool CQVConvertDlg::SourcesCanBeOpened() const
 {
     auto check = [](const TimelineLine& line)
@@ -142,16 +120,6 @@ bool CQVConvertDlg::SourcesCanBeOpened() const
     };
     const TimelineLine* main = m_globals.timeline.FindLine(kLineMainVideo);
     return (!main || check(*main)) && check(m_globals.timeline.secondLine);
-}
-
-int CQVConvertDlg::Run()
-{
-    RunModal();
-    // The graph may still hold its output under a temporary name; only a completed file
-    // counts as success.
-    bool completed = m_bCompleted;
-    Destroy();
-    return completed ? kEngineCompleted : kEngineFailed;
 }
 
 void CQVConvertDlg::OnInitModal()
@@ -223,29 +191,16 @@ intptr_t CQVConvertDlg::OnMessage(unsigned nMsg, uintptr_t, intptr_t)
 
 void CQVConvertDlg::TakeGraphEvents()
 {
-    CQVMediaEventQueue* events = m_pConverter ? m_pConverter->GetMediaEvent() : nullptr;
-    if (!events)
-        return;
-    int32_t code = 0;
-    intptr_t param1 = 0, param2 = 0;
-    while (events->GetEvent(&code, &param1, &param2, 0) == 0)
+    const int32_t nCode = TakeEndEvent(m_pConverter ? m_pConverter->GetMediaEvent() : nullptr);
+    if (nCode == kQVEventComplete)
     {
-        events->FreeEventParams(code, param1, param2);
-        if (code == kQVEventComplete)
-        {
-            if (m_globals.pBlock)
-                m_globals.pBlock->dPosition = m_globals.timeline.Length();
-            m_bCompleted = true;
-            EndModal(kQuitCode);
-            return;
-        }
-        if (code == kQVEventUserAbort || code == kQVEventErrorAbort)
-        {
-            EndJob(false);
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (m_globals.pBlock)
+            m_globals.pBlock->dPosition = m_globals.timeline.Length();
+        m_bCompleted = true;
+        EndModal(kQuitCode);
     }
+    else if (nCode != 0)
+        EndJob(false);
 }
 
 void CQVConvertDlg::EndJob(bool bCompleted)

@@ -4,8 +4,7 @@
 // 500 ms, and ends on the graph's completion or abort.
 #pragma once
 
-#include "engine/EngineGlobals.h"
-#include "platform/CQVMessageWindow.h"
+#include "engine/CQVJobWindow.h"
 
 #include <memory>
 
@@ -14,34 +13,30 @@ namespace qv
 
 class CQVVideoConverter;
 class CQVLevelMapping;
-class CVideoMixerUserCallback;
-class CAudioMixerUserCallback;
-class IQVItemEffects;
 
-class CQVConvertDlg : public CQVMessageWindow
+class CQVConvertDlg : public CQVJobWindow
 {
 public:
     static constexpr unsigned kTimerPosition = 1; // 500 ms, while converting
     static constexpr unsigned kTimerGoSignal = 3; // 100 ms, until the start flag is seen
     static constexpr unsigned kMessageGraphEvent = 0x802;
+    // The copy-data message quits an idle conversion window whatever it carries. The engine
+    // keeps it because it is part of the window's message protocol, although nothing
+    // reaches it here: message windows are per process, and the front-end ends an idle
+    // engine through the control block instead.
     static constexpr unsigned kMessageCopyData = 0x004A;
-    static constexpr int kQuitCode = 18;
 
     // Loads the project ("tmp/listctrl.qvprj" in single-file mode, else
     // "tmp/qvengine.qvprj") into the globals' timeline and creates the converter.
     explicit CQVConvertDlg(CQVEngineGlobals& globals);
     ~CQVConvertDlg() override;
 
-    // The effects drawn into composed pictures (colour adjustment, moving mask); not
-    // owned, must outlive Run. Null draws pictures unchanged.
-    void SetEffects(IQVItemEffects* pEffects);
-
-    // Runs the job to its end, then tears everything down as the destroy handler does
-    // (state 0, engine-closed flag, block unmapped). Returns the engine's exit status:
-    // kEngineCompleted only when the output file was completed.
-    int Run();
-
 protected:
+    // Only a completed output file counts: the graph may still hold its output under a
+    // temporary name.
+    bool Succeeded() const override { return m_bCompleted; }
+    // Also raises the engine-closed flag.
+    void Destroy() override;
     void OnInitModal() override;
     void OnTimer(unsigned nId) override;
     intptr_t OnMessage(unsigned nMsg, uintptr_t wParam, intptr_t lParam) override;
@@ -56,18 +51,12 @@ private:
     const tagQVMediaData* FirstMainVideoItem() const;
     void TakeGraphEvents();
     void EndJob(bool bCompleted);
-    void Destroy();
 
-    CQVEngineGlobals& m_globals;
     bool m_bSingleFile = false;
-    bool m_bProjectLoaded = false;
     bool m_bCompleted = false;
-    bool m_bDestroyed = false;
-    // Destroyed in reverse order: the converter stops its threads before the callbacks
-    // and the level queue they use go.
+    // The destroy handler stops the converter's threads before the callbacks and the
+    // level queue they use go.
     std::unique_ptr<CQVLevelMapping> m_pLevels;
-    std::unique_ptr<CVideoMixerUserCallback> m_pVideoCallback;
-    std::unique_ptr<CAudioMixerUserCallback> m_pAudioCallback;
     std::unique_ptr<CQVVideoConverter> m_pConverter;
 };
 

@@ -67,7 +67,7 @@ EngineRunMode CQVEngineApp::StartUp(CQVEngineGlobals& globals, int* pExitStatus)
     }
     globals.tempFolder = JobFolder();
     std::srand(static_cast<unsigned>(std::time(nullptr)));
-    ReadSmoothingSetting(SettingsReadPath("3dsmoothing.xml"), &globals.n3DSmoothing);
+    ReadSmoothingSetting(SettingsReadPath(DataFolder(), "3dsmoothing.xml"), &globals.n3DSmoothing);
     InitializeMediaLibraries();
     return ChooseRunMode(globals, pExitStatus);
 }
@@ -104,7 +104,7 @@ EngineRunMode CQVEngineApp::ChooseRunMode(CQVEngineGlobals& globals, int* pExitS
         return EngineRunMode::None;
     }
 
-    ReadH264Settings(SettingsReadPath("h264.dat"), &globals.h264);
+    ReadH264Settings(SettingsReadPath(DataFolder(), "h264.dat"), &globals.h264);
     if (block.nState == kStateIdle)
     {
         *pExitStatus = kEngineNothingToDo;

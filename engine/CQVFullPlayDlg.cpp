@@ -5,32 +5,15 @@
 #include "compose/CVideoMixerUserCallback.h"
 #include "platform/ProgramFolder.h"
 #include "protocol/JobFolder.h"
-#include "project/CQVProjectReader.h"
-
-#include <chrono>
-#include <thread>
 
 namespace qv
 {
 
-CQVFullPlayDlg::CQVFullPlayDlg(CQVEngineGlobals& globals) : m_globals(globals)
+CQVFullPlayDlg::CQVFullPlayDlg(CQVEngineGlobals& globals) : CQVJobWindow(globals)
 {
     SharedControlBlock& block = *m_globals.pBlock;
-    m_globals.timeline = ProjectTimeline::CreateEngineLines();
-    tagQVProjectReadContext context;
-    context.bPreviewRun = 1;
-    context.pOutputSettings = &m_globals.outputSettings;
-    context.dScaleFactorForPlay = m_globals.dScaleFactorForPlay;
-    CQVProjectReader reader(&context);
     // A project that cannot be read plays as an empty timeline: a short black picture.
-    m_bProjectLoaded = IsLoaded(reader.ReadFile(JobPath("qvengine.qvprj"), &m_globals.timeline));
-    if (m_bProjectLoaded)
-    {
-        m_globals.dScaleFactorForPlay = context.dScaleFactorForPlay;
-        m_globals.nOutputWidth = context.nOutputWidth;
-        m_globals.nOutputHeight = context.nOutputHeight;
-    }
-    else
+    if (!ReadProject(JobPath("qvengine.qvprj"), 1))
     {
         // The reader rounds a preview's size down to multiples of 4; so does an unread one.
         m_globals.nOutputWidth -= m_globals.nOutputWidth % 4;
@@ -62,19 +45,6 @@ CQVFullPlayDlg::CQVFullPlayDlg(CQVEngineGlobals& globals) : m_globals(globals)
 CQVFullPlayDlg::~CQVFullPlayDlg()
 {
     Destroy();
-}
-
-void CQVFullPlayDlg::SetEffects(IQVItemEffects* pEffects)
-{
-    m_pVideoCallback->SetEffects(pEffects);
-}
-
-int CQVFullPlayDlg::Run()
-{
-    RunModal();
-    const bool bFailed = m_bFailed;
-    Destroy();
-    return bFailed ? kEngineFailed : kEngineCompleted;
 }
 
 void CQVFullPlayDlg::OnInitModal()
@@ -125,24 +95,12 @@ intptr_t CQVFullPlayDlg::OnMessage(unsigned nMsg, uintptr_t, intptr_t)
 
 void CQVFullPlayDlg::TakeGraphEvents()
 {
-    CQVMediaEventQueue* pEvents = m_pPlayer ? m_pPlayer->GetMediaEvent() : nullptr;
-    if (pEvents == nullptr)
+    if (TakeEndEvent(m_pPlayer ? m_pPlayer->GetMediaEvent() : nullptr) == 0)
         return;
-    int32_t nCode = 0;
-    intptr_t nParam1 = 0, nParam2 = 0;
-    while (pEvents->GetEvent(&nCode, &nParam1, &nParam2, 0) == 0)
-    {
-        pEvents->FreeEventParams(nCode, nParam1, nParam2);
-        if (nCode == kQVEventComplete || nCode == kQVEventUserAbort || nCode == kQVEventErrorAbort)
-        {
-            KillTimer(kTimerPosition);
-            if (m_globals.pBlock)
-                m_globals.pBlock->nState = kStateIdle;
-            EndModal(kQuitCode);
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
+    KillTimer(kTimerPosition);
+    if (m_globals.pBlock)
+        m_globals.pBlock->nState = kStateIdle;
+    EndModal(kQuitCode);
 }
 
 void CQVFullPlayDlg::Destroy()

@@ -4,8 +4,7 @@
 // The front-end stops a preview by writing state 0 and ending this process.
 #pragma once
 
-#include "engine/EngineGlobals.h"
-#include "platform/CQVMessageWindow.h"
+#include "engine/CQVJobWindow.h"
 
 #include <memory>
 
@@ -13,33 +12,25 @@ namespace qv
 {
 
 class CQVTimeLinePlayer;
-class CVideoMixerUserCallback;
-class CAudioMixerUserCallback;
-class IQVItemEffects;
 
-class CQVFullPlayDlg : public CQVMessageWindow
+class CQVFullPlayDlg : public CQVJobWindow
 {
 public:
     static constexpr unsigned kTimerStart = 1;    // 10 ms, once: start playing
     static constexpr unsigned kTimerPosition = 2; // 100 ms, while playing
     static constexpr unsigned kMessageGraphEvent = 0x7E8;
     static constexpr unsigned kMessageIgnored = 0x7E9;
-    static constexpr int kQuitCode = 18;
 
     // Loads "tmp/qvengine.qvprj" into the globals' timeline and creates the player.
     explicit CQVFullPlayDlg(CQVEngineGlobals& globals);
     ~CQVFullPlayDlg() override;
 
-    // The effects drawn into composed pictures; not owned, must outlive Run.
-    void SetEffects(IQVItemEffects* pEffects);
-
-    // Plays to the end, then tears everything down as the destroy handler does (player
-    // paused and freed, state 0, project freed, block unmapped). Returns the engine's exit
-    // status: kEngineFailed when the preview could not start (bPreviewFailed was set),
-    // kEngineCompleted for every other end.
-    int Run();
-
 protected:
+    // A preview fails only when it could not start (bPreviewFailed was set); every other
+    // end completes it.
+    bool Succeeded() const override { return !m_bFailed; }
+    // Also pauses the player first.
+    void Destroy() override;
     void OnInitModal() override;
     void OnTimer(unsigned nId) override;
     intptr_t OnMessage(unsigned nMsg, uintptr_t wParam, intptr_t lParam) override;
@@ -47,15 +38,9 @@ protected:
 private:
     void StartPlaying();
     void TakeGraphEvents();
-    void Destroy();
 
-    CQVEngineGlobals& m_globals;
-    bool m_bProjectLoaded = false;
     bool m_bFailed = false;
-    bool m_bDestroyed = false;
-    // Destroyed in reverse order: the player stops its threads before the callbacks go.
-    std::unique_ptr<CVideoMixerUserCallback> m_pVideoCallback;
-    std::unique_ptr<CAudioMixerUserCallback> m_pAudioCallback;
+    // The destroy handler stops the player's threads before the callbacks go.
     std::unique_ptr<CQVTimeLinePlayer> m_pPlayer;
 };
 

@@ -75,11 +75,9 @@ void CQVH264SettingsDlg::CreateControls()
 
 void CQVH264SettingsDlg::LayoutControls()
 {
-    CQVDialogBase::LayoutControls();
-    if (!GetUIManager())
+    int w = 0, h = 0;
+    if (!LayoutBaseControls(&w, &h))
         return;
-    const QRect client = GetClientRect();
-    const int w = client.width(), h = client.height();
     const int nHalf = (w - 30) / 2;
     if (CQVComboBox* pProfile = Combo(kIdProfile))
         pProfile->Move(10, 50, w - 20, 22, false);

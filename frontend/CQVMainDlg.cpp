@@ -21,7 +21,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetricsF>
-#include <QLinearGradient>
 #include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
@@ -33,8 +32,6 @@ namespace qv
 
 namespace
 {
-
-constexpr int kCaptionHeight = 30;
 
 struct tagQVButtonSpec
 {
@@ -64,11 +61,6 @@ const unsigned kIdleOnlyButtons[] = {CQVMainDlg::kIdAdd,       CQVMainDlg::kIdRe
                                      CQVMainDlg::kIdRemoveAll, CQVMainDlg::kIdMoveUp,
                                      CQVMainDlg::kIdMoveDown,  CQVMainDlg::kIdCrop,
                                      CQVMainDlg::kIdPreview,   CQVMainDlg::kIdSettings};
-
-QColor Shifted(uint32_t clr, int nBy)
-{
-    return CQVTheme::ToQColor(CQVTheme::Shift(clr, nBy));
-}
 
 // Files dropped from a file manager arrive as local URLs.
 class CQVDropFilter : public QObject
@@ -231,12 +223,10 @@ void CQVMainDlg::CreateControls()
 
 void CQVMainDlg::LayoutControls()
 {
-    CQVDialogBase::LayoutControls();
-    CQVUIManager* pManager = GetUIManager();
+    int w = 0, h = 0;
+    CQVUIManager* pManager = LayoutBaseControls(&w, &h);
     if (!pManager)
         return;
-    const QRect client = GetClientRect();
-    const int w = client.width(), h = client.height();
     auto place = [&](unsigned nId, int x, int y, int cx, int cy)
     {
         if (CQVButton* pButton = pManager->Find(static_cast<int>(nId), kKindButton))
@@ -271,32 +261,20 @@ void CQVMainDlg::DrawBackground(QPainter* pGraphics)
     const tagQVThemeColors& colors = CQVTheme::Colors();
     pGraphics->save();
     pGraphics->fillRect(client, CQVTheme::ToQColor(colors.clrDlgBK));
-    pGraphics->setRenderHint(QPainter::Antialiasing);
-    pGraphics->setRenderHint(QPainter::TextAntialiasing);
-    pGraphics->setRenderHint(QPainter::SmoothPixmapTransform);
-
-    QLinearGradient band(0, 0, 0, 32);
-    band.setColorAt(0, Shifted(colors.clrDlgBK, -30));
-    band.setColorAt(1, Shifted(colors.clrDlgBK, 5));
-    pGraphics->fillRect(QRect(0, 0, w, kCaptionHeight), band);
+    DrawCaptionBand(pGraphics, w);
 
     const QImage icon(QString::fromStdString(FrontEndGlobals().SkinPath("flag/icon.png")));
     if (!icon.isNull())
         pGraphics->drawImage(QRect(2, 2, 26, 26), icon);
 
-    QFont font(QStringLiteral("Arial"));
-    font.setBold(true);
-    font.setPixelSize(15);
+    const QFont font = CaptionFont();
     const QString title = GetWindowText();
     const QFontMetricsF metrics(font);
     const QRectF bounds = metrics.tightBoundingRect(title);
     QPainterPath path;
     path.addText((w - bounds.width()) / 2 - bounds.left(),
                  (kCaptionHeight - bounds.height()) / 2 - bounds.top(), font, title);
-    QLinearGradient fill(0, 0, 0, 15);
-    fill.setColorAt(0, Shifted(colors.clrText, -30));
-    fill.setColorAt(1, Shifted(colors.clrText, 50));
-    pGraphics->fillPath(path, fill);
+    pGraphics->fillPath(path, CaptionTextFill());
 
     pGraphics->setRenderHint(QPainter::Antialiasing, false);
     pGraphics->setPen(QPen(CQVTheme::ToQColor(colors.clrDlgEdge), 1.0));

@@ -195,11 +195,9 @@ void CQVMovieSettingsDlg::CreateControls()
 
 void CQVMovieSettingsDlg::LayoutControls()
 {
-    CQVDialogBase::LayoutControls();
-    if (!GetUIManager())
+    int w = 0, h = 0;
+    if (!LayoutBaseControls(&w, &h))
         return;
-    const QRect client = GetClientRect();
-    const int w = client.width(), h = client.height();
     const int a = w / 3;
     const int x = a + 5;
     const int nWideWidth = 2 * w / 3 - 53;

@@ -82,11 +82,9 @@ void CQVPreviewMovieDlg::CreateControls()
 
 void CQVPreviewMovieDlg::LayoutControls()
 {
-    CQVDialogBase::LayoutControls();
-    if (!GetUIManager())
+    int w = 0, h = 0;
+    if (!LayoutBaseControls(&w, &h))
         return;
-    const QRect client = GetClientRect();
-    const int w = client.width(), h = client.height();
     if (CQVButton* pButton = PlayButton())
         pButton->Move(10, h - 35, 30, 30, false);
     if (CQVButton* pTime = TimeText())

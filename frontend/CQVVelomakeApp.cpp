@@ -41,8 +41,6 @@ bool CQVVelomakeApp::InitInstance()
     m_channel.Listen(nullptr);
     // Installed, the job folder is the user's own; beside the programs it is their tmp/.
     globals.tempFolder = JobFolder();
-    if (IsInstalledLayout())
-        globals.settingsFolder = UserConfigFolder();
     if (globals.tempFolder.empty())
     {
         m_eResult = kNoJobFolder;

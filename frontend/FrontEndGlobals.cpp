@@ -1,14 +1,18 @@
 #include "frontend/FrontEndGlobals.h"
 
-#include "platform/ProgramFolder.h"
+#include "protocol/JobFolder.h"
 
 namespace qv
 {
 
+std::string CQVFrontEndGlobals::SettingsWritePath(const std::string& name) const
+{
+    return qv::SettingsWritePath(SkinRoot(), name);
+}
+
 std::string CQVFrontEndGlobals::SettingsReadPath(const std::string& name) const
 {
-    const std::string written = SettingsWritePath(name);
-    return PathExists(written) ? written : SkinPath(name);
+    return qv::SettingsReadPath(SkinRoot(), name);
 }
 
 CQVFrontEndGlobals& FrontEndGlobals()

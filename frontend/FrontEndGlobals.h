@@ -20,9 +20,6 @@ struct CQVFrontEndGlobals
     std::string programFolder;
     std::string dataFolder;
     std::string tempFolder;
-    // Where the settings files the dialogs write go ("skin/" beside the programs, or the
-    // user's config folder when installed); empty: "skin/" of the data folder.
-    std::string settingsFolder;
 
     // --- the output settings table with its current record (edited by the movie settings)
     CQVOutputSettingsTable outputSettings{PresetTable::FrontEnd};
@@ -36,16 +33,15 @@ struct CQVFrontEndGlobals
     // --- the control block, created at start-up and removed at exit
     CQVControlBlockOwner controlBlock;
 
+    // The folder holding skin/: the data folder, else the program folder.
+    const std::string& SkinRoot() const { return dataFolder.empty() ? programFolder : dataFolder; }
     std::string SkinPath(const std::string& relative) const
     {
-        return (dataFolder.empty() ? programFolder : dataFolder) + "skin/" + relative;
+        return SkinRoot() + "skin/" + relative;
     }
-    // A written settings file ("h264.dat", "3dsmoothing.xml"): where it is written, and where
-    // it is read (the written one, else the shipped default).
-    std::string SettingsWritePath(const std::string& name) const
-    {
-        return settingsFolder.empty() ? SkinPath(name) : settingsFolder + name;
-    }
+    // A written settings file ("h264.dat", "3dsmoothing.xml"), by the rule both programs
+    // share (protocol/JobFolder.h).
+    std::string SettingsWritePath(const std::string& name) const;
     std::string SettingsReadPath(const std::string& name) const;
     std::string TempPath(const std::string& relative) const { return tempFolder + relative; }
     // The current record's output size, and the current output size with it.

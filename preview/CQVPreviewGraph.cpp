@@ -24,22 +24,12 @@ constexpr double kAudioReadySeconds = 0.1;
 // The longest single sleep of a waiting thread, so that Stop and a pause are seen soon.
 constexpr auto kWaitStep = std::chrono::milliseconds(4);
 
-thread_local int64_t t_nComposingTime = -1;
-
 } // namespace
 
 CQVPreviewGraph::~CQVPreviewGraph()
 {
     Stop();
     CloseStages();
-}
-
-bool CQVPreviewGraph::ComposingTime(int64_t* pPosition)
-{
-    if (t_nComposingTime < 0 || pPosition == nullptr)
-        return false;
-    *pPosition = t_nComposingTime;
-    return true;
 }
 
 int32_t CQVPreviewGraph::OpenVideo(uint32_t hHost, int nWidth, int nHeight)
@@ -92,7 +82,7 @@ int32_t CQVPreviewGraph::Run()
     if (m_bStopRequested)
         return -1;
     m_bPaused = false;
-    m_nState = kStateRunning;
+    m_nState = kQVGraphRunning;
     if (!m_bStarted)
     {
         m_bStarted = true;
@@ -131,7 +121,7 @@ int32_t CQVPreviewGraph::Pause()
         return -1;
     m_bPaused = true;
     m_audio.Hold();
-    m_nState = kStatePaused;
+    m_nState = kQVGraphPaused;
     return 0;
 }
 
@@ -148,7 +138,7 @@ int32_t CQVPreviewGraph::Stop()
         if (pThread->joinable())
             pThread->join();
     m_audio.Hold();
-    m_nState = kStateStopped;
+    m_nState = kQVGraphStopped;
     return 0;
 }
 
@@ -158,12 +148,6 @@ tagQVPreviewStats CQVPreviewGraph::Stats()
     tagQVPreviewStats stats = m_stats;
     stats.dMeanLateSeconds = stats.nShown > 0 ? m_dLateSum / stats.nShown : 0.0;
     return stats;
-}
-
-bool CQVPreviewGraph::IsEnding()
-{
-    std::lock_guard<std::mutex> lock(m_control);
-    return m_bEnding;
 }
 
 bool CQVPreviewGraph::WaitForClock(int64_t nPosition)
@@ -244,9 +228,7 @@ void CQVPreviewGraph::VideoLoop()
                 break;
         }
         const auto composeStart = std::chrono::steady_clock::now();
-        t_nComposingTime = sample.nStartTime;
         const int32_t nResult = m_videoMixer.Process(sample);
-        t_nComposingTime = -1;
         const double dUnits =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - composeStart).count() *
             kUnitsPerSecond;
@@ -353,7 +335,7 @@ void CQVPreviewGraph::ThreadFinished()
         if (m_nEndCode == 0)
             m_nEndCode = kQVEventComplete;
     }
-    m_nState = kStateStopped;
+    m_nState = kQVGraphStopped;
     if (m_onEnd)
         m_onEnd(nCode == 0 ? kQVEventComplete : nCode, nParam);
 }

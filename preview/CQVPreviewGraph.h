@@ -76,10 +76,6 @@ public:
     int64_t CurrentPosition() { return m_audio.Position(); }
     bool HasAudioDevice() const { return m_audio.HasDevice(); }
 
-    // True on the video streaming thread while it composes a picture, with that picture's
-    // presentation time (100-nanosecond units).
-    static bool ComposingTime(int64_t* pPosition);
-
     tagQVPreviewStats Stats();
 
 private:
@@ -87,7 +83,6 @@ private:
     void AudioLoop();
     bool WaitForClock(int64_t nPosition);
     bool WaitWhileAhead(double dSeconds);
-    bool IsEnding();
     void StartClockIfReady();
     void EndWith(int32_t nCode, int32_t nParam);
     void ThreadFinished();
@@ -125,7 +120,7 @@ private:
     int32_t m_nEndParam = 0;
     tagQVPreviewStats m_stats;
     double m_dLateSum = 0.0;
-    std::atomic<int32_t> m_nState{kStateStopped};
+    std::atomic<int32_t> m_nState{kQVGraphStopped};
 };
 
 } // namespace qv

@@ -137,10 +137,16 @@ double CQVTimeLinePlayer::GetDeliveredSeconds()
 {
     if (!m_pPreview)
         return 0.0;
-    int64_t nPosition = 0;
-    if (!CQVPreviewGraph::ComposingTime(&nPosition))
-        nPosition = m_pPreview->CurrentPosition();
-    return nPosition / kUnitsPerSecond + m_dStartPosition;
+    return m_pPreview->CurrentPosition() / kUnitsPerSecond + m_dStartPosition;
+}
+
+tagQVSampleTiming CQVTimeLinePlayer::SampleTiming() const
+{
+    tagQVSampleTiming timing;
+    timing.eClock = EQVSampleClock::kPlayer;
+    timing.dFrameRate = kPreviewFrameRate;
+    timing.dStartPosition = m_dStartPosition;
+    return timing;
 }
 
 tagQVPreviewStats CQVTimeLinePlayer::Stats()

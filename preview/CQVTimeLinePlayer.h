@@ -1,7 +1,8 @@
 // The preview player: the converter's front half played instead of encoded. It builds the
 // preview graph (pictures into a child window of the owner window, sound to the sound
-// device), runs it, and reports the current play time, which is also the time the video
-// callback composes for.
+// device), runs it, and reports the current play time. The video callback composes each
+// picture for its sample's own start time from the start position (SampleTiming), which
+// the graph shows when the play clock reaches it.
 //
 // Calling order of the preview window: construct -> SetNotifyTarget(window, 0x7E8) ->
 // SetOwnerWindow(host) -> Run (builds on first use) -> GetDeliveredSeconds every 100 ms ->
@@ -72,8 +73,10 @@ public:
     // Tears the preview graph down: streaming ended, child window and sound device closed.
     int32_t Close() override;
     // The current play time in seconds: the clock plus the start position; 0.0 without a
-    // graph. On the video streaming thread, while it composes, the time of that picture.
+    // graph.
     double GetDeliveredSeconds() override;
+    // The samples' times: their start times after the start position.
+    tagQVSampleTiming SampleTiming() const override;
     // The duration of the last build (D), 0.0 before it.
     double GetDuration() override { return m_dPreviewDuration; }
 

@@ -34,11 +34,8 @@ int ZscaleRange(const tagQVColorDescription& description)
 // The peak of the grading in units of reference white, at least 1.
 double PeakOf(const tagQVColorDescription& description)
 {
-    double dPeak = kAssumedPeak;
-    if (description.nMaxContentLight > 0)
-        dPeak = description.nMaxContentLight;
-    else if (description.dMasteringPeak > 0.0)
-        dPeak = description.dMasteringPeak;
+    const double dGraded = description.GradingPeak();
+    const double dPeak = dGraded > 0.0 ? dGraded : kAssumedPeak;
     return std::max(dPeak / kReferenceWhite, 1.0);
 }
 
@@ -63,8 +60,13 @@ void CQVColorGraph::Free()
 bool CQVColorGraph::Needed(const tagQVColorDescription& from, const tagQVColorDescription& to)
 {
     // SDR keeps its primaries and transfer: players that assume a matrix for a size do not
-    // map gamuts either, so only the matrix (and range) is changed for them.
-    return from.IsHdr() || from.eMatrix != to.eMatrix;
+    // map gamuts either, so only the matrix (and range) is changed for them. HDR written as
+    // the same HDR is left to the scaler too.
+    if (from.IsHdr() != to.IsHdr())
+        return true;
+    if (from.IsHdr() && (from.ePrimaries != to.ePrimaries || from.eTransfer != to.eTransfer))
+        return true;
+    return from.eMatrix != to.eMatrix;
 }
 
 std::string CQVColorGraph::Chain(const tagQVColorDescription& from, const tagQVColorDescription& to,
@@ -84,6 +86,16 @@ std::string CQVColorGraph::Chain(const tagQVColorDescription& from, const tagQVC
                       nWidth, nHeight, int(from.ePrimaries), int(from.eTransfer), int(from.eMatrix),
                       ZscaleRange(from), kReferenceWhite, int(to.ePrimaries), kToneMapKnee,
                       PeakOf(from), int(to.eTransfer), int(to.eMatrix), ZscaleRange(to), pszFormat);
+    }
+    else if (to.IsHdr())
+    {
+        std::snprintf(chain, sizeof chain,
+                      "zscale=w=%d:h=%d:f=bicubic:pin=%d:tin=%d:min=%d:rin=%d:t=linear:p=%d:m=gbr,"
+                      "format=gbrpf32le,zscale=p=%d,zscale=t=%d:m=%d:r=%d:npl=%g,format=%s",
+                      nWidth, nHeight, int(from.ePrimaries), int(from.eTransfer), int(from.eMatrix),
+                      ZscaleRange(from), int(from.ePrimaries), int(to.ePrimaries),
+                      int(to.eTransfer), int(to.eMatrix), ZscaleRange(to), kReferenceWhite,
+                      pszFormat);
     }
     else
     {

@@ -1,9 +1,11 @@
 // Pictures whose colours the scaler cannot convert: another matrix, primaries or transfer
-// than the output's, and HDR (PQ or HLG) made SDR. A small libavfilter graph does it with
-// zscale (and tonemap for HDR), scaling to the output size on the way:
-//   linearise with reference white (203 cd/m²) at 1.0, BT.2020 to BT.709 primaries,
-//   highlights compressed by tonemap's Möbius curve up to the grading's peak, then the
-//   output's transfer, matrix and range.
+// than the output's, HDR (PQ or HLG) made SDR, and SDR made HDR. A small libavfilter graph
+// does it with zscale (and tonemap for HDR), scaling to the output size on the way:
+//   HDR to SDR: linearise with reference white (203 cd/m²) at 1.0, BT.2020 to BT.709
+//   primaries, highlights compressed by tonemap's Möbius curve up to the grading's peak,
+//   then the output's transfer, matrix and range;
+//   SDR to HDR: linearise, the output's primaries, then its transfer with SDR white at
+//   reference white, its matrix and range.
 // The graph is kept between pictures while their format, size and colours stay. Not
 // thread-safe: one thread converts at a time.
 #pragma once
@@ -27,9 +29,10 @@ public:
     CQVColorGraph(const CQVColorGraph&) = delete;
     CQVColorGraph& operator=(const CQVColorGraph&) = delete;
 
-    // Whether a picture described as `from` needs this graph to become `to`: an HDR source,
-    // or another matrix. SDR keeps its primaries and transfer (players that assume a matrix
-    // for a size map no gamut either), and a range alone the scaler converts.
+    // Whether a picture described as `from` needs this graph to become `to`: SDR to HDR or
+    // back, HDR written otherwise than as its own primaries and transfer, or another matrix. SDR
+    // keeps its primaries and transfer (players that assume a matrix for a size map no gamut
+    // either), and a range alone the scaler converts.
     static bool Needed(const tagQVColorDescription& from, const tagQVColorDescription& to);
 
     // The filter chain between a picture of `from` and an output of nWidth × nHeight in

@@ -343,11 +343,6 @@ int64_t CQVFFMpegCaptureBase::PicturePts() const
     return HasPicture() ? m_pFrame->pts : AV_NOPTS_VALUE;
 }
 
-int64_t CQVFFMpegCaptureBase::PictureDts() const
-{
-    return HasPicture() ? m_pFrame->pkt_dts : AV_NOPTS_VALUE;
-}
-
 int64_t CQVFFMpegCaptureBase::PictureTimestamp() const
 {
     if (!HasPicture())
@@ -535,6 +530,8 @@ tagQVColorDescription CQVFFMpegCaptureBase::PictureColor() const
         description.eMatrix = frame.colorspace;
     if (frame.color_range != AVCOL_RANGE_UNSPECIFIED)
         description.eRange = frame.color_range;
+    // HEVC and AV1 grade their pictures in the bitstream; tone mapping reads the peak.
+    QVTakeFrameGrading(frame, &description);
     return QVCompleteDescription(description, frame.width, frame.height, frame.format);
 }
 

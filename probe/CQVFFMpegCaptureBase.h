@@ -98,10 +98,9 @@ public:
     // The picture as the decoder gave it: its own pixel format, stored orientation, top row
     // first. Null without a picture. Valid until the next read; av_frame_ref keeps it.
     const AVFrame* DecodedPicture() const { return HasPicture() ? m_pFrame.get() : nullptr; }
-    // Presentation and decoding timestamps the picture's packet carried (stream units);
+    // The presentation timestamp the picture's packet carried (stream units);
     // AV_NOPTS_VALUE when missing or when there is no picture.
     int64_t PicturePts() const;
-    int64_t PictureDts() const;
     // The presentation timestamp, else the decoding one, else the decoder's best guess.
     int64_t PictureTimestamp() const;
     // The timestamp of the last picture read (see ReadNextFrame/DecodeNextFrame);

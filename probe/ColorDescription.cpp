@@ -2,11 +2,13 @@
 
 #include "probe/FFmpegCommon.h"
 
+#include <algorithm>
+
 extern "C"
 {
 #include <libavformat/avformat.h>
 #include <libavutil/dovi_meta.h>
-#include <libavutil/mastering_display_metadata.h>
+#include <libavutil/frame.h>
 #include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
@@ -43,6 +45,13 @@ bool IsFullRangePixelFormat(int nPixelFormat)
 bool tagQVColorDescription::IsHdr() const
 {
     return IsHdrTransfer(eTransfer);
+}
+
+double tagQVColorDescription::GradingPeak() const
+{
+    if (contentLight.MaxCLL > 0)
+        return contentLight.MaxCLL;
+    return mastering.has_luminance ? av_q2d(mastering.max_luminance) : 0.0;
 }
 
 bool tagQVColorDescription::SameColours(const tagQVColorDescription& other) const
@@ -84,16 +93,14 @@ tagQVColorDescription QVDescriptionOfStream(const AVStream* pStream)
     size_t nSize = 0;
     const uint8_t* pData =
         av_stream_get_side_data(pStream, AV_PKT_DATA_MASTERING_DISPLAY_METADATA, &nSize);
-    if (pData != nullptr && nSize >= sizeof(AVMasteringDisplayMetadata))
-    {
-        const auto* pMastering = reinterpret_cast<const AVMasteringDisplayMetadata*>(pData);
-        if (pMastering->has_luminance)
-            description.dMasteringPeak = av_q2d(pMastering->max_luminance);
-    }
+    const auto* pMastering = pData != nullptr && nSize >= sizeof(AVMasteringDisplayMetadata)
+                                 ? reinterpret_cast<const AVMasteringDisplayMetadata*>(pData)
+                                 : nullptr;
     pData = av_stream_get_side_data(pStream, AV_PKT_DATA_CONTENT_LIGHT_LEVEL, &nSize);
-    if (pData != nullptr && nSize >= sizeof(AVContentLightMetadata))
-        description.nMaxContentLight =
-            static_cast<int32_t>(reinterpret_cast<const AVContentLightMetadata*>(pData)->MaxCLL);
+    const auto* pContentLight = pData != nullptr && nSize >= sizeof(AVContentLightMetadata)
+                                    ? reinterpret_cast<const AVContentLightMetadata*>(pData)
+                                    : nullptr;
+    QVTakeGrading(pMastering, pContentLight, &description);
 
     pData = av_stream_get_side_data(pStream, AV_PKT_DATA_DOVI_CONF, &nSize);
     if (pData != nullptr && nSize >= sizeof(AVDOVIDecoderConfigurationRecord))
@@ -107,6 +114,45 @@ tagQVColorDescription QVDescriptionOfStream(const AVStream* pStream)
         }
     }
     return description;
+}
+
+void QVTakeGrading(const AVMasteringDisplayMetadata* pMastering,
+                   const AVContentLightMetadata* pContentLight, tagQVColorDescription* pColor)
+{
+    if (pColor == nullptr)
+        return;
+    AVMasteringDisplayMetadata& mastering = pColor->mastering;
+    if (pMastering != nullptr && pMastering->has_primaries && !mastering.has_primaries)
+    {
+        std::copy(&pMastering->display_primaries[0][0], &pMastering->display_primaries[0][0] + 6,
+                  &mastering.display_primaries[0][0]);
+        mastering.white_point[0] = pMastering->white_point[0];
+        mastering.white_point[1] = pMastering->white_point[1];
+        mastering.has_primaries = 1;
+    }
+    if (pMastering != nullptr && pMastering->has_luminance && !mastering.has_luminance)
+    {
+        mastering.min_luminance = pMastering->min_luminance;
+        mastering.max_luminance = pMastering->max_luminance;
+        mastering.has_luminance = 1;
+    }
+    if (pContentLight != nullptr && pColor->contentLight.MaxCLL == 0 &&
+        pColor->contentLight.MaxFALL == 0)
+        pColor->contentLight = *pContentLight;
+}
+
+void QVTakeFrameGrading(const AVFrame& frame, tagQVColorDescription* pColor)
+{
+    const AVFrameSideData* pMastering =
+        av_frame_get_side_data(&frame, AV_FRAME_DATA_MASTERING_DISPLAY_METADATA);
+    const AVFrameSideData* pContentLight =
+        av_frame_get_side_data(&frame, AV_FRAME_DATA_CONTENT_LIGHT_LEVEL);
+    QVTakeGrading(pMastering ? reinterpret_cast<const AVMasteringDisplayMetadata*>(pMastering->data)
+                             : nullptr,
+                  pContentLight
+                      ? reinterpret_cast<const AVContentLightMetadata*>(pContentLight->data)
+                      : nullptr,
+                  pColor);
 }
 
 tagQVColorDescription QVCompleteDescription(tagQVColorDescription description, int nWidth,
@@ -127,10 +173,14 @@ tagQVColorDescription QVCompleteDescription(tagQVColorDescription description, i
 }
 
 tagQVColorDescription QVOutputDescription(const tagQVColorDescription& source, bool bCodecTagged,
-                                          int nOutputWidth, int nOutputHeight)
+                                          int nOutputWidth, int nOutputHeight, bool bKeepHdr)
 {
     tagQVColorDescription output;
-    if (source.IsHdr())
+    if (source.IsHdr() && bKeepHdr)
+    {
+        output = source;
+    }
+    else if (source.IsHdr())
     {
         output.ePrimaries = AVCOL_PRI_BT709;
         output.eTransfer = AVCOL_TRC_BT709;
@@ -139,8 +189,8 @@ tagQVColorDescription QVOutputDescription(const tagQVColorDescription& source, b
     else if (bCodecTagged)
     {
         output = source;
-        output.dMasteringPeak = 0.0;
-        output.nMaxContentLight = 0;
+        output.mastering = AVMasteringDisplayMetadata{};
+        output.contentLight = AVContentLightMetadata{};
         // An RGB source has no YUV matrix to keep: the output's is the one players assume.
         if (output.eMatrix == AVCOL_SPC_RGB)
             output.eMatrix = QVUntaggedDescription(nOutputWidth, nOutputHeight).eMatrix;

@@ -9,9 +9,11 @@
 
 extern "C"
 {
+#include <libavutil/mastering_display_metadata.h>
 #include <libavutil/pixfmt.h>
 }
 
+struct AVFrame;
 struct AVStream;
 struct SwsContext;
 
@@ -24,13 +26,18 @@ struct tagQVColorDescription
     AVColorTransferCharacteristic eTransfer = AVCOL_TRC_UNSPECIFIED;
     AVColorSpace eMatrix = AVCOL_SPC_UNSPECIFIED;
     AVColorRange eRange = AVCOL_RANGE_UNSPECIFIED;
-    // The grading of an HDR picture, cd/m²; 0 when the source does not say.
-    double dMasteringPeak = 0.0;  // the mastering display's peak luminance
-    int32_t nMaxContentLight = 0; // MaxCLL: the brightest pixel of the whole stream
+    // The grading of an HDR picture as the source gives it: the mastering display's
+    // primaries, white point and luminance (has_primaries, has_luminance say which are
+    // known), and MaxCLL / MaxFALL in cd/m² (0 when unknown). An output that keeps HDR
+    // writes them again.
+    AVMasteringDisplayMetadata mastering{};
+    AVContentLightMetadata contentLight{};
 
     // PQ (SMPTE ST 2084) or HLG (ARIB STD-B67).
     bool IsHdr() const;
     bool IsFullRange() const { return eRange == AVCOL_RANGE_JPEG; }
+    // The grading's peak in cd/m²: MaxCLL, else the mastering display's; 0 when unknown.
+    double GradingPeak() const;
     // Same primaries, transfer, matrix and range.
     bool SameColours(const tagQVColorDescription& other) const;
 };
@@ -44,6 +51,13 @@ tagQVColorDescription QVUntaggedDescription(int nWidth, int nHeight);
 // tags is HLG with BT.2020 primaries and matrix.
 tagQVColorDescription QVDescriptionOfStream(const AVStream* pStream);
 
+// Takes the grading from mastering-display and content-light side data (of a stream or of
+// a decoded picture; either may be null), each part only where *pColor has none yet.
+void QVTakeGrading(const AVMasteringDisplayMetadata* pMastering,
+                   const AVContentLightMetadata* pContentLight, tagQVColorDescription* pColor);
+// The same from a decoded picture's side data.
+void QVTakeFrameGrading(const AVFrame& frame, tagQVColorDescription* pColor);
+
 // The description pictures are read with: the given fields, each missing one from
 // QVUntaggedDescription of the picture's size (BT.2020 primaries and matrix for a PQ or HLG
 // transfer), and a missing range full for "J" and RGB pixel formats, else limited.
@@ -51,12 +65,14 @@ tagQVColorDescription QVCompleteDescription(tagQVColorDescription description, i
                                             int nHeight, int nPixelFormat);
 
 // The description an output is written with, from its source's completed description:
-// BT.709 when the source is HDR (its pictures are tone-mapped); the source's own when the
+// for an HDR source, the source's own with its grading when bKeepHdr (the output is written
+// in HDR), else BT.709 (its pictures are tone-mapped); for SDR, the source's own when the
 // codec can carry a description (an RGB source's matrix is the one players assume for the
 // output's size); otherwise what players assume for a picture of the output's size, since
 // the pictures then have to be converted to it. Always limited range.
 tagQVColorDescription QVOutputDescription(const tagQVColorDescription& source, bool bCodecTagged,
-                                          int nOutputWidth, int nOutputHeight);
+                                          int nOutputWidth, int nOutputHeight,
+                                          bool bKeepHdr = false);
 
 // Tells a scaler between YUV and RGB which matrix and range its YUV side has (RGB is full
 // range); bYuvIsSource says which side that is. False when the scaler refuses (it then

@@ -2,6 +2,11 @@
 
 #include "probe/FFmpegCommon.h"
 
+extern "C"
+{
+#include <libavcodec/avcodec.h>
+}
+
 namespace qv
 {
 
@@ -16,6 +21,9 @@ double ProbeDuration(const AVFormatContext* pFormat, const AVStream* pStream)
         return QVRatio(pStream->time_base) * static_cast<double>(pStream->duration);
     return 0.0;
 }
+
+// Packets read before giving up on a first picture.
+constexpr int kMaxProbePackets = 256;
 
 } // namespace
 
@@ -46,6 +54,46 @@ int ProbeMediaInfo(const std::string& path, tagQVMediaInfo* pInfo)
     }
     info.dDuration = ProbeDuration(format.get(), pVideo ? pVideo : pAudio);
     *pInfo = info;
+    return 1;
+}
+
+int ProbeFirstPictureGrading(const std::string& path, tagQVColorDescription* pColor)
+{
+    if (pColor == nullptr)
+        return 0;
+    QVFormatPtr format = QVOpenInput(path);
+    const int nVideo = format ? QVFindFirstStream(format.get(), AVMEDIA_TYPE_VIDEO) : -1;
+    if (nVideo < 0)
+        return 0;
+    const AVCodecParameters* pParameters = format->streams[nVideo]->codecpar;
+    const AVCodec* pDecoder = avcodec_find_decoder(pParameters->codec_id);
+    QVCodecPtr codec(pDecoder ? avcodec_alloc_context3(pDecoder) : nullptr);
+    QVPacketPtr packet(av_packet_alloc());
+    QVFramePtr frame(av_frame_alloc());
+    if (!codec || !packet || !frame ||
+        avcodec_parameters_to_context(codec.get(), pParameters) < 0 ||
+        avcodec_open2(codec.get(), pDecoder, nullptr) < 0)
+        return 0;
+    int nResult = AVERROR(EAGAIN);
+    for (int n = 0; n < kMaxProbePackets && nResult == AVERROR(EAGAIN); ++n)
+    {
+        const bool bEnd = av_read_frame(format.get(), packet.get()) < 0;
+        if (!bEnd && packet->stream_index != nVideo)
+        {
+            av_packet_unref(packet.get());
+            continue;
+        }
+        nResult = avcodec_send_packet(codec.get(), bEnd ? nullptr : packet.get());
+        av_packet_unref(packet.get());
+        if (nResult < 0 && nResult != AVERROR(EAGAIN))
+            return 0;
+        nResult = avcodec_receive_frame(codec.get(), frame.get());
+        if (bEnd && nResult == AVERROR(EAGAIN))
+            return 0;
+    }
+    if (nResult < 0)
+        return 0;
+    QVTakeFrameGrading(*frame, pColor);
     return 1;
 }
 

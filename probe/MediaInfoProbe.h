@@ -36,6 +36,11 @@ struct tagQVMediaInfo
 // opened and its streams read; returns 0 and leaves *pInfo untouched otherwise.
 int ProbeMediaInfo(const std::string& path, tagQVMediaInfo* pInfo);
 
+// Completes the grading of *pColor (QVTakeGrading) from the first picture of the file's
+// video stream: HEVC and AV1 carry it in the pictures, and MP4 files often nowhere else.
+// Returns non-zero when a picture was decoded.
+int ProbeFirstPictureGrading(const std::string& path, tagQVColorDescription* pColor);
+
 // The five outputs of ProbeMediaInfo with the same result; the 64-bit extra value is set
 // to 0 (it exists for callers that pass it; none reads it). Any output pointer may be null.
 int GetMediaInfoEx(const std::string& path, int* pbHasVideo, int* pbHasAudio, int* pnWidth,

@@ -111,6 +111,13 @@ private:
         while (!AtEnd() && IsSpace(Byte(m_p)))
             ++m_p;
     }
+    // Past white space to the next byte, which must be there and ASCII.
+    bool SkipSpaceToAscii(unsigned char* pByte)
+    {
+        SkipSpace();
+        *pByte = Byte(m_p);
+        return !AtEnd() && *pByte < 0x80;
+    }
     bool SkipPast(std::string_view terminator)
     {
         size_t end = m_text.find(terminator, m_p);
@@ -169,11 +176,8 @@ private:
         if (AtEnd() || Byte(m_p) != '=')
             return false;
         ++m_p;
-        SkipSpace();
-        if (AtEnd())
-            return false;
-        unsigned char c = Byte(m_p);
-        if (c >= 0x80)
+        unsigned char c = 0;
+        if (!SkipSpaceToAscii(&c))
             return false;
         if (c == '"' || c == '\'')
         {
@@ -202,11 +206,8 @@ private:
         int attributes = 0;
         for (;;)
         {
-            SkipSpace();
-            if (AtEnd())
-                return false;
-            unsigned char c = Byte(m_p);
-            if (c >= 0x80)
+            unsigned char c = 0;
+            if (!SkipSpaceToAscii(&c))
                 return false;
             if (c == '/')
             {

@@ -83,6 +83,15 @@ double OutputPictureTime(int64_t nPicture, double dFrameRate, bool bOwnRate)
     return static_cast<double>(nPicture) / dFrameRate;
 }
 
+double SampleTime(const tagQVSampleTiming& timing, int64_t nIndex, int64_t nStartTime)
+{
+    // The preview plays against its sound clock, whose time the sample's start names; a
+    // conversion names each picture by its number, so the times never drift.
+    if (timing.eClock == EQVSampleClock::kPlayer)
+        return nStartTime / kUnitsPerSecond + timing.dStartPosition;
+    return OutputPictureTime(nIndex, timing.dFrameRate, timing.eClock == EQVSampleClock::kOwnRate);
+}
+
 double FrameRateFromTimePerFrame(int64_t nUnits)
 {
     if (nUnits <= 0)

@@ -1,6 +1,7 @@
 // The output frame rate a settings record asks for (nOutputFrameRate), and the rule that
-// gives each output picture its time. Both programs use it: the engine to clock a
-// conversion, the front-end to write the rate into the Windows Media profile.
+// gives each mixer sample its time on the timeline. Both programs use it: the engine to
+// clock a conversion and the preview, the front-end to write the rate into the Windows
+// Media profile.
 #pragma once
 
 #include <cstdint>
@@ -37,6 +38,26 @@ double OutputFrameRate(int32_t nOutputFrameRate, const tagQVSourceFrameRates& so
 // that at the source's own constant rate picture k is source picture k. 0 for a rate that
 // is not positive.
 double OutputPictureTime(int64_t nPicture, double dFrameRate, bool bOwnRate);
+
+// How the samples of a run find their time on the timeline.
+enum class EQVSampleClock
+{
+    kFixed30, // a conversion in the fixed mode: OutputPictureTime without a rate of its own
+    kOwnRate, // a conversion at a rate of its own: OutputPictureTime with it
+    kPlayer,  // the preview: the sample's start time after the preview's start position
+};
+
+struct tagQVSampleTiming
+{
+    EQVSampleClock eClock = EQVSampleClock::kFixed30;
+    double dFrameRate = 30.0;    // frames per second of the samples
+    double dStartPosition = 0.0; // kPlayer: timeline seconds where playing began
+};
+
+// The timeline time, in seconds, that mixer sample nIndex (0-based) stands for; nStartTime
+// is its start in 100-nanosecond units from the start of the run. The one rule between a
+// sample and the time the composition draws.
+double SampleTime(const tagQVSampleTiming& timing, int64_t nIndex, int64_t nStartTime);
 
 // The rate that a time per frame in 100-nanosecond units stands for: a whole rate or one
 // of the N × 1000/1001 rates when the time per frame is that rate's, rounded to the unit

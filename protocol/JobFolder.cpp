@@ -71,21 +71,21 @@ std::string UserConfigFolder()
     return config + "vantrel/";
 }
 
-std::string SettingsWritePath(const std::string& name)
+std::string SettingsWritePath(const std::string& dataFolder, const std::string& name)
 {
     if (!IsInstalledLayout())
-        return DataFolder() + "skin/" + name;
+        return dataFolder + "skin/" + name;
     const std::string folder = UserConfigFolder();
     MakeFolders(folder);
     return folder + name;
 }
 
-std::string SettingsReadPath(const std::string& name)
+std::string SettingsReadPath(const std::string& dataFolder, const std::string& name)
 {
-    const std::string written = SettingsWritePath(name);
+    const std::string written = SettingsWritePath(dataFolder, name);
     if (PathExists(written))
         return written;
-    return DataFolder() + "skin/" + name;
+    return dataFolder + "skin/" + name;
 }
 
 } // namespace qv

@@ -18,10 +18,11 @@ std::string JobFolder();
 // JobFolder() + the name ("option.dat", "tlframe/", ...).
 std::string JobPath(const std::string& name);
 
-// A settings file the dialogs write ("h264.dat", "3dsmoothing.xml"): where it is written,
-// and where it is read (the written one when it exists, else the shipped default).
-std::string SettingsWritePath(const std::string& name);
-std::string SettingsReadPath(const std::string& name);
+// A settings file the dialogs write ("h264.dat", "3dsmoothing.xml"), for programs whose
+// "skin/" is in dataFolder: where it is written, and where it is read (the written one when
+// it exists, else the shipped default in dataFolder's "skin/").
+std::string SettingsWritePath(const std::string& dataFolder, const std::string& name);
+std::string SettingsReadPath(const std::string& dataFolder, const std::string& name);
 
 // The user's own config folder of the programs ("$XDG_CONFIG_HOME/vantrel/"), ending in "/".
 std::string UserConfigFolder();

@@ -10,6 +10,36 @@
 namespace qv
 {
 
+namespace
+{
+
+// What a check box and a radio box share: the painter saved and antialiased, and the box
+// inset by half a pixel so that its 1-pixel edge is sharp.
+QRectF BeginBox(QPainter* pGraphics, const QRectF& rcBox)
+{
+    pGraphics->save();
+    pGraphics->setRenderHint(QPainter::Antialiasing);
+    return rcBox.adjusted(0.5, 0.5, -0.5, -0.5);
+}
+
+// An unmarked box's face (a soft gradient of the dialog colour) and its edge.
+QLinearGradient BoxFace(const QRectF& box, int nAlpha)
+{
+    const uint32_t clrBack = CQVTheme::Colors().clrDlgBK;
+    QLinearGradient face(box.topLeft(), box.bottomLeft());
+    face.setColorAt(0, CQVTheme::ToQColor(CQVTheme::Shift(clrBack, -12), nAlpha));
+    face.setColorAt(1, CQVTheme::ToQColor(CQVTheme::Shift(clrBack, 4), nAlpha));
+    return face;
+}
+
+QColor BoxEdge(bool bHover, int nAlpha)
+{
+    const uint32_t clrEdge = CQVTheme::Colors().clrDlgEdge;
+    return CQVTheme::ToQColor(bHover ? CQVTheme::Shift(clrEdge, 40) : clrEdge, nAlpha);
+}
+
+} // namespace
+
 QColor CQVControlPainter::Mix(uint32_t clrA, uint32_t clrB, double t, int nAlpha)
 {
     t = std::max(0.0, std::min(1.0, t));
@@ -35,13 +65,8 @@ QColor CQVControlPainter::TextColour(bool bEnabled, bool bHover)
 void CQVControlPainter::DrawCheckBox(QPainter* pGraphics, const QRectF& rcBox, bool bChecked,
                                      bool bHover, bool bEnabled)
 {
-    const tagQVThemeColors& colors = CQVTheme::Colors();
-    pGraphics->save();
-    pGraphics->setRenderHint(QPainter::Antialiasing);
-    const QRectF box = rcBox.adjusted(0.5, 0.5, -0.5, -0.5);
+    const QRectF box = BeginBox(pGraphics, rcBox);
     const int nAlpha = bEnabled ? 255 : 110;
-    QColor border = CQVTheme::ToQColor(
-        bHover ? CQVTheme::Shift(colors.clrDlgEdge, 40) : colors.clrDlgEdge, nAlpha);
     if (bChecked)
     {
         QColor fill = Accent(nAlpha);
@@ -55,19 +80,16 @@ void CQVControlPainter::DrawCheckBox(QPainter* pGraphics, const QRectF& rcBox, b
         tick.moveTo(box.left() + box.width() * 0.24, box.top() + box.height() * 0.52);
         tick.lineTo(box.left() + box.width() * 0.43, box.top() + box.height() * 0.72);
         tick.lineTo(box.left() + box.width() * 0.78, box.top() + box.height() * 0.30);
-        pGraphics->setPen(QPen(CQVTheme::ToQColor(CQVTheme::Shift(colors.clrDlgBK, -20), nAlpha),
-                               std::max(1.6, box.width() / 7.0), Qt::SolidLine, Qt::RoundCap,
-                               Qt::RoundJoin));
+        pGraphics->setPen(
+            QPen(CQVTheme::ToQColor(CQVTheme::Shift(CQVTheme::Colors().clrDlgBK, -20), nAlpha),
+                 std::max(1.6, box.width() / 7.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         pGraphics->setBrush(Qt::NoBrush);
         pGraphics->drawPath(tick);
     }
     else
     {
-        QLinearGradient face(box.topLeft(), box.bottomLeft());
-        face.setColorAt(0, CQVTheme::ToQColor(CQVTheme::Shift(colors.clrDlgBK, -12), nAlpha));
-        face.setColorAt(1, CQVTheme::ToQColor(CQVTheme::Shift(colors.clrDlgBK, 4), nAlpha));
-        pGraphics->setPen(QPen(border, 1.0));
-        pGraphics->setBrush(face);
+        pGraphics->setPen(QPen(BoxEdge(bHover, nAlpha), 1.0));
+        pGraphics->setBrush(BoxFace(box, nAlpha));
         pGraphics->drawRoundedRect(box, 3, 3);
     }
     pGraphics->restore();
@@ -76,20 +98,11 @@ void CQVControlPainter::DrawCheckBox(QPainter* pGraphics, const QRectF& rcBox, b
 void CQVControlPainter::DrawRadioBox(QPainter* pGraphics, const QRectF& rcBox, bool bChecked,
                                      bool bHover, bool bEnabled)
 {
-    const tagQVThemeColors& colors = CQVTheme::Colors();
-    pGraphics->save();
-    pGraphics->setRenderHint(QPainter::Antialiasing);
-    const QRectF box = rcBox.adjusted(0.5, 0.5, -0.5, -0.5);
+    const QRectF box = BeginBox(pGraphics, rcBox);
     const int nAlpha = bEnabled ? 255 : 110;
-    QLinearGradient face(box.topLeft(), box.bottomLeft());
-    face.setColorAt(0, CQVTheme::ToQColor(CQVTheme::Shift(colors.clrDlgBK, -12), nAlpha));
-    face.setColorAt(1, CQVTheme::ToQColor(CQVTheme::Shift(colors.clrDlgBK, 4), nAlpha));
-    const QColor border =
-        bChecked ? Accent(nAlpha)
-                 : CQVTheme::ToQColor(
-                       bHover ? CQVTheme::Shift(colors.clrDlgEdge, 40) : colors.clrDlgEdge, nAlpha);
+    const QColor border = bChecked ? Accent(nAlpha) : BoxEdge(bHover, nAlpha);
     pGraphics->setPen(QPen(border, bChecked ? 1.5 : 1.0));
-    pGraphics->setBrush(face);
+    pGraphics->setBrush(BoxFace(box, nAlpha));
     pGraphics->drawEllipse(box);
     if (bChecked)
     {

@@ -17,7 +17,6 @@ namespace qv
 namespace
 {
 
-const int kCaptionHeight = 30;
 const int kFadeStep = 50;
 const unsigned kFadePeriodMs = 50;
 
@@ -130,43 +129,68 @@ void CQVDialogBase::LayoutControls()
         pCancel->Move(w - 150, h - 30, 65, 20, false);
 }
 
+CQVUIManager* CQVDialogBase::LayoutBaseControls(int* pWidth, int* pHeight)
+{
+    CQVDialogBase::LayoutControls();
+    const QRect client = GetClientRect();
+    *pWidth = client.width();
+    *pHeight = client.height();
+    return m_pUIManager.get();
+}
+
+void CQVDialogBase::DrawCaptionBand(QPainter* pGraphics, int nWidth) const
+{
+    pGraphics->setRenderHint(QPainter::Antialiasing);
+    pGraphics->setRenderHint(QPainter::TextAntialiasing);
+    pGraphics->setRenderHint(QPainter::SmoothPixmapTransform);
+    const uint32_t clrBack = CQVTheme::Colors().clrDlgBK;
+    QLinearGradient band(0, 0, 0, 32);
+    band.setColorAt(0, CQVTheme::ToQColor(CQVTheme::Shift(clrBack, -30)));
+    band.setColorAt(1, CQVTheme::ToQColor(CQVTheme::Shift(clrBack, 5)));
+    pGraphics->fillRect(QRect(0, 0, nWidth, kCaptionHeight), band);
+}
+
+QFont CQVDialogBase::CaptionFont()
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setBold(true);
+    font.setPixelSize(15);
+    return font;
+}
+
+QLinearGradient CQVDialogBase::CaptionTextFill()
+{
+    const uint32_t clrText = CQVTheme::Colors().clrText;
+    QLinearGradient fill(0, 0, 0, 15);
+    fill.setColorAt(0, CQVTheme::ToQColor(CQVTheme::Shift(clrText, -30)));
+    fill.setColorAt(1, CQVTheme::ToQColor(CQVTheme::Shift(clrText, 50)));
+    return fill;
+}
+
 void CQVDialogBase::DrawBackground(QPainter* pGraphics)
 {
     if (!pGraphics)
         return;
     const QRect client = GetClientRect();
     const int w = client.width(), h = client.height();
-    const tagQVThemeColors& colors = CQVTheme::Colors();
     pGraphics->save();
-    pGraphics->setRenderHint(QPainter::Antialiasing);
-    pGraphics->setRenderHint(QPainter::TextAntialiasing);
-    pGraphics->setRenderHint(QPainter::SmoothPixmapTransform);
-
-    QLinearGradient band(0, 0, 0, 32);
-    band.setColorAt(0, CQVTheme::ToQColor(CQVTheme::Shift(colors.clrDlgBK, -30)));
-    band.setColorAt(1, CQVTheme::ToQColor(CQVTheme::Shift(colors.clrDlgBK, 5)));
-    pGraphics->fillRect(QRect(0, 0, w, kCaptionHeight), band);
+    DrawCaptionBand(pGraphics, w);
 
     const QString caption = GetWindowText();
     if (!caption.isEmpty() && w > 60)
     {
-        QFont font(QStringLiteral("Arial"));
-        font.setBold(true);
-        font.setPixelSize(15);
+        const QFont font = CaptionFont();
         const QFontMetricsF metrics(font);
         // The glyphs are filled with the gradient through the pen's brush: the same look as
         // filling the text's outline, with hinted (sharper) glyphs.
-        QLinearGradient fill(0, 0, 0, 15);
-        fill.setColorAt(0, CQVTheme::ToQColor(CQVTheme::Shift(colors.clrText, -30)));
-        fill.setColorAt(1, CQVTheme::ToQColor(CQVTheme::Shift(colors.clrText, 50)));
         pGraphics->setFont(font);
-        pGraphics->setPen(QPen(QBrush(fill), 1.0));
+        pGraphics->setPen(QPen(QBrush(CaptionTextFill()), 1.0));
         const QRectF layout(5, 0, w - 60, kCaptionHeight);
         pGraphics->drawText(layout, Qt::AlignLeft | Qt::AlignVCenter,
                             metrics.elidedText(caption, Qt::ElideRight, layout.width()));
     }
 
-    pGraphics->setPen(QPen(CQVTheme::ToQColor(colors.clrDlgEdge), 1.0));
+    pGraphics->setPen(QPen(CQVTheme::ToQColor(CQVTheme::Colors().clrDlgEdge), 1.0));
     pGraphics->setBrush(Qt::NoBrush);
     pGraphics->drawRect(QRectF(0.5, 0.5, w - 1, h - 1));
     pGraphics->restore();

@@ -7,6 +7,8 @@
 
 #include "platform/CQVPlatformWindow.h"
 
+#include <QFont>
+#include <QLinearGradient>
 #include <QSize>
 #include <memory>
 
@@ -37,6 +39,8 @@ class CQVDialogBase : public CQVPlatformWindow
 public:
     // The empty template: the client size dialogs start with before they size themselves.
     static constexpr unsigned kEmptyTemplateId = 129;
+    // The caption strip's height: its band, its text and the part of it that drags.
+    static constexpr int kCaptionHeight = 30;
     static QSize TemplateSize(unsigned nTemplateId);
 
     explicit CQVDialogBase(CQVPlatformWindow* pParent = nullptr);
@@ -86,6 +90,14 @@ protected:
     // A key that no control took: Escape closes with Cancel, Enter with OK when the OK
     // button is shown and enabled. Returns whether it was handled.
     virtual bool OnDialogKey(const tagQVInputMessage& msg);
+    // The base's layout, then what a subclass's layout works with: the UI manager (null:
+    // nothing to lay out) and the client size.
+    CQVUIManager* LayoutBaseControls(int* pWidth, int* pHeight);
+    // The caption painting every dialog shares: the band's gradient across the caption strip
+    // (switching antialiasing on), and the caption text's font and glyph fill.
+    void DrawCaptionBand(QPainter* pGraphics, int nWidth) const;
+    static QFont CaptionFont();
+    static QLinearGradient CaptionTextFill();
     // Close like OK / Cancel, then the result becomes 6 / 7.
     void OnYes();
     void OnNo();

@@ -80,12 +80,10 @@ void CQVMessageDlg::CreateControls()
 
 void CQVMessageDlg::LayoutControls()
 {
-    CQVDialogBase::LayoutControls();
-    CQVUIManager* pManager = GetUIManager();
+    int w = 0, h = 0;
+    CQVUIManager* pManager = LayoutBaseControls(&w, &h);
     if (!pManager)
         return;
-    const QRect client = GetClientRect();
-    const int w = client.width(), h = client.height();
     if (CQVButton* pText = pManager->Find(kTextControlId, kKindStatic))
         pText->Move(10, 40, w - 20, m_nTextHeight, false);
     if (CQVButton* pYes = pManager->Find(kIdYes, kKindTextButton))

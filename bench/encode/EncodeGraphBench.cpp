@@ -28,10 +28,10 @@ public:
         : m_pOwner(pOwner), m_frame(frame), m_nComposeMs(nComposeMs)
     {
     }
-    int32_t FillFrame(QPainter*, int32_t, int32_t, const qv::tagQVBitmapInfoHeader*,
+    int32_t FillFrame(QPainter*, int64_t nIndex, int64_t, const qv::tagQVBitmapInfoHeader*,
                       uint8_t* pBuffer, int32_t nSize) override
     {
-        m_pOwner->CountDeliveredFrame();
+        m_pOwner->RecordDelivered(nIndex);
         std::memcpy(pBuffer, m_frame.data(), static_cast<size_t>(nSize));
         if (m_nComposeMs > 0)
         {

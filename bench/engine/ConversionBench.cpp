@@ -4,6 +4,8 @@
 // wall-time ratio (engine / ffmpeg), the engine's peak memory and start-up time, for each
 // side the time to its first encoded output, and for each side the file size and the luma
 // PSNR against the source's crop. A clip named on the command line is benchmarked too.
+// "types[:q,...]" as the first argument compares the output types instead (TypeComparison).
+#include "bench/engine/BenchRuns.h"
 #include "encode/EncodeSettings.h"
 #include "encode/EncoderMapping.h"
 #include "probe/CQVColorGraph.h"
@@ -26,154 +28,10 @@
 #include <unistd.h>
 
 using namespace qv;
+using namespace qv::bench;
 
 namespace
 {
-
-struct tagQVBenchJob
-{
-    std::string name;
-    std::string make; // ffmpeg arguments that make the source (after -y); empty: given
-    int nSourceWidth, nSourceHeight; // as shown
-    int x, y, w, h;                  // the crop; the output is its size cut down to fours
-    std::string extension;
-    std::string turn; // a "rotate" tag the source is given afterwards (stream copy)
-    // Filters after the crop on the ffmpeg side and for the reference of the PSNR, doing
-    // what the engine does beyond the crop (the tone map of an HDR source); empty: none.
-    std::string filters;
-};
-
-// What one side's output is worth: its size and its luma PSNR against the source's crop.
-struct tagQVOutputFigures
-{
-    long long nBytes = 0;
-    double dPsnr = 0.0;
-};
-
-// nLead: source frames the output is ahead by (the engine's picture n shows time (n + 1)
-// / 30 s, so that its last picture is the last one of the item).
-tagQVOutputFigures Measure(const tagQVBenchJob& job, const std::string& source,
-                           const std::string& output, int nLead)
-{
-    tagQVOutputFigures figures;
-    if (FILE* pFile = std::fopen(output.c_str(), "rb"))
-    {
-        std::fseek(pFile, 0, SEEK_END);
-        figures.nBytes = std::ftell(pFile);
-        std::fclose(pFile);
-    }
-    char command[4096];
-    std::snprintf(command, sizeof command,
-                  "ffmpeg -nostdin -v info -i '%s' -i '%s' -lavfi "
-                  "\"[1:v]crop=%d:%d:%d:%d:exact=1%s%s,fps=30,format=yuv420p,trim=start_frame=%d,"
-                  "setpts=PTS-STARTPTS[r];[0:v]format=yuv420p[o];"
-                  "[o][r]psnr\" -f null - 2>&1 | grep -o 'PSNR y:[0-9.inf]*' | tail -1",
-                  output.c_str(), source.c_str(), CutToMultipleOfFour(job.w),
-                  CutToMultipleOfFour(job.h), job.x, job.y, job.filters.empty() ? "" : ",",
-                  job.filters.c_str(), nLead);
-    if (FILE* pPipe = popen(command, "r"))
-    {
-        char line[256] = {};
-        if (std::fgets(line, sizeof line, pPipe) && std::strlen(line) > 7)
-            figures.dPsnr = std::atof(line + 7);
-        pclose(pPipe);
-    }
-    return figures;
-}
-
-long long FileSize(const std::string& path)
-{
-    struct stat info = {};
-    return stat(path.c_str(), &info) == 0 ? static_cast<long long>(info.st_size) : -1;
-}
-
-// The size of the engine's output while it is written: the hidden file beside the output.
-long long PartFileSize(const std::string& folder)
-{
-    long long size = -1;
-    if (DIR* pDir = opendir(folder.c_str()))
-    {
-        while (const dirent* pEntry = readdir(pDir))
-            if (std::strncmp(pEntry->d_name, ".vantrel-", 9) == 0)
-                size = std::max(size, FileSize(folder + "/" + pEntry->d_name));
-        closedir(pDir);
-    }
-    return size;
-}
-
-double Seconds(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-long PeakKilobytes(pid_t pid)
-{
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::atol(line.c_str() + 6);
-    return 0;
-}
-
-// *pFirstMs: from the launch to the first growth of the output after its header, the first
-// encoded pictures reaching the file (-1 when not seen).
-bool RunEngine(const tagQVBenchJob& job, const std::string& source, double dSeconds,
-               tagQVOutputSettings settings, double* pWall, long* pPeakKb, double* pStartMs,
-               double* pFirstMs, tagQVOutputFigures* pFigures)
-{
-    test::CQVEngineDriver driver;
-    tagQVJobRow row;
-    row.source = source;
-    row.dDuration = row.dEndTime = dSeconds;
-    row.bHadAudio = 1;
-    row.nVideoWidth = job.nSourceWidth;
-    row.nVideoHeight = job.nSourceHeight;
-    // A crop of the whole picture is no crop, as the front-end writes it.
-    row.bCropped =
-        job.x != 0 || job.y != 0 || job.w != job.nSourceWidth || job.h != job.nSourceHeight;
-    row.crop.enablecrop = 1;
-    row.crop.xcrop = job.x;
-    row.crop.ycrop = job.y;
-    row.crop.wcrop = job.w;
-    row.crop.hcrop = job.h;
-    if (!driver.Ready() || !driver.CreateBlock() ||
-        !WriteProjectFile(BuildJobProject(row, 1), settings.nPresetIndex,
-                          driver.ProgramPath("tmp/qvengine.qvprj")) ||
-        !driver.StartConversion(driver.ProgramPath("out.mp4"), settings))
-        return false;
-    auto start = std::chrono::steady_clock::now();
-    if (!driver.Launch())
-        return false;
-    long peak = 0;
-    double dRunning = -1.0, dFirst = -1.0;
-    long long nHeaderBytes = -1;
-    pid_t pid = driver.EnginePid();
-    const std::string folder = driver.ProgramPath("");
-    tagQVProcessExit exit;
-    bool ended = driver.WaitForExit(600000, &exit, 2,
-                                    [&](SharedControlBlock& block)
-                                    {
-                                        long now = PeakKilobytes(pid);
-                                        peak = now > peak ? now : peak;
-                                        if (dRunning < 0.0 && block.bGraphRunning != 0)
-                                        {
-                                            dRunning = Seconds(start) * 1000.0;
-                                            nHeaderBytes = PartFileSize(folder);
-                                        }
-                                        if (dRunning >= 0.0 && dFirst < 0.0 &&
-                                            PartFileSize(folder) > nHeaderBytes)
-                                            dFirst = Seconds(start) * 1000.0;
-                                    });
-    *pWall = Seconds(start);
-    *pPeakKb = peak;
-    *pStartMs = dRunning;
-    *pFirstMs = dFirst;
-    const bool bOk = ended && exit.bExited && exit.nExitCode == 0;
-    if (bOk)
-        *pFigures = Measure(job, source, driver.ProgramPath("out.mp4"), 1);
-    return bOk;
-}
 
 bool RunFFmpeg(const tagQVBenchJob& job, const std::string& source, const std::string& output,
                const tagQVEncodeSettings& encode, double dSeconds, double* pWall, double* pFirstMs)
@@ -233,6 +91,13 @@ std::string HlgChain(int nWidth, int nHeight)
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && std::string(argv[1]).rfind("types", 0) == 0)
+    {
+        test::CQVTestFolder folder("vantrel-bench");
+        return RunTypeComparison(argv[1], argc > 2 ? std::atof(argv[2]) : 3.0,
+                                 argc > 3 ? std::atoi(argv[3]) : 1, argc > 4 ? argv[4] : "",
+                                 folder.Path());
+    }
     double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
     int rounds = argc > 2 ? std::atoi(argv[2]) : 2;
     const std::string only = argc > 3 ? argv[3] : ""; // runs the jobs whose name has this

@@ -1,7 +1,7 @@
 // Audio fields of the record reach each encoder as something it takes: 0 means the
 // default, anything else the nearest the encoder accepts, never a failed conversion.
 #include "ConversionHelpers.h"
-#include "MediaProbe.h"
+#include "tests/support/MediaProbe.h"
 
 #include "encode/CQVMediaEventQueue.h"
 #include "encode/EncoderMapping.h"

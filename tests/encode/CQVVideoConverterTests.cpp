@@ -1,6 +1,6 @@
 // The converter's operations, states and events, with the test callbacks attached.
 #include "ConversionHelpers.h"
-#include "MediaProbe.h"
+#include "tests/support/MediaProbe.h"
 
 #include "encode/CQVVideoConverter.h"
 #include "platform/CQVMessageWindow.h"
@@ -164,7 +164,7 @@ TEST_F(ConverterTest, DeliveredSecondsCountsTheCallbackFrames)
     converter.Close();
     EXPECT_DOUBLE_EQ(converter.GetDeliveredSeconds(), 0.0);
 
-    converter.CountDeliveredFrame();
+    converter.RecordDelivered(0);
     converter.SetFrameRate(0.0);
     EXPECT_EQ(converter.GetDeliveredSeconds(), 0.0);
     converter.SetFrameRate(std::nan(""));

@@ -2,13 +2,13 @@
 // again shows its project from the start again (Close frees the item decoders, which only
 // move forward), and each frame takes the path of its item.
 #include "ConversionHelpers.h"
-#include "MediaProbe.h"
+#include "tests/support/MediaProbe.h"
 
 #include "encode/CQVVideoConverter.h"
 #include "compose/CVideoMixerUserCallback.h"
 #include "compose/CQVItemEffects.h"
 #include "project/FrontEndProject.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/TestMedia.h"
 #include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>

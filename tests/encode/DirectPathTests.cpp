@@ -1,7 +1,7 @@
 // Frames that need only the crop and the size reach the encoder in the source's own pixels:
 // the same region as the composed path, exact source rows and columns, and the path chosen
 // frame by frame.
-#include "MediaProbe.h"
+#include "tests/support/MediaProbe.h"
 
 #include "encode/CQVDirectPictureConverter.h"
 #include "media/CQVItemRuntime.h"
@@ -9,8 +9,8 @@
 #include "compose/FramePath.h"
 #include "compose/ItemTiming.h"
 #include "project/OutputSize.h"
-#include "tests/media/ComposeMedia.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/ComposeMedia.h"
+#include "tests/support/TestMedia.h"
 #include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>
@@ -379,6 +379,78 @@ TEST(DirectPath, EachFrameTakesThePathOfItsItem)
     tagQVCompositionContext context;
     EXPECT_EQ(ChooseFramePath(context, pItem.get(), pItem.get(), true), EQVFramePath::kComposed);
     EXPECT_EQ(ChooseFramePath(context, pItem.get(), nullptr, false), EQVFramePath::kComposed);
+}
+
+} // namespace
+} // namespace qv::test
+
+namespace qv::test
+{
+namespace
+{
+
+// A region of a 10-bit picture kept in HDR (no colour conversion) is cropped and turned
+// sample for sample as an 8-bit one: every 10-bit sample is four times the 8-bit sample
+// plus 3, in both pictures and so in both results.
+TEST(DirectPath, TenBitPicturesAreCroppedAndTurnedLikeEightBit)
+{
+    constexpr int kW = 36, kH = 20, kX = 6, kY = 4, kRegionW = 24, kRegionH = 12;
+    tagQVColorDescription pq;
+    pq.eTransfer = AVCOL_TRC_SMPTE2084;
+    pq = QVCompleteDescription(pq, kW, kH, AV_PIX_FMT_YUV420P10LE);
+    const tagQVColorDescription sdr = QVUntaggedDescription(0, 0);
+    for (int nTurn = 1; nTurn < 8; ++nTurn)
+    {
+        tagQVDisplayTurn turn;
+        turn.bTranspose = nTurn & 4;
+        turn.bFlipX = nTurn & 2;
+        turn.bFlipY = nTurn & 1;
+        SCOPED_TRACE(nTurn);
+        const int nOutW = turn.bTranspose ? kRegionH : kRegionW;
+        const int nOutH = turn.bTranspose ? kRegionW : kRegionH;
+        QVFramePtr results[2];
+        for (int nDeep = 0; nDeep < 2; ++nDeep)
+        {
+            const AVPixelFormat eFormat = nDeep ? AV_PIX_FMT_YUV420P10LE : AV_PIX_FMT_YUV420P;
+            QVFramePtr pSource = MakeFrame(eFormat, kW, kH);
+            for (int p = 0; p < 3; ++p)
+                for (int y = 0; y < (p ? kH / 2 : kH); ++y)
+                    for (int x = 0; x < (p ? kW / 2 : kW); ++x)
+                    {
+                        const int nValue = (x * 7 + y * 13 + p * 50) % 220 + 16;
+                        uint8_t* pRow = pSource->data[p] + y * pSource->linesize[p];
+                        if (nDeep)
+                            reinterpret_cast<uint16_t*>(pRow)[x] = uint16_t(nValue * 4 + 3);
+                        else
+                            pRow[x] = uint8_t(nValue);
+                    }
+            tagQVDirectPicture picture;
+            picture.pFrame = std::move(pSource);
+            picture.x = kX;
+            picture.y = kY;
+            picture.nWidth = kRegionW;
+            picture.nHeight = kRegionH;
+            picture.turn = turn;
+            picture.color = nDeep ? pq : sdr;
+            CQVDirectPictureConverter converter;
+            converter.SetOutputColor(picture.color);
+            results[nDeep] = MakeFrame(eFormat, nOutW, nOutH);
+            AVFrame* pInput = nullptr;
+            ASSERT_EQ(converter.Convert(picture, results[nDeep].get(), &pInput), 0);
+            ASSERT_EQ(pInput, results[nDeep].get());
+        }
+        int nDifferent = 0;
+        for (int p = 0; p < 3; ++p)
+            for (int y = 0; y < (p ? nOutH / 2 : nOutH); ++y)
+                for (int x = 0; x < (p ? nOutW / 2 : nOutW); ++x)
+                {
+                    const int n8 = results[0]->data[p][y * results[0]->linesize[p] + x];
+                    const int n10 = reinterpret_cast<const uint16_t*>(
+                        results[1]->data[p] + y * results[1]->linesize[p])[x];
+                    nDifferent += n10 != n8 * 4 + 3;
+                }
+        EXPECT_EQ(nDifferent, 0);
+    }
 }
 
 } // namespace

@@ -191,6 +191,32 @@ TEST(EncoderMapping, FrameStructureFollowsTheProfile)
     EXPECT_EQ(VideoFrameStructure(Derive(&record, h264)).nBFrames, 16);
 }
 
+// One quality factor means one picture on every type, so a higher factor never gives a
+// lower CRF, and factors outside 1..51 stay on the encoder's own scale.
+TEST(EncoderMapping, NewerEncodersCrfGrowsWithTheFactorWithinTheirScale)
+{
+    const struct
+    {
+        EQVVideoCodec eCodec;
+        int32_t nMaxCrf;
+    } kScales[] = {{EQVVideoCodec::H265, 51}, {EQVVideoCodec::Av1, 63}, {EQVVideoCodec::Vp9, 63}};
+    for (const auto& scale : kScales)
+    {
+        SCOPED_TRACE(static_cast<int>(scale.eCodec));
+        EXPECT_EQ(ModernCrf(scale.eCodec, -5), 1);
+        EXPECT_EQ(ModernCrf(scale.eCodec, 99), scale.nMaxCrf);
+        int32_t nPrevious = ModernCrf(scale.eCodec, 1);
+        EXPECT_EQ(nPrevious, 1);
+        for (int32_t nFactor = 2; nFactor <= 51; ++nFactor)
+        {
+            const int32_t nCrf = ModernCrf(scale.eCodec, nFactor);
+            EXPECT_GE(nCrf, nPrevious) << nFactor;
+            nPrevious = nCrf;
+        }
+        EXPECT_EQ(nPrevious, scale.nMaxCrf);
+    }
+}
+
 TEST(EncodeSettings, MpegVideoTakesTheNearestRateItsFrameRateCodeKnows)
 {
     EXPECT_DOUBLE_EQ(EncoderFrameRate(kOutputMpeg1, 15.0), 24000.0 / 1001.0);

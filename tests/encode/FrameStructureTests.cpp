@@ -1,7 +1,7 @@
 // What the encoder settings do to the written streams: H.264 profile, picture-type
 // pattern, bitrate in bitrate and size priority, and size ordering in quality priority.
 #include "ConversionHelpers.h"
-#include "MediaProbe.h"
+#include "tests/support/MediaProbe.h"
 
 #include "encode/CQVMediaEventQueue.h"
 #include "tests/support/TestFolder.h"

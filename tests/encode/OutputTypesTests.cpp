@@ -1,6 +1,6 @@
 // Every output type end to end: the written file as ffprobe and ffmpeg see it.
 #include "ConversionHelpers.h"
-#include "MediaProbe.h"
+#include "tests/support/MediaProbe.h"
 
 #include "encode/CQVMediaEventQueue.h"
 #include "encode/CQVVideoConverter.h"

@@ -26,13 +26,13 @@ void PutPixel(uint8_t* pBuffer, int nWidth, int nHeight, int x, int yFromTop, ui
 
 } // namespace
 
-int32_t CQVPatternCallback::FillFrame(QPainter*, int32_t, int32_t,
+int32_t CQVPatternCallback::FillFrame(QPainter*, int64_t nIndex, int64_t,
                                       const tagQVBitmapInfoHeader* pHeader, uint8_t* pBuffer,
                                       int32_t nBufferSize)
 {
     const int64_t nFrame = m_nCalls.fetch_add(1);
     if (m_pOwner != nullptr)
-        m_pOwner->CountDeliveredFrame();
+        m_pOwner->RecordDelivered(nIndex);
     if (m_nDelayMs > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(m_nDelayMs));
     if (m_nFailFrame >= 0 && nFrame >= m_nFailFrame)

@@ -42,8 +42,9 @@ public:
     void SetDelayMs(int nDelayMs) { m_nDelayMs = nDelayMs; }
     int64_t Calls() const { return m_nCalls.load(); }
 
-    int32_t FillFrame(QPainter* pGraphics, int32_t, int32_t, const tagQVBitmapInfoHeader* pHeader,
-                      uint8_t* pBuffer, int32_t nBufferSize) override;
+    int32_t FillFrame(QPainter* pGraphics, int64_t nIndex, int64_t,
+                      const tagQVBitmapInfoHeader* pHeader, uint8_t* pBuffer,
+                      int32_t nBufferSize) override;
     int32_t DrawOverlays(QPainter* pGraphics, int32_t, int32_t, int32_t, uint8_t* pBuffer,
                          int32_t nBufferSize, int32_t bDraw) override;
 

@@ -1,7 +1,7 @@
 // The engine's side of Windows Media output: loading the profile file and the chain it
 // configures, checked on written files.
 #include "ConversionHelpers.h"
-#include "MediaProbe.h"
+#include "tests/support/MediaProbe.h"
 
 #include "formats/CQVChoiceVector.h"
 #include "encode/CQVMediaEventQueue.h"

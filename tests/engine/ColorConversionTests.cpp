@@ -5,8 +5,8 @@
 #include "project/FrontEndProject.h"
 #include "project/ProjectWriter.h"
 #include "protocol/SharedControlBlock.h"
-#include "tests/encode/MediaProbe.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/MediaProbe.h"
+#include "tests/support/TestMedia.h"
 #include "tests/support/CQVEngineDriver.h"
 #include "tests/support/TestFolder.h"
 

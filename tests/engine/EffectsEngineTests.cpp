@@ -6,8 +6,8 @@
 #include "compose/MovingMask.h"
 #include "project/FrontEndProject.h"
 #include "project/ProjectWriter.h"
-#include "tests/encode/MediaProbe.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/MediaProbe.h"
+#include "tests/support/TestMedia.h"
 #include "tests/support/CQVEngineDriver.h"
 
 #include <QImage>

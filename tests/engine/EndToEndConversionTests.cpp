@@ -5,8 +5,8 @@
 #include "project/LineTypes.h"
 #include "project/ProjectWriter.h"
 #include "probe/MediaInfoProbe.h"
-#include "tests/encode/MediaProbe.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/MediaProbe.h"
+#include "tests/support/TestMedia.h"
 #include "tests/support/CQVEngineDriver.h"
 
 #include <cmath>

@@ -7,8 +7,8 @@
 #include "project/OutputFrameRate.h"
 #include "project/ProjectWriter.h"
 #include "probe/MediaInfoProbe.h"
-#include "tests/encode/MediaProbe.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/MediaProbe.h"
+#include "tests/support/TestMedia.h"
 #include "tests/support/CQVEngineDriver.h"
 
 #include <cmath>

@@ -3,7 +3,7 @@
 #include "media/CQVFFMpegCapture.h"
 #include "project/FrontEndProject.h"
 #include "project/ProjectWriter.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/TestMedia.h"
 #include "tests/support/CQVEngineDriver.h"
 
 #include <chrono>

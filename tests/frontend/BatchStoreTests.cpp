@@ -12,7 +12,7 @@
 #include "project/FileKeyTable.h"
 #include "tests/frontend/FrontEndTestSupport.h"
 #include "tests/frontend/RealProgramSupport.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/TestMedia.h"
 
 #include <QGuiApplication>
 #include <QImage>

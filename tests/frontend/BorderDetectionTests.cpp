@@ -1,7 +1,7 @@
 // The black-border detection: the finder on hand-made luma pictures, and Detect on clips
 // made with ffmpeg whose picture rectangle is known exactly.
 #include "frontend/BorderDetection.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/TestMedia.h"
 
 #include <gtest/gtest.h>
 #include <sstream>

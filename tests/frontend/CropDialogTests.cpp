@@ -5,7 +5,7 @@
 #include "frontend/CropFrameLoader.h"
 #include "frontend/CropFrames.h"
 #include "tests/frontend/FrontEndTestSupport.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/TestMedia.h"
 #include "ui/CQVCheck.h"
 #include "ui/CQVComboBox.h"
 #include "ui/CQVComboBoxList.h"

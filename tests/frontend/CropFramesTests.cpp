@@ -3,7 +3,7 @@
 #include "frontend/CropFrames.h"
 #include "frontend/CropImageArea.h"
 #include "frontend/TempFolder.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/TestMedia.h"
 
 #include <QImage>
 #include <QImageReader>

@@ -8,7 +8,7 @@
 #include "frontend/DisplayTurnNote.h"
 #include "frontend/FrontEndCommands.h"
 #include "tests/frontend/FrontEndTestSupport.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/TestMedia.h"
 #include "ui/CQVEdit.h"
 #include "ui/CQVListCtrl.h"
 

@@ -9,9 +9,9 @@
 #include "frontend/CropGeometry.h"
 #include "platform/Process.h"
 #include "platform/ProgramFolder.h"
-#include "tests/encode/MediaProbe.h"
+#include "tests/support/MediaProbe.h"
 #include "tests/frontend/RealProgramSupport.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/TestMedia.h"
 #include "tests/support/TestFolder.h"
 
 #include <QDir>

@@ -6,7 +6,7 @@
 #include "project/AudioSubstitutes.h"
 #include "protocol/SharedControlBlock.h"
 #include "tests/frontend/RealProgramSupport.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/TestMedia.h"
 #include "tests/support/TestFolder.h"
 
 #include <QDir>

@@ -7,7 +7,7 @@
 #include "frontend/CQVMessageStrip.h"
 #include "project/AudioSubstitutes.h"
 #include "tests/frontend/FrontEndTestSupport.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/TestMedia.h"
 #include "ui/CQVButton.h"
 #include "ui/CQVEditCtrl.h"
 #include "ui/CQVListCtrl.h"

@@ -7,7 +7,7 @@
 #include "media/CQVFFMpegCapture.h"
 #include "platform/Process.h"
 #include "tests/frontend/FrontEndTestSupport.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/TestMedia.h"
 #include "ui/CQVButton.h"
 #include "ui/CQVMessageDlg.h"
 

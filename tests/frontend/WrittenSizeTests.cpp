@@ -5,7 +5,7 @@
 #include "frontend/JobFiles.h"
 #include "compose/FrameComposition.h"
 #include "tests/frontend/FrontEndTestSupport.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/TestMedia.h"
 #include "ui/CQVEdit.h"
 #include "ui/CQVEditCtrl.h"
 

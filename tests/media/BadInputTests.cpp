@@ -4,7 +4,7 @@
 #include "media/CQVFFMpegCapture.h"
 #include "probe/CQVFFMpegStillCapture.h"
 #include "probe/MediaInfoProbe.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/TestMedia.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "media/CQVFFMpegCapture.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/TestMedia.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <ftw.h>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <memory>
@@ -18,11 +17,6 @@ namespace qv::projecttest
 namespace
 {
 
-int RemoveEntry(const char* path, const struct stat*, int, struct FTW*)
-{
-    return std::remove(path);
-}
-
 std::string Number(double value)
 {
     char buffer[64];
@@ -31,20 +25,6 @@ std::string Number(double value)
 }
 
 } // namespace
-
-CScratchFolder::CScratchFolder()
-{
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && tmp[0] ? tmp : "/tmp") + "/vantrel-project-XXXXXX";
-    if (mkdtemp(pattern.data()))
-        m_path = pattern + "/";
-}
-
-CScratchFolder::~CScratchFolder()
-{
-    if (!m_path.empty())
-        nftw(m_path.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
-}
 
 std::string DataPath(const std::string& name)
 {

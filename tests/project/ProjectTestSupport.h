@@ -3,6 +3,7 @@
 #pragma once
 
 #include "project/ProjectTimeline.h"
+#include "tests/support/TestFolder.h"
 
 #include <string>
 
@@ -10,19 +11,10 @@ namespace qv::projecttest
 {
 
 // A fresh folder under $TMPDIR (or /tmp), removed with its content at the end.
-class CScratchFolder
+class CScratchFolder : public test::CQVTestFolder
 {
 public:
-    CScratchFolder();
-    ~CScratchFolder();
-    CScratchFolder(const CScratchFolder&) = delete;
-    CScratchFolder& operator=(const CScratchFolder&) = delete;
-    // With a trailing "/".
-    const std::string& Path() const { return m_path; }
-    std::string operator/(const std::string& name) const { return m_path + name; }
-
-private:
-    std::string m_path;
+    CScratchFolder() : CQVTestFolder("vantrel-project") {}
 };
 
 // A file of tests/project/data.

@@ -59,6 +59,19 @@ void Prepare(QPainter& painter)
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
 }
 
+using FrameFn = std::function<void(QPainter&, int nFrame, const QRectF& cell)>;
+
+// A strip of the four frames (normal, hover, pressed, disabled), each drawn into its cell.
+QImage DrawStrip(int nFrameWidth, int nHeight, const FrameFn& draw)
+{
+    QImage image = NewStrip(nFrameWidth, nHeight);
+    QPainter p(&image);
+    Prepare(p);
+    for (int f = 0; f < 4; ++f)
+        draw(p, f, QRectF(f * nFrameWidth, 0, nFrameWidth, nHeight));
+    return image;
+}
+
 bool Save(const QImage& image, const QString& folder, const QString& name)
 {
     const QString path = folder + "/" + name;
@@ -298,12 +311,8 @@ void GlyphRender(QPainter& p, const QRectF& r, const QColor& c)
 // Small caption buttons: a glyph with a round plate behind it on hover and press.
 QImage CaptionStrip(int nSize, const GlyphFn& glyph, bool bDanger)
 {
-    QImage image = NewStrip(nSize, nSize);
-    QPainter p(&image);
-    Prepare(p);
-    for (int f = 0; f < 4; ++f)
+    auto draw = [&](QPainter& p, int f, const QRectF& cell)
     {
-        const QRectF cell(f * nSize, 0, nSize, nSize);
         QColor colour = kGlyph;
         if (f == kHover || f == kPressed)
         {
@@ -319,19 +328,15 @@ QImage CaptionStrip(int nSize, const GlyphFn& glyph, bool bDanger)
             colour.setAlpha(90);
         }
         glyph(p, cell, colour);
-    }
-    return image;
+    };
+    return DrawStrip(nSize, nSize, draw);
 }
 
 // Tool buttons: a rounded plate on hover and press, the glyph lit or in the accent colour.
 QImage ToolStrip(int nSize, const GlyphFn& glyph)
 {
-    QImage image = NewStrip(nSize, nSize);
-    QPainter p(&image);
-    Prepare(p);
-    for (int f = 0; f < 4; ++f)
+    auto draw = [&](QPainter& p, int f, const QRectF& cell)
     {
-        const QRectF cell(f * nSize, 0, nSize, nSize);
         QColor colour = kGlyph;
         if (f == kHover || f == kPressed)
         {
@@ -345,19 +350,15 @@ QImage ToolStrip(int nSize, const GlyphFn& glyph)
             colour.setAlpha(80);
         }
         glyph(p, f == kPressed ? cell.translated(0, 1) : cell, colour);
-    }
-    return image;
+    };
+    return DrawStrip(nSize, nSize, draw);
 }
 
 // The add button: an accent disc with a plus.
 QImage AddStrip(int nSize)
 {
-    QImage image = NewStrip(nSize, nSize);
-    QPainter p(&image);
-    Prepare(p);
-    for (int f = 0; f < 4; ++f)
+    auto draw = [&](QPainter& p, int f, const QRectF& cell)
     {
-        const QRectF cell(f * nSize, 0, nSize, nSize);
         QColor top = kAccent.lighter(f == kHover ? 112 : 100);
         QColor bottom = kAccentDark.lighter(f == kHover ? 112 : 100);
         if (f == kPressed)
@@ -372,20 +373,16 @@ QImage AddStrip(int nSize)
         p.drawEllipse(cell.adjusted(2.5, 2.5, -2.5, -2.5));
         GlyphPlus(p, cell.adjusted(2, 2, -2, -2),
                   f == kDisabled ? QColor(170, 175, 185) : QColor(40, 28, 16), 3.2);
-    }
-    return image;
+    };
+    return DrawStrip(nSize, nSize, draw);
 }
 
 // Wide labelled buttons: a face with an icon and a caption.
 QImage LabelStrip(int nWidth, int nHeight, const QString& label, const GlyphFn& glyph, QColor face,
                   QColor faceDark, QColor text)
 {
-    QImage image = NewStrip(nWidth, nHeight);
-    QPainter p(&image);
-    Prepare(p);
-    for (int f = 0; f < 4; ++f)
+    auto draw = [&](QPainter& p, int f, const QRectF& cell)
     {
-        const QRectF cell(f * nWidth, 0, nWidth, nHeight);
         QColor top = face.lighter(f == kHover ? 115 : 100);
         QColor bottom = faceDark.lighter(f == kHover ? 115 : 100);
         QColor ink = text;
@@ -418,14 +415,13 @@ QImage LabelStrip(int nWidth, int nHeight, const QString& label, const GlyphFn& 
         p.setPen(ink);
         p.drawText(QRectF(x0 + iconSize + 8, shift, textWidth + 2, nHeight),
                    Qt::AlignLeft | Qt::AlignVCenter, label);
-    }
-    return image;
+    };
+    return DrawStrip(nWidth, nHeight, draw);
 }
 
 QImage WaitingImage(int nSize)
 {
-    QImage image(nSize, nSize, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
+    QImage image = NewStrip(nSize, nSize, 1);
     QPainter p(&image);
     Prepare(p);
     const QPointF m(nSize / 2.0, nSize / 2.0);
@@ -445,8 +441,7 @@ QImage WaitingImage(int nSize)
 
 QImage ToolTipBackground()
 {
-    QImage image(16, 16, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
+    QImage image = NewStrip(16, 16, 1);
     QPainter p(&image);
     Prepare(p);
     p.setPen(QPen(QColor(104, 112, 128), 1.0));
@@ -458,8 +453,7 @@ QImage ToolTipBackground()
 // The program's icon, designed on a 26-pixel grid and scaled for the desktop's sizes.
 QImage CaptionIcon(int nSize)
 {
-    QImage image(nSize, nSize, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
+    QImage image = NewStrip(nSize, nSize, 1);
     QPainter p(&image);
     Prepare(p);
     p.scale(nSize / 26.0, nSize / 26.0);

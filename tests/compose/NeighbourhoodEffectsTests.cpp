@@ -1,7 +1,7 @@
 // Jitter, convolutions, edge detection and mosaic: hand-worked pictures that show the
 // in-place visiting order.
 #include "compose/NeighbourhoodEffects.h"
-#include "tests/media/EffectPixels.h"
+#include "tests/compose/EffectPixels.h"
 
 #include <gtest/gtest.h>
 

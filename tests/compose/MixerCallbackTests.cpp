@@ -268,7 +268,7 @@ TEST(VideoMixer, SamplesCountTimesAndKeepTheLast16)
     EXPECT_DOUBLE_EQ(callback.CurrentTime(), 1.0 / 30.0) << "the first sample shows 1/30 s";
     EXPECT_EQ(std::count(sample.begin(), sample.end(), 0), 128) << "no item: black";
     for (int i = 1; i < 90; ++i)
-        callback.FillFrame(nullptr, 0, 0, &header, sample.data(), 128);
+        callback.FillFrame(nullptr, i, i * 10000000 / 30, &header, sample.data(), 128);
     EXPECT_DOUBLE_EQ(owner.GetDeliveredSeconds(), 3.0);
 
     std::vector<double> history = callback.RecentTimes();

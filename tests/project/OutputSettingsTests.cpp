@@ -127,3 +127,24 @@ TEST(OutputFrameRate, TheRecordsValueNamesTheRate)
     EXPECT_DOUBLE_EQ(OutputPictureTime(0, 25.0, true), 0.0);
     EXPECT_DOUBLE_EQ(OutputPictureTime(96, 24000.0 / 1001.0, true), 4.004);
 }
+
+TEST(OutputFrameRate, ASampleTakesItsTimeFromItsNumberOrFromItsStart)
+{
+    struct tagCase
+    {
+        tagQVSampleTiming timing;
+        int64_t nIndex;
+        int64_t nStartTime;
+        double dTime;
+    };
+    // A conversion ignores the start time; the preview ignores the number.
+    const tagCase kCases[] = {
+        {{EQVSampleClock::kFixed30, 25.0, 9.0}, 0, 400000, 1.0 / 30.0},
+        {{EQVSampleClock::kOwnRate, 24000.0 / 1001.0, 9.0}, 96, 0, 4.004},
+        {{EQVSampleClock::kPlayer, 15.0, 0.0}, 3, 2000000, 0.2},
+        {{EQVSampleClock::kPlayer, 15.0, 2.5}, 0, 6666667, 2.5 + 0.6666667},
+    };
+    for (const tagCase& c : kCases)
+        EXPECT_DOUBLE_EQ(SampleTime(c.timing, c.nIndex, c.nStartTime), c.dTime)
+            << static_cast<int>(c.timing.eClock) << " " << c.nIndex << " " << c.nStartTime;
+}

@@ -3,8 +3,8 @@
 #include "media/CQVItemRuntime.h"
 #include "compose/FrameComposition.h"
 #include "compose/FrameFinishing.h"
-#include "tests/media/ComposeMedia.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/ComposeMedia.h"
+#include "tests/support/TestMedia.h"
 
 #include <gtest/gtest.h>
 

@@ -75,6 +75,11 @@ ECornerColour CornerColourAt(const uint8_t* pPixel);
 
 // Runs ffmpeg with the arguments (after "-y -loglevel error"); true on exit code 0.
 bool RunFFmpeg(const std::string& arguments);
+// The file ffmpeg makes from the arguments (everything but the output file), made once in
+// the cache folder as name-HASH.extension; pPatch, when given, changes it before it counts
+// as made. Empty when it cannot be made.
+std::string CachedFile(const std::string& name, const std::string& extension,
+                       const std::string& arguments, bool (*pPatch)(const std::string&) = nullptr);
 
 // The frame number shown in a BGRA picture; bBottomUp when its rows are stored bottom row
 // first. -1 when a block is neither clearly white nor clearly black.

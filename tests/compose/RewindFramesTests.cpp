@@ -1,7 +1,7 @@
 #include "media/CQVItemRuntime.h"
 #include "compose/RewindFrames.h"
-#include "tests/media/ComposeMedia.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/ComposeMedia.h"
+#include "tests/support/TestMedia.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "probe/CQVFFMpegStillCapture.h"
 #include "probe/MediaInfoProbe.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/TestMedia.h"
 
 #include <QImage>
 #include <QString>

@@ -3,7 +3,7 @@
 #include "compose/ColorAdjustment.h"
 #include "compose/NeighbourhoodEffects.h"
 #include "compose/PixelEffects.h"
-#include "tests/media/EffectPixels.h"
+#include "tests/compose/EffectPixels.h"
 
 #include <gtest/gtest.h>
 

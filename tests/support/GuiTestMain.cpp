@@ -2,9 +2,10 @@
 #include <cstring>
 #include <gtest/gtest.h>
 
-// Widgets need an application object on the main thread. Every test runs on Qt's offscreen
-// platform, except the XServer suites when asked for alone and a display exists: ctest runs
-// each test in its own process with such a filter.
+// The main of the test programs with widgets, which need an application object on the main
+// thread. Every test runs on Qt's offscreen platform (pixel-identical to the X server and
+// independent of it), except the XServer suites when asked for alone and a display exists:
+// ctest runs each test in its own process with such a filter.
 int main(int argc, char** argv)
 {
     bool bXServerOnly = false;

@@ -1,7 +1,7 @@
 // The per-pixel colour effects, on small hand-worked pictures.
 #include "compose/ColorSpace.h"
 #include "compose/PixelEffects.h"
-#include "tests/media/EffectPixels.h"
+#include "tests/compose/EffectPixels.h"
 
 #include <gtest/gtest.h>
 

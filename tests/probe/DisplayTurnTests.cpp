@@ -3,7 +3,7 @@
 #include "probe/CQVFFMpegStillCapture.h"
 #include "probe/DisplayTurn.h"
 #include "probe/MediaInfoProbe.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/TestMedia.h"
 
 #include <gtest/gtest.h>
 

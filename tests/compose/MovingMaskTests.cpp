@@ -3,8 +3,8 @@
 #include "media/CQVItemRuntime.h"
 #include "compose/FrameComposition.h"
 #include "compose/MovingMask.h"
-#include "tests/media/EffectPixels.h"
-#include "tests/media/TestMedia.h"
+#include "tests/compose/EffectPixels.h"
+#include "tests/support/TestMedia.h"
 
 #include <gtest/gtest.h>
 

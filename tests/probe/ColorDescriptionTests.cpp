@@ -1,9 +1,14 @@
 // The rule for pictures that carry no colour description, the completion of a partial one,
-// and what a Dolby Vision stream's configuration record makes of its base layer.
+// what a Dolby Vision stream's configuration record makes of its base layer, and where SDR
+// white lands in an output kept in HDR.
+#include "probe/CQVColorGraph.h"
 #include "probe/ColorDescription.h"
 #include "probe/FFmpegCommon.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
 
 extern "C"
 {
@@ -84,6 +89,56 @@ TEST(ColorDescription, DolbyVisionProfile84IsHlg)
         const tagQVColorDescription d = QVDescriptionOfStream(pStream);
         // 8.1 is PQ and says so in its own tags; only 8.4 is made HLG.
         EXPECT_EQ(d.IsHdr(), nCompatibility == 4) << nCompatibility;
+    }
+}
+
+// A composed picture (bottom-up BGRA, SDR BT.709) written into an HDR output: its white at
+// HDR reference white, 203 cd/m² (ITU-R BT.2408: PQ signal 0.5807, HLG 0.75, so the 10-bit
+// limited-range codes 64 + 876 × signal), its black at black, and no colour in either.
+TEST(ColorDescription, SdrPicturesWrittenAsHdrPutWhiteAtReferenceWhite)
+{
+    constexpr int kW = 16, kH = 8;
+    tagQVColorDescription composed;
+    composed.ePrimaries = AVCOL_PRI_BT709;
+    composed.eTransfer = AVCOL_TRC_BT709;
+    composed.eMatrix = AVCOL_SPC_RGB;
+    composed.eRange = AVCOL_RANGE_JPEG;
+    // Left half white, right half black, bottom row first.
+    std::vector<uint8_t> sample(size_t(kW) * kH * 4, 0);
+    for (int y = 0; y < kH; ++y)
+        std::fill_n(sample.begin() + y * kW * 4, kW / 2 * 4, uint8_t(255));
+    QVFramePtr pComposed(av_frame_alloc());
+    pComposed->format = AV_PIX_FMT_BGR0;
+    pComposed->width = kW;
+    pComposed->height = kH;
+    pComposed->linesize[0] = -kW * 4;
+    pComposed->data[0] = sample.data() + (kH - 1) * kW * 4;
+    const struct
+    {
+        AVColorTransferCharacteristic eTransfer;
+        int nWhite;
+    } kCases[] = {{AVCOL_TRC_SMPTE2084, 573}, {AVCOL_TRC_ARIB_STD_B67, 721}};
+    for (const auto& c : kCases)
+    {
+        SCOPED_TRACE(c.eTransfer);
+        tagQVColorDescription hdr;
+        hdr.eTransfer = c.eTransfer;
+        hdr = QVCompleteDescription(hdr, kW, kH, AV_PIX_FMT_YUV420P10LE);
+        ASSERT_TRUE(CQVColorGraph::Needed(composed, hdr));
+        CQVColorGraph graph;
+        QVFramePtr pOut(av_frame_alloc());
+        ASSERT_EQ(
+            graph.Convert(*pComposed, composed, hdr, kW, kH, AV_PIX_FMT_YUV420P10LE, pOut.get()),
+            0);
+        auto sampleAt = [&](int p, int x, int y)
+        { return reinterpret_cast<const uint16_t*>(pOut->data[p] + y * pOut->linesize[p])[x]; };
+        EXPECT_EQ(sampleAt(0, 2, 2), c.nWhite);
+        EXPECT_EQ(sampleAt(0, kW - 3, kH - 3), 64);
+        for (int p = 1; p <= 2; ++p)
+        {
+            EXPECT_EQ(sampleAt(p, 1, 1), 512);
+            EXPECT_EQ(sampleAt(p, kW / 2 - 2, kH / 2 - 2), 512);
+        }
     }
 }
 

@@ -1,54 +1,14 @@
-#include "tests/media/ComposeMedia.h"
+#include "tests/support/ComposeMedia.h"
 
-#include "tests/media/TestMedia.h"
+#include "tests/support/TestMedia.h"
 
-#include <filesystem>
-#include <functional>
 #include <sstream>
-#include <system_error>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace qv::test
 {
 
 namespace
 {
-
-namespace fs = std::filesystem;
-
-std::string CacheFolder()
-{
-    std::error_code error;
-    fs::path folder = fs::temp_directory_path(error);
-    if (error)
-        folder = "/tmp";
-    folder /= "vantrel-media-tests-" + std::to_string(getuid());
-    mkdir(folder.c_str(), 0700);
-    return folder.string();
-}
-
-// Makes the file once under a private name and renames it, so that tests running side by
-// side never read a half-written file.
-std::string CachedFile(const std::string& name, const std::string& extension,
-                       const std::string& arguments, bool (*pPatch)(const std::string&))
-{
-    std::ostringstream file;
-    file << name << "-" << std::hex << std::hash<std::string>()(arguments) << extension;
-    const std::string path = CacheFolder() + "/" + file.str();
-    std::error_code error;
-    if (fs::exists(path, error))
-        return path;
-    const std::string partial =
-        CacheFolder() + "/part-" + std::to_string(getpid()) + "-" + file.str();
-    if (!RunFFmpeg(arguments + " \"" + partial + "\""))
-        return std::string();
-    if (pPatch != nullptr && !pPatch(partial))
-        return std::string();
-    fs::rename(partial, path, error);
-    return error ? std::string() : path;
-}
 
 // Sets the delay of every graphic control extension to 0.
 bool ZeroGifDelays(const std::string& path)

@@ -1,6 +1,6 @@
 #include "compose/FrameFinishing.h"
 #include "compose/FrameImage.h"
-#include "tests/media/ComposeMedia.h"
+#include "tests/support/ComposeMedia.h"
 
 #include <gtest/gtest.h>
 

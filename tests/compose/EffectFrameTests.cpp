@@ -7,8 +7,8 @@
 #include "compose/FrameFinishing.h"
 #include "compose/MovingMask.h"
 #include "platform/ProgramFolder.h"
-#include "tests/media/ComposeMedia.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/ComposeMedia.h"
+#include "tests/support/TestMedia.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "MediaProbe.h"
+#include "tests/support/MediaProbe.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -4,8 +4,8 @@
 #include "compose/FrameComposition.h"
 #include "compose/FrameFinishing.h"
 #include "compose/ItemTiming.h"
-#include "tests/media/ComposeMedia.h"
-#include "tests/media/TestMedia.h"
+#include "tests/support/ComposeMedia.h"
+#include "tests/support/TestMedia.h"
 
 #include <gtest/gtest.h>
 

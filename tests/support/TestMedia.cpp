@@ -1,4 +1,4 @@
-#include "tests/media/TestMedia.h"
+#include "tests/support/TestMedia.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -127,17 +127,12 @@ bool RunFFmpeg(const std::string& arguments)
     return std::system(command.c_str()) == 0;
 }
 
-namespace
+std::string CachedFile(const std::string& name, const std::string& extension,
+                       const std::string& arguments, bool (*pPatch)(const std::string&))
 {
-
-// The recipe's file in the cache folder, made when missing. bPatch100 declares 100 frames
-// in the AVI headers of the made file.
-std::string CachedMedia(const tagRecipe& recipe, bool bPatch100)
-{
-    const size_t nHash = std::hash<std::string>()(recipe.arguments);
-    std::ostringstream name;
-    name << recipe.szName << "-" << std::hex << nHash << recipe.szExtension;
-    const std::string path = CacheFolder() + "/" + name.str();
+    std::ostringstream file;
+    file << name << "-" << std::hex << std::hash<std::string>()(arguments) << extension;
+    const std::string path = CacheFolder() + "/" + file.str();
     std::error_code error;
     if (fs::exists(path, error))
         return path;
@@ -145,13 +140,29 @@ std::string CachedMedia(const tagRecipe& recipe, bool bPatch100)
     // Made under a private name and renamed, so that tests running side by side never
     // read a half-written file.
     const std::string partial =
-        CacheFolder() + "/part-" + std::to_string(getpid()) + "-" + name.str();
-    if (!RunFFmpeg(recipe.arguments + " \"" + partial + "\""))
+        CacheFolder() + "/part-" + std::to_string(getpid()) + "-" + file.str();
+    if (!RunFFmpeg(arguments + " \"" + partial + "\""))
         return std::string();
-    if (bPatch100 && !PatchDeclaredFrames(partial, 100))
+    if (pPatch != nullptr && !pPatch(partial))
         return std::string();
     fs::rename(partial, path, error);
     return error ? std::string() : path;
+}
+
+namespace
+{
+
+bool Declare100Frames(const std::string& path)
+{
+    return PatchDeclaredFrames(path, 100);
+}
+
+// The recipe's file in the cache folder, made when missing. bPatch100 declares 100 frames
+// in the AVI headers of the made file.
+std::string CachedMedia(const tagRecipe& recipe, bool bPatch100)
+{
+    return CachedFile(recipe.szName, recipe.szExtension, recipe.arguments,
+                      bPatch100 ? Declare100Frames : nullptr);
 }
 
 } // namespace
