@@ -1,9 +1,9 @@
 #include "compose/CAudioMixerUserCallback.h"
 
 #include "compose/CQVLevelMapping.h"
-#include "media/CQVFFMpegAudioReader.h"
 #include "compose/ItemTiming.h"
 #include "compose/tagQVCompositionContext.h"
+#include "media/CQVFFMpegAudioReader.h"
 #include "project/LineTypes.h"
 
 #include <algorithm>

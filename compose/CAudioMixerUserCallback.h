@@ -4,9 +4,9 @@
 // levels per channel measured from the mix.
 #pragma once
 
-#include "project/AudioSubstitutes.h"
-#include "encode/IQVAudioMixerUserCallback.h"
 #include "compose/tagQVCompositionContext.h"
+#include "encode/IQVAudioMixerUserCallback.h"
+#include "project/AudioSubstitutes.h"
 #include "project/ProjectTimeline.h"
 
 #include <array>

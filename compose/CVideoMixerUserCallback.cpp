@@ -1,14 +1,14 @@
 #include "compose/CVideoMixerUserCallback.h"
 
+#include "compose/AnimationFrames.h"
 #include "compose/CAudioMixerUserCallback.h"
 #include "compose/CQVLevelMapping.h"
-#include "encode/CQVVideoConverter.h"
-#include "compose/AnimationFrames.h"
 #include "compose/FrameComposition.h"
 #include "compose/FrameFinishing.h"
 #include "compose/FramePath.h"
 #include "compose/IQVItemEffects.h"
 #include "compose/ItemTiming.h"
+#include "encode/CQVVideoConverter.h"
 #include "project/LineTypes.h"
 
 #include <cstdlib>

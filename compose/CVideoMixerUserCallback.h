@@ -3,8 +3,8 @@
 // by the timing its owner had when it primed the callback).
 #pragma once
 
-#include "encode/IQVVideoMixerUserCallback.h"
 #include "compose/tagQVCompositionContext.h"
+#include "encode/IQVVideoMixerUserCallback.h"
 #include "project/OutputFrameRate.h"
 #include "project/ProjectTimeline.h"
 

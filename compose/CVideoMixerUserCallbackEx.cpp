@@ -1,8 +1,8 @@
 #include "compose/CVideoMixerUserCallbackEx.h"
 
+#include "compose/ItemTiming.h"
 #include "encode/CQVVideoConverter.h"
 #include "media/CQVItemRuntime.h"
-#include "compose/ItemTiming.h"
 #include "project/LineTypes.h"
 #include "project/MediaTypes.h"
 #include "project/OutputFrameRate.h"

@@ -1,11 +1,11 @@
 #include "compose/FrameComposition.h"
 
-#include "media/CQVItemRuntime.h"
 #include "compose/FrameImage.h"
 #include "compose/ImageItemRendering.h"
 #include "compose/ItemTiming.h"
 #include "compose/RewindFrames.h"
 #include "compose/StretchDib.h"
+#include "media/CQVItemRuntime.h"
 #include "project/LineTypes.h"
 #include "project/MediaTypes.h"
 #include "project/OutputSize.h"

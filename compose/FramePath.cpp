@@ -1,8 +1,8 @@
 #include "compose/FramePath.h"
 
-#include "media/CQVItemRuntime.h"
 #include "compose/FrameComposition.h"
 #include "compose/FrameFinishing.h"
+#include "media/CQVItemRuntime.h"
 #include "project/LineTypes.h"
 #include "project/MediaTypes.h"
 

@@ -1,10 +1,10 @@
 #include "compose/ImageItemRendering.h"
 
-#include "media/CQVItemRuntime.h"
 #include "compose/FrameImage.h"
 #include "compose/IQVItemEffects.h"
 #include "compose/ImageTransforms.h"
 #include "compose/StretchDib.h"
+#include "media/CQVItemRuntime.h"
 #include "platform/ProgramFolder.h"
 
 #include <QImageReader>

@@ -1,7 +1,7 @@
 #include "compose/MovingMask.h"
 
-#include "media/CQVItemRuntime.h"
 #include "compose/ItemTiming.h"
+#include "media/CQVItemRuntime.h"
 #include "platform/ProgramFolder.h"
 #include "project/LineTypes.h"
 #include "project/MediaTypes.h"

@@ -1,10 +1,10 @@
 #include "compose/RewindFrames.h"
 
-#include "media/CQVItemRuntime.h"
-#include "probe/FFmpegCommon.h"
 #include "compose/FrameImage.h"
 #include "compose/ItemTiming.h"
+#include "media/CQVItemRuntime.h"
 #include "platform/ProgramFolder.h"
+#include "probe/FFmpegCommon.h"
 
 #include <QImage>
 

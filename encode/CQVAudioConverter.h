@@ -2,8 +2,8 @@
 // format and channel layout (mono downmix, or stereo spread onto a multichannel layout).
 #pragma once
 
-#include "probe/FFmpegCommon.h"
 #include "encode/IQVAudioMixerUserCallback.h"
+#include "probe/FFmpegCommon.h"
 
 #include <cstdint>
 

@@ -6,8 +6,8 @@
 // Runs on the video encoding thread; keeps its scaler between frames.
 #pragma once
 
-#include "probe/CQVColorGraph.h"
 #include "media/tagQVDirectPicture.h"
+#include "probe/CQVColorGraph.h"
 
 #include <cstdint>
 

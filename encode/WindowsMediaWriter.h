@@ -3,8 +3,8 @@
 // output settings record.
 #pragma once
 
-#include "formats/CQVWmProfile.h"
 #include "encode/EncodeSettings.h"
+#include "formats/CQVWmProfile.h"
 
 #include <cstdint>
 #include <string>

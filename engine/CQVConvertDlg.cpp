@@ -2,18 +2,18 @@
 
 #include "compose/CAudioMixerUserCallback.h"
 #include "compose/CQVLevelMapping.h"
-#include "encode/CQVVideoConverter.h"
 #include "compose/CVideoMixerUserCallback.h"
+#include "encode/CQVVideoConverter.h"
 #include "encode/EncoderMapping.h"
-#include "formats/OutputTypes.h"
 #include "encode/WindowsMediaWriter.h"
+#include "formats/OutputTypes.h"
 #include "media/CQVFFMpegCapture.h"
-#include "probe/MediaInfoProbe.h"
 #include "media/SourceFacts.h"
-#include "project/OutputFrameRate.h"
+#include "platform/ProgramFolder.h"
+#include "probe/MediaInfoProbe.h"
 #include "project/LineTypes.h"
 #include "project/MediaTypes.h"
-#include "platform/ProgramFolder.h"
+#include "project/OutputFrameRate.h"
 #include "protocol/JobFolder.h"
 
 namespace qv

@@ -1,10 +1,10 @@
 #include "engine/CQVEngineApp.h"
 
+#include "compose/CQVItemEffects.h"
 #include "engine/CQVConvertDlg.h"
 #include "engine/CQVFullPlayDlg.h"
-#include "compose/CQVItemEffects.h"
-#include "probe/FFmpegCommon.h"
 #include "platform/ProgramFolder.h"
+#include "probe/FFmpegCommon.h"
 #include "protocol/JobFolder.h"
 
 #include <QByteArray>

@@ -1,9 +1,9 @@
 #include "engine/CQVFullPlayDlg.h"
 
 #include "compose/CAudioMixerUserCallback.h"
-#include "preview/CQVTimeLinePlayer.h"
 #include "compose/CVideoMixerUserCallback.h"
 #include "platform/ProgramFolder.h"
+#include "preview/CQVTimeLinePlayer.h"
 #include "protocol/JobFolder.h"
 
 namespace qv

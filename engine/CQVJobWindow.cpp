@@ -1,8 +1,8 @@
 #include "engine/CQVJobWindow.h"
 
 #include "compose/CAudioMixerUserCallback.h"
-#include "encode/CQVMediaEventQueue.h"
 #include "compose/CVideoMixerUserCallback.h"
+#include "encode/CQVMediaEventQueue.h"
 #include "project/CQVProjectReader.h"
 
 #include <chrono>

@@ -1,8 +1,8 @@
 #include "frontend/CropFrameLoader.h"
 
 #include "frontend/CropFrames.h"
-#include "probe/CQVFFMpegStillCapture.h"
 #include "platform/ProgramFolder.h"
+#include "probe/CQVFFMpegStillCapture.h"
 
 #include <cstdio>
 #include <cstring>

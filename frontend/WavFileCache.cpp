@@ -1,7 +1,7 @@
 #include "frontend/WavFileCache.h"
 
-#include "probe/WavExtraction.h"
 #include "platform/ProgramFolder.h"
+#include "probe/WavExtraction.h"
 #include "project/AudioSubstitutes.h"
 
 #include <QDateTime>

@@ -15,10 +15,10 @@
 #pragma once
 
 #include "encode/CQVAudioMixerStage.h"
-#include "preview/CQVAudioRenderer.h"
 #include "encode/CQVBlankSampleClock.h"
 #include "encode/CQVGraphStates.h"
 #include "encode/CQVVideoMixerStage.h"
+#include "preview/CQVAudioRenderer.h"
 #include "preview/CQVVideoRenderer.h"
 
 #include <atomic>

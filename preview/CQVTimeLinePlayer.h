@@ -10,8 +10,8 @@
 // Pause -> destroy. Every operation runs on the preview window's thread.
 #pragma once
 
-#include "preview/CQVPreviewGraph.h"
 #include "encode/CQVVideoConverter.h"
+#include "preview/CQVPreviewGraph.h"
 
 #include <memory>
 

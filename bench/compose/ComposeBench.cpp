@@ -9,8 +9,8 @@
 // folder. Prints milliseconds per frame (best of ROUNDS, default 3) and the ratios; the
 // aim is composition at most 1.15 × decoding alone.
 #include "bench/media/BenchSource.h"
-#include "media/CQVFFMpegCapture.h"
 #include "compose/FrameComposition.h"
+#include "media/CQVFFMpegCapture.h"
 #include "probe/MediaInfoProbe.h"
 
 #include <QGuiApplication>

@@ -4,8 +4,8 @@
 // through the engine process as the front-end starts it. Needs an X server (Xvfb will do);
 // the sound goes to SDL's dummy driver unless SDL_AUDIODRIVER says otherwise.
 #include "compose/CAudioMixerUserCallback.h"
-#include "preview/CQVTimeLinePlayer.h"
 #include "compose/CVideoMixerUserCallback.h"
+#include "preview/CQVTimeLinePlayer.h"
 #include "project/FrontEndProject.h"
 #include "project/ProjectWriter.h"
 #include "tests/support/CQVEngineDriver.h"

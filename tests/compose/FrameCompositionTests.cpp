@@ -1,8 +1,8 @@
 // The composition of video items on generated media: the crop arithmetic, which picture a
 // time shows, and whole composed frames against golden hashes.
-#include "media/CQVItemRuntime.h"
 #include "compose/FrameComposition.h"
 #include "compose/FrameFinishing.h"
+#include "media/CQVItemRuntime.h"
 #include "tests/support/ComposeMedia.h"
 #include "tests/support/TestMedia.h"
 

@@ -1,8 +1,8 @@
 // Picture items and animated pictures.
 #include "compose/AnimationFrames.h"
-#include "media/CQVItemRuntime.h"
 #include "compose/FrameComposition.h"
 #include "compose/IQVItemEffects.h"
+#include "media/CQVItemRuntime.h"
 #include "tests/support/ComposeMedia.h"
 #include "tests/support/TestMedia.h"
 

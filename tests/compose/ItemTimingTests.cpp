@@ -1,5 +1,5 @@
-#include "media/CQVItemRuntime.h"
 #include "compose/ItemTiming.h"
+#include "media/CQVItemRuntime.h"
 
 #include <gtest/gtest.h>
 

@@ -2,13 +2,13 @@
 // gains, levels and the level queue.
 #include "compose/CAudioMixerUserCallback.h"
 #include "compose/CQVLevelMapping.h"
-#include "encode/CQVVideoConverter.h"
 #include "compose/CVUserCallback.h"
-#include "compose/CVideoMixerUserCallbackEx.h"
 #include "compose/CVideoMixerUserCallback.h"
+#include "compose/CVideoMixerUserCallbackEx.h"
+#include "encode/CQVVideoConverter.h"
+#include "media/CQVFFMpegAudioReader.h"
 #include "media/CQVItemRuntime.h"
 #include "platform/ProgramFolder.h"
-#include "media/CQVFFMpegAudioReader.h"
 #include "project/LineTypes.h"
 #include "tests/support/TestFolder.h"
 

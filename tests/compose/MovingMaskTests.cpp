@@ -1,8 +1,8 @@
 // The moving mask: preparing the mask picture, its progress and placement, and drawing it
 // onto bottom-up frames and upright pictures.
-#include "media/CQVItemRuntime.h"
 #include "compose/FrameComposition.h"
 #include "compose/MovingMask.h"
+#include "media/CQVItemRuntime.h"
 #include "tests/compose/EffectPixels.h"
 #include "tests/support/TestMedia.h"
 

@@ -1,5 +1,5 @@
-#include "media/CQVItemRuntime.h"
 #include "compose/RewindFrames.h"
+#include "media/CQVItemRuntime.h"
 #include "tests/support/ComposeMedia.h"
 #include "tests/support/TestMedia.h"
 

@@ -1,9 +1,9 @@
 // The composition driven the way the video mixer drives it, over a line of several items.
 #include "compose/AnimationFrames.h"
-#include "media/CQVItemRuntime.h"
 #include "compose/FrameComposition.h"
 #include "compose/FrameFinishing.h"
 #include "compose/ItemTiming.h"
+#include "media/CQVItemRuntime.h"
 #include "tests/support/ComposeMedia.h"
 #include "tests/support/TestMedia.h"
 

@@ -4,12 +4,12 @@
 #include "ConversionHelpers.h"
 #include "tests/support/MediaProbe.h"
 
-#include "encode/CQVVideoConverter.h"
-#include "compose/CVideoMixerUserCallback.h"
 #include "compose/CQVItemEffects.h"
+#include "compose/CVideoMixerUserCallback.h"
+#include "encode/CQVVideoConverter.h"
 #include "project/FrontEndProject.h"
-#include "tests/support/TestMedia.h"
 #include "tests/support/TestFolder.h"
+#include "tests/support/TestMedia.h"
 
 #include <gtest/gtest.h>
 

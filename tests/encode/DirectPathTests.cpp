@@ -3,15 +3,15 @@
 // frame by frame.
 #include "tests/support/MediaProbe.h"
 
-#include "encode/CQVDirectPictureConverter.h"
-#include "media/CQVItemRuntime.h"
 #include "compose/FrameComposition.h"
 #include "compose/FramePath.h"
 #include "compose/ItemTiming.h"
+#include "encode/CQVDirectPictureConverter.h"
+#include "media/CQVItemRuntime.h"
 #include "project/OutputSize.h"
 #include "tests/support/ComposeMedia.h"
-#include "tests/support/TestMedia.h"
 #include "tests/support/TestFolder.h"
+#include "tests/support/TestMedia.h"
 
 #include <gtest/gtest.h>
 

@@ -3,12 +3,12 @@
 #include "ConversionHelpers.h"
 #include "tests/support/MediaProbe.h"
 
-#include "formats/CQVChoiceVector.h"
 #include "encode/CQVMediaEventQueue.h"
 #include "encode/CQVVideoConverter.h"
+#include "encode/WindowsMediaWriter.h"
+#include "formats/CQVChoiceVector.h"
 #include "formats/WindowsMediaProfile.h"
 #include "formats/WindowsMediaResults.h"
-#include "encode/WindowsMediaWriter.h"
 #include "tests/support/TestFolder.h"
 
 #include <algorithm>

@@ -5,10 +5,10 @@
 #include "project/FrontEndProject.h"
 #include "project/ProjectWriter.h"
 #include "protocol/SharedControlBlock.h"
-#include "tests/support/MediaProbe.h"
-#include "tests/support/TestMedia.h"
 #include "tests/support/CQVEngineDriver.h"
+#include "tests/support/MediaProbe.h"
 #include "tests/support/TestFolder.h"
+#include "tests/support/TestMedia.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // A conversion from the start order in the control block to the finished file, through
 // the real engine process.
-#include "protocol/SharedControlBlock.h"
 #include "project/FrontEndProject.h"
 #include "project/ProjectWriter.h"
+#include "protocol/SharedControlBlock.h"
+#include "tests/support/CQVEngineDriver.h"
 #include "tests/support/MediaProbe.h"
 #include "tests/support/TestMedia.h"
-#include "tests/support/CQVEngineDriver.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,14 +1,14 @@
 // The video effects through the engine process: a project whose items each carry one
 // effect is written as the front-end writes it, converted, and every item's picture in
 // the output is compared with the same effect applied to the source picture here.
-#include "protocol/SharedControlBlock.h"
 #include "compose/ColorAdjustment.h"
 #include "compose/MovingMask.h"
 #include "project/FrontEndProject.h"
 #include "project/ProjectWriter.h"
+#include "protocol/SharedControlBlock.h"
+#include "tests/support/CQVEngineDriver.h"
 #include "tests/support/MediaProbe.h"
 #include "tests/support/TestMedia.h"
-#include "tests/support/CQVEngineDriver.h"
 
 #include <QImage>
 

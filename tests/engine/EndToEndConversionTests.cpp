@@ -1,13 +1,13 @@
 // Whole conversions through the engine process: the picture is the crop of the source,
 // trim and speed set the length, volume and delay shape the sound, a gap stays black.
-#include "protocol/SharedControlBlock.h"
+#include "probe/MediaInfoProbe.h"
 #include "project/FrontEndProject.h"
 #include "project/LineTypes.h"
 #include "project/ProjectWriter.h"
-#include "probe/MediaInfoProbe.h"
+#include "protocol/SharedControlBlock.h"
+#include "tests/support/CQVEngineDriver.h"
 #include "tests/support/MediaProbe.h"
 #include "tests/support/TestMedia.h"
-#include "tests/support/CQVEngineDriver.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -2,14 +2,14 @@
 // every source picture comes out exactly once, a variable-rate source gets the listed rate
 // nearest its average, and the fixed 30 fps mode stays as it was (its timing is checked
 // by EndToEndConversionTests).
-#include "protocol/SharedControlBlock.h"
+#include "probe/MediaInfoProbe.h"
 #include "project/FrontEndProject.h"
 #include "project/OutputFrameRate.h"
 #include "project/ProjectWriter.h"
-#include "probe/MediaInfoProbe.h"
+#include "protocol/SharedControlBlock.h"
+#include "tests/support/CQVEngineDriver.h"
 #include "tests/support/MediaProbe.h"
 #include "tests/support/TestMedia.h"
-#include "tests/support/CQVEngineDriver.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -7,9 +7,9 @@
 #include "project/FrontEndProject.h"
 #include "project/ProjectWriter.h"
 #include "protocol/SharedControlBlock.h"
+#include "tests/support/CQVEngineDriver.h"
 #include "tests/support/MediaProbe.h"
 #include "tests/support/TestMedia.h"
-#include "tests/support/CQVEngineDriver.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include "media/CQVFFMpegCapture.h"
 #include "project/FrontEndProject.h"
 #include "project/ProjectWriter.h"
-#include "tests/support/TestMedia.h"
 #include "tests/support/CQVEngineDriver.h"
+#include "tests/support/TestMedia.h"
 
 #include <chrono>
 #include <cstdlib>

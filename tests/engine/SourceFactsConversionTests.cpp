@@ -1,13 +1,13 @@
 // The output keeps when, where and with what its source was recorded: creation time,
 // location, make and model as tags where the container holds them, and the source file's
 // modification time.
-#include "protocol/SharedControlBlock.h"
+#include "probe/MediaInfoProbe.h"
 #include "project/FrontEndProject.h"
 #include "project/ProjectWriter.h"
-#include "probe/MediaInfoProbe.h"
+#include "protocol/SharedControlBlock.h"
+#include "tests/support/CQVEngineDriver.h"
 #include "tests/support/MediaProbe.h"
 #include "tests/support/TestMedia.h"
-#include "tests/support/CQVEngineDriver.h"
 
 #include <algorithm>
 #include <cctype>

@@ -2,12 +2,12 @@
 // the engine writes the file the profile describes.
 #include "formats/CQVChoiceVector.h"
 #include "formats/WindowsMediaProfile.h"
-#include "protocol/SharedControlBlock.h"
 #include "project/FrontEndProject.h"
 #include "project/ProjectWriter.h"
+#include "protocol/SharedControlBlock.h"
+#include "tests/support/CQVEngineDriver.h"
 #include "tests/support/MediaProbe.h"
 #include "tests/support/TestMedia.h"
-#include "tests/support/CQVEngineDriver.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

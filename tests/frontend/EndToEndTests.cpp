@@ -9,10 +9,10 @@
 #include "frontend/CropGeometry.h"
 #include "platform/Process.h"
 #include "platform/ProgramFolder.h"
-#include "tests/support/MediaProbe.h"
 #include "tests/frontend/RealProgramSupport.h"
-#include "tests/support/TestMedia.h"
+#include "tests/support/MediaProbe.h"
 #include "tests/support/TestFolder.h"
+#include "tests/support/TestMedia.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -6,8 +6,8 @@
 #include "project/AudioSubstitutes.h"
 #include "protocol/SharedControlBlock.h"
 #include "tests/frontend/RealProgramSupport.h"
-#include "tests/support/TestMedia.h"
 #include "tests/support/TestFolder.h"
+#include "tests/support/TestMedia.h"
 
 #include <QDir>
 #include <QDirIterator>

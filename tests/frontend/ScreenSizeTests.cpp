@@ -8,9 +8,9 @@
 #include "frontend/CQVPreviewMovieDlg.h"
 #include "frontend/PreviewCommand.h"
 #include "platform/Process.h"
-#include "tests/support/MediaProbe.h"
 #include "tests/frontend/FrontEndTestSupport.h"
 #include "tests/frontend/XvfbServer.h"
+#include "tests/support/MediaProbe.h"
 #include "tests/support/TestMedia.h"
 #include "ui/CQVEdit.h"
 

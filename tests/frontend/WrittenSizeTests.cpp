@@ -1,9 +1,9 @@
 // The output size of a crop whose sides are no multiples of 4: what the crop dialog shows
 // beside W and H, what the front-end writes into the job and what the engine takes from the
 // source agree. With VANTREL_SCREENSHOT_DIR set, the dialog is saved there.
+#include "compose/FrameComposition.h"
 #include "frontend/CQVCropDlg.h"
 #include "frontend/JobFiles.h"
-#include "compose/FrameComposition.h"
 #include "tests/frontend/FrontEndTestSupport.h"
 #include "tests/support/TestMedia.h"
 #include "ui/CQVEdit.h"

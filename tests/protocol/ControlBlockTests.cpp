@@ -1,5 +1,5 @@
-#include "protocol/CQVControlBlockOwner.h"
 #include "platform/SharedMapping.h"
+#include "protocol/CQVControlBlockOwner.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
